@@ -1,0 +1,7 @@
+// The command-line front end's entry point.
+#include <QCoreApplication>
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    return 0;
+}
