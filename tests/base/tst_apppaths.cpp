@@ -1,6 +1,7 @@
 // Path tidying, the application directory and the text-file line ends.
 #include "base/AppPaths.h"
 #include "base/CorvaneError.h"
+#include "base/StoredText.h"
 #include "base/TextFile.h"
 
 #include <QFile>
@@ -58,6 +59,35 @@ private slots:
         QCOMPARE(TextFile::readLines(path), QStringList({"a", "b", "c"}));
         TextFile::appendLine(path, QStringLiteral("d"));
         QCOMPARE(TextFile::readLines(path), QStringList({"a", "b", "cd"}));
+    }
+
+    void storedBooleans_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("fallback");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("TRUE") << "TRUE" << false << true;
+        QTest::newRow("true") << "true" << false << true;
+        QTest::newRow("True") << "True" << false << true;
+        QTest::newRow("False") << "False" << true << false;
+        QTest::newRow("yes gives default") << "yes" << true << true;
+        QTest::newRow("yes gives default off") << "yes" << false << false;
+        QTest::newRow("empty gives default") << "" << true << true;
+        QTest::newRow("1 is not a boolean") << "1" << false << false;
+    }
+    void storedBooleans() {
+        QFETCH(QString, text);
+        QFETCH(bool, fallback);
+        QFETCH(bool, expected);
+        QCOMPARE(StoredText::toBool(text, fallback), expected);
+    }
+
+    void storedIntegers() {
+        QCOMPARE(StoredText::toInt(QStringLiteral("42"), 7), 42);
+        QCOMPARE(StoredText::toInt(QStringLiteral("-1"), 7), -1);
+        QCOMPARE(StoredText::toInt(QStringLiteral("4x"), 7), 7);
+        QCOMPARE(StoredText::toInt(QString(), 7), 7);
+        QCOMPARE(StoredText::fromBool(true), QStringLiteral("true"));
+        QCOMPARE(StoredText::fromBool(false), QStringLiteral("False"));
     }
 
     void missingFileRaises() {
