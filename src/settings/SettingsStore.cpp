@@ -1,0 +1,196 @@
+// Loading and saving of settings values and rule files, with the failure messages shown to the person.
+#include "settings/SettingsStore.h"
+
+#include "base/AppPaths.h"
+#include "base/CorvaneError.h"
+#include "base/TextFile.h"
+#include "settings/SettingsCatalog.h"
+#include "settings/SettingsFiles.h"
+
+#include <QFileInfo>
+#include <QSettings>
+#include <exception>
+
+namespace corvane {
+
+namespace {
+
+const QString kOpenFailed = QStringLiteral("Error encountered opening your registry file");
+const QString kReadFailed = QStringLiteral("Error encountered loading user settings from registry!");
+const QString kFilesFailed = QStringLiteral(
+    "An Error was encountered saving your data files.  Please check that you have sufficient disk space and the "
+    "application is run from a write-enabled directory");
+const QString kUpdateFailed = QStringLiteral("Registry Update Failed, using defaults");
+const QString kWriteFailed = QStringLiteral("Error encountered writing your settings to the registry!");
+
+// The stored text of `name`; empty when absent. A hand-edited INI value with unquoted commas comes back
+// from QSettings as a list and is joined again.
+QString readText(const QSettings &store, const QString &name) {
+    const QVariant value = store.value(name);
+    if (value.typeId() == QMetaType::QStringList) {
+        return value.toStringList().join(QStringLiteral(", "));
+    }
+    return value.toString();
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(UserPrompt &prompt, DatabaseLink &db) : m_prompt(prompt), m_db(db) {}
+
+void SettingsStore::Loadentries(Settings &settings) {
+    if (loadFiles(settings)) {
+        loadValues(settings);
+    }
+}
+
+bool SettingsStore::loadFiles(Settings &settings) {
+    const QString dir = AppPaths::applicationDirectory();
+    for (const SettingsFiles::File &file : SettingsFiles::loadOrder()) {
+        const QString path = dir + file.name;
+        if (!QFileInfo::exists(path)) {
+            file.restoreBuiltIn(settings);
+            continue;
+        }
+        try {
+            file.assign(settings, TextFile::readLines(path));
+        } catch (const CorvaneError &error) {
+            m_prompt.message(UserPrompt::Kind::Error, error.message(), UserPrompt::Ok);
+            return false;
+        }
+    }
+    return true;
+}
+
+void SettingsStore::loadValues(Settings &settings) {
+    const auto store = AppPaths::openSettings();
+    if (!canOpen(*store)) {
+        warn(kOpenFailed);
+        return;
+    }
+    try {
+        for (const SettingsCatalog::Value &value : SettingsCatalog::values()) {
+            if (value.database) {
+                continue;
+            }
+            // With a limited cache the grid does not group, and the panel setting is left as it is.
+            if (value.name == QLatin1String("ShowGroupPanel") && settings.LimitDBCache) {
+                continue;
+            }
+            value.read(settings, m_db, readText(*store, value.name));
+            if (value.name == QLatin1String("SendAcknowledgement")) {
+                restrictOnlyToListedCategories(settings);
+            } else if (value.name == QLatin1String("defaultcategory")) {
+                readAlternativeCategoryAgain(settings, readText(*store, QStringLiteral("AlternativeCategory")));
+            }
+        }
+    } catch (const std::exception &) {
+        warn(kReadFailed);
+    }
+}
+
+void SettingsStore::SaveEntries(const Settings &settings) {
+    try {
+        m_db.SaveDatabase();
+    } catch (const CorvaneError &error) {
+        m_prompt.message(UserPrompt::Kind::Error, error.message(), UserPrompt::Ok);
+    }
+    saveFiles(settings);
+    saveValues(settings);
+}
+
+void SettingsStore::saveFiles(const Settings &settings) {
+    const QString dir = AppPaths::applicationDirectory();
+    for (const SettingsFiles::File *file : SettingsFiles::saveOrder()) {
+        try {
+            TextFile::writeLines(dir + file->name, file->lines(settings));
+        } catch (const CorvaneError &) {
+            warn(kFilesFailed);
+            return;
+        }
+    }
+}
+
+void SettingsStore::saveValues(const Settings &settings) {
+    const auto store = AppPaths::openSettings();
+    if (!canOpen(*store)) {
+        warn(kUpdateFailed);
+        return;
+    }
+    try {
+        for (const SettingsCatalog::Value *value : SettingsCatalog::saveOrder()) {
+            const std::optional<QString> text = value->write(settings, m_db);
+            if (!text) {
+                continue;
+            }
+            store->setValue(value->name, *text);
+            // The database in the application directory is remembered as "%" from now on.
+            if (value->name == QLatin1String("DBPath") && *text == QLatin1String("%")) {
+                m_db.setCurrentDBPath(*text);
+            }
+        }
+        store->sync();
+    } catch (const std::exception &) {
+        warn(kWriteFailed);
+        return;
+    }
+    if (store->status() != QSettings::NoError) {
+        warn(kWriteFailed);
+    }
+}
+
+QStringList SettingsStore::valueNames() {
+    QStringList names;
+    for (const SettingsCatalog::Value &value : SettingsCatalog::values()) {
+        names.append(value.name);
+    }
+    return names;
+}
+
+QString SettingsStore::storedText(const Settings &settings, const QString &name) const {
+    const SettingsCatalog::Value *value = SettingsCatalog::find(name);
+    if (value == nullptr) {
+        return QString();
+    }
+    return value->write(settings, m_db).value_or(QLatin1String(""));
+}
+
+bool SettingsStore::setStoredText(Settings &settings, const QString &name, const QString &text) {
+    const SettingsCatalog::Value *value = SettingsCatalog::find(name);
+    if (value == nullptr) {
+        return false;
+    }
+    value->read(settings, m_db, text);
+    if (name == QLatin1String("AlternativeCategory")) {
+        readAlternativeCategoryAgain(settings, text);
+    } else if (name == QLatin1String("RestrictCategories")) {
+        restrictOnlyToListedCategories(settings);
+    }
+    return true;
+}
+
+void SettingsStore::warn(const QString &text) {
+    m_prompt.message(UserPrompt::Kind::Warning, text, UserPrompt::Ok);
+}
+
+void SettingsStore::readAlternativeCategoryAgain(Settings &settings, const QString &stored) {
+    settings.AlternativeCategory = stored.isEmpty() ? settings.defaultcategory : stored;
+}
+
+void SettingsStore::restrictOnlyToListedCategories(Settings &settings) {
+    if (settings.AllowedCategories.isEmpty()) {
+        settings.RestrictCategories = false;
+    }
+}
+
+bool SettingsStore::canOpen(const QSettings &store) {
+    if (store.status() != QSettings::NoError) {
+        return false;
+    }
+    const QFileInfo file(store.fileName());
+    if (file.exists() && !file.isReadable()) {
+        return false;
+    }
+    return store.isWritable();
+}
+
+} // namespace corvane
