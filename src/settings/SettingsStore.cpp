@@ -7,8 +7,10 @@
 #include "settings/SettingsCatalog.h"
 #include "settings/SettingsFiles.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryFile>
 #include <exception>
 
 namespace corvane {
@@ -31,6 +33,21 @@ QString readText(const QSettings &store, const QString &name) {
         return value.toStringList().join(QStringLiteral(", "));
     }
     return value.toString();
+}
+
+// QSettings parses a file only when it changed since the last QSettings object on it, so only the first
+// object sees a format error. Parsing a private copy finds it every time. False for a missing or
+// unreadable file (and for the Windows registry, which is no file).
+bool isMalformed(const QString &fileName) {
+    QFile file(fileName);
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    QTemporaryFile copy;
+    if (!copy.open() || copy.write(file.readAll()) < 0 || !copy.flush()) {
+        return false;
+    }
+    return QSettings(copy.fileName(), QSettings::IniFormat).status() == QSettings::FormatError;
 }
 
 } // namespace
@@ -190,7 +207,7 @@ bool SettingsStore::canOpen(const QSettings &store) {
     if (file.exists() && !file.isReadable()) {
         return false;
     }
-    return store.isWritable();
+    return store.isWritable() && !isMalformed(store.fileName());
 }
 
 } // namespace corvane

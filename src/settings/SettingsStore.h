@@ -59,7 +59,8 @@ private:
     static void readAlternativeCategoryAgain(Settings &settings, const QString &stored);
     // Categories cannot be restricted to an empty list.
     static void restrictOnlyToListedCategories(Settings &settings);
-    // False when the store cannot be read and written (unreadable or malformed file, no write access).
+    // False when the store cannot be read and written: an unreadable or malformed file (which is then
+    // left untouched, so that its readable values are not replaced), or no write access.
     static bool canOpen(const QSettings &store);
 
     UserPrompt &m_prompt;
