@@ -1,0 +1,42 @@
+// A row filter of a table as an SQL condition with bound values, never with typed text pasted into the
+// SQL. Category filters keep the rows whose category begins with any of a list of prefixes (include mode)
+// or with none of them (exclude mode), letter case ignored.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+namespace corvane {
+
+class TableFilter {
+public:
+    enum class Mode { Include, Exclude };
+
+    // No condition: every row passes.
+    TableFilter() = default;
+
+    // Rows whose `field` begins (letter case ignored) with any of `prefixes` (Include) or with none of them
+    // (Exclude). Each prefix is matched literally: "%", "_", "\" and "'" have no special meaning. An empty
+    // list gives no condition.
+    static TableFilter prefixes(const QString &field, Mode mode, const QStringList &prefixes);
+    // The category filter of the list view: `text` split at "," with each item trimmed and empty items
+    // dropped ("news" -> news*, "a, b" -> a* and b*), on the field Category.
+    static TableFilter categories(Mode mode, const QString &text);
+    // Splits a comma-separated filter text into trimmed, non-empty items.
+    static QStringList splitList(const QString &text);
+    // `text` escaped for a LIKE pattern whose escape character is "\".
+    static QString escapeLike(const QString &text);
+
+    bool isEmpty() const { return m_sql.isEmpty(); }
+    // The condition, with "?" placeholders, to be combined with AND; empty when there is none.
+    QString sql() const { return m_sql; }
+    // The values for the placeholders, in order.
+    QVariantList values() const { return m_values; }
+
+private:
+    QString m_sql;
+    QVariantList m_values;
+};
+
+} // namespace corvane

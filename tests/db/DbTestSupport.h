@@ -1,0 +1,66 @@
+// Helpers shared by the list database tests: filling and walking tables, and a raw SQLite connection that
+// plays another copy of the program without waiting for locks.
+#pragma once
+
+#include "db/SqliteTable.h"
+
+#include <QList>
+#include <QStringList>
+#include <QVariantList>
+#include <sqlite3.h>
+
+namespace corvane::test {
+
+// Appends one list entry per item, with the given categories (cycled) and bounce counts (cycled).
+inline void appendEntries(SqliteTable &table, const QStringList &items, const QStringList &categories = {QString()},
+                          const QList<int> &bounces = {0}) {
+    for (int i = 0; i < items.size(); ++i) {
+        table.appendRecord({items.at(i), categories.at(i % categories.size()), bounces.at(i % bounces.size())});
+    }
+}
+
+// The values of `field` of every row, walking the view from first to end.
+inline QVariantList walkField(SqliteTable &table, const QString &field) {
+    QVariantList values;
+    for (table.first(); !table.eof(); table.next()) {
+        values.append(table.field(field));
+    }
+    return values;
+}
+
+inline QStringList walkText(SqliteTable &table, const QString &field) {
+    QStringList values;
+    for (const QVariant &value : walkField(table, field)) {
+        values.append(value.toString());
+    }
+    return values;
+}
+
+// Runs `sql` on its own connection to `file`, failing at once on a lock. Returns SQLite's result code.
+inline int rawExec(const QString &file, const QString &sql) {
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
+    return rc;
+}
+
+// The first column of the first row of `sql` on its own connection, or -1 on failure.
+inline qint64 rawQueryInt(const QString &file, const QString &sql) {
+    sqlite3 *db = nullptr;
+    qint64 result = -1;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            result = sqlite3_column_int64(statement, 0);
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+} // namespace corvane::test
