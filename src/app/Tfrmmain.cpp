@@ -1,0 +1,219 @@
+// Start-up, caption, scan timers, database commands and shutdown of the main window.
+#include "app/Tfrmmain.h"
+
+#include "base/AppPaths.h"
+#include "base/BusyCursor.h"
+#include "base/CorvaneError.h"
+#include "base/UserPrompt.h"
+#include "db/TdmML.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+
+#include <QSettings>
+
+namespace corvane {
+
+namespace {
+constexpr int kStartUpScanDelayMs = 250;
+constexpr int kMillisecondsPerMinute = 60000;
+} // namespace
+
+Tfrmmain::Tfrmmain(UserPrompt &prompt, QObject *parent)
+    : QObject(parent), m_prompt(prompt), m_settings(std::make_unique<Settings>()) {
+    // The timer's built-in interval is never used as such: start-up and the periodic scan set their own.
+    m_timer.setInterval(350);
+    m_timer.stop();
+    connect(&m_timer, &QTimer::timeout, this, &Tfrmmain::tmrGetEntriesTimer);
+}
+
+Tfrmmain::~Tfrmmain() = default;
+
+bool Tfrmmain::isDebugArgument(const QStringList &arguments) {
+    return !arguments.isEmpty() && arguments.first().toUpper() == QLatin1String("/DEBUG");
+}
+
+void Tfrmmain::FormCreate(const QStringList &arguments) {
+    m_appDir = AppPaths::fixpath(AppPaths::applicationDirectory(), true);
+    m_helpFile = m_appDir + QStringLiteral("CORVANE.HLP");
+    m_debug = isDebugArgument(arguments);
+}
+
+void Tfrmmain::createDataModule() {
+    m_dm = std::make_unique<TdmML>(m_prompt);
+    connect(m_dm.get(), &TdmML::recentDatabasesChanged, this, &Tfrmmain::recentDatabasesChanged);
+    m_store = std::make_unique<SettingsStore>(m_prompt, *m_dm);
+    m_dm->dmMLCreate();
+    emit recentDatabasesChanged(m_dm->RecentDatabases());
+}
+
+void Tfrmmain::FormShow() {
+    if (m_store) {
+        m_store->Loadentries(*m_settings);
+    }
+    if (applyLoadedSettings) {
+        applyLoadedSettings();
+    }
+    if (restoreLayout) {
+        restoreLayout();
+    }
+    try {
+        UpdateDisplay();
+    } catch (const std::exception &) {
+        m_prompt.message(UserPrompt::Kind::Warning,
+                         QStringLiteral("An error was encountered with your Database.  Please restart and if the "
+                                        "problem continues restore your files from backup."),
+                         UserPrompt::Ok);
+    }
+    UpdateCaption();
+    // The errors list ("errors.txt") is loaded here once the errors list exists in Corvane.
+    if (m_settings->AutoScanStartUp) {
+        m_timer.setInterval(kStartUpScanDelayMs);
+        m_timer.start();
+        return;
+    }
+    CommenceTimer();
+}
+
+void Tfrmmain::UpdateCaption() {
+    QString caption = QStringLiteral("Corvane Professional");
+    if (m_debug) {
+        caption += QStringLiteral("  DEBUG MODE");
+    } else {
+        const QString path = m_dm ? m_dm->currentDBPath() : QString();
+        const QString shown = (path.isEmpty() || path == QLatin1String("%")) ? m_appDir : path;
+        caption += QStringLiteral("  (Database: ") + shown + QLatin1Char(')');
+    }
+    m_caption = caption;
+    emit captionChanged(m_caption);
+}
+
+void Tfrmmain::UpdateDisplay() {
+    try {
+        if (m_dm && m_dm->DatabaseLoaded() && m_dm->tblML().isOpen()) {
+            m_countText =
+                QStringLiteral("  ") + QString::number(m_dm->tblML().recordCount()) + QStringLiteral(" Records");
+        } else {
+            m_countText = QStringLiteral("  0 Records");
+        }
+        emit countTextChanged(m_countText);
+    } catch (const std::exception &) {
+        // A failed count leaves the previous count line in place.
+    }
+    UpdateCaption();
+}
+
+void Tfrmmain::CommenceTimer() {
+    if (!m_settings->AutoScanDelayed) {
+        return;
+    }
+    m_timer.setInterval(m_settings->AutoScanDelayedTime * kMillisecondsPerMinute);
+    m_timer.start();
+}
+
+void Tfrmmain::tmrGetEntriesTimer() {
+    const bool active = !isMainWindowActive || isMainWindowActive();
+    if (active) {
+        btngetoutlookClick();
+        return;
+    }
+    // Another window is in front: postpone by a full interval, never queue.
+    m_timer.stop();
+    m_timer.start();
+}
+
+void Tfrmmain::btngetoutlookClick() {
+    m_timer.stop();
+    scanForNewEntries();
+    CommenceTimer();
+}
+
+void Tfrmmain::scanForNewEntries() {
+    // The mailing-list folder scan joins here once the mail store is part of Corvane.
+    ++m_scanCount;
+    emit scanStarted();
+}
+
+void Tfrmmain::mkOpenDBClick() {
+    if (!m_dm) {
+        return;
+    }
+    m_dm->PromptToLoadDB();
+    UpdateDisplay();
+}
+
+void Tfrmmain::mkreopenonclick(const QString &hint) {
+    if (!m_dm) {
+        return;
+    }
+    try {
+        if (m_dm->ReopenRecent(hint)) {
+            UpdateDisplay();
+        }
+    } catch (const std::exception &) {
+        m_prompt.message(UserPrompt::Kind::Warning, QStringLiteral("Error opening your database"), UserPrompt::Ok);
+        UpdateDisplay();
+    }
+}
+
+void Tfrmmain::mkOptimiseClick() {
+    if (!m_dm) {
+        return;
+    }
+    m_dm->OptimiseDatabase(true);
+    UpdateDisplay();
+}
+
+bool Tfrmmain::FormCloseQuery() {
+    if (!m_settings->BackUpOnExit) {
+        return true;
+    }
+    try {
+        if (!backUp) {
+            throw CorvaneError(QStringLiteral("No back-up writer"));
+        }
+        backUp();
+        return true;
+    } catch (const std::exception &) {
+        const auto answer = m_prompt.message(
+            UserPrompt::Kind::Confirmation,
+            QStringLiteral("An error was encountered saving your back up file.  Do you still want to close?"),
+            UserPrompt::Yes | UserPrompt::No);
+        return answer == UserPrompt::Yes;
+    }
+}
+
+void Tfrmmain::FormClose() {
+    m_timer.stop();
+    try {
+        if (saveLayout) {
+            saveLayout();
+        }
+        // The errors list is written to "errors.txt" here once it exists in Corvane.
+        if (m_store) {
+            m_store->SaveEntries(*m_settings);
+        }
+        if (m_dm) {
+            m_dm->SaveDatabase();
+        }
+    } catch (const std::exception &) {
+        // Closing goes on: a failed step only ends the remaining steps of this block.
+    }
+}
+
+void Tfrmmain::FormDestroy() {
+    if (!m_dm) {
+        return;
+    }
+    try {
+        const auto settings = AppPaths::openSettings();
+        settings->setValue(QStringLiteral("DBPath"), m_dm->currentDBPath());
+        settings->sync();
+    } catch (const std::exception &) {
+    }
+    try {
+        m_dm->SaveRecentList();
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace corvane

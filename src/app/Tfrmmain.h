@@ -1,0 +1,106 @@
+// The main window's behaviour, free of widgets: start-up (application directory, debug switch, the data
+// module, the first showing), the caption, the start-up and periodic scan timers, the database commands of
+// the File menu, and the orderly shutdown. The window in app/ui shows it and hands it its events.
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace corvane {
+
+class UserPrompt;
+class TdmML;
+class Settings;
+class SettingsStore;
+
+class Tfrmmain : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Tfrmmain(UserPrompt &prompt, QObject *parent = nullptr);
+    ~Tfrmmain() override;
+
+    static QString applicationTitle() { return QStringLiteral("Corvane for Microsoft Outlook"); }
+    // True when the first argument (program name excluded), upper-cased, is "/DEBUG".
+    static bool isDebugArgument(const QStringList &arguments);
+
+    // Window creation: the application directory, the help file and the debug switch.
+    void FormCreate(const QStringList &arguments);
+    // Creates the data module, which opens the database at once (it may ask questions first), and the
+    // settings store that lives beside it.
+    void createDataModule();
+
+    // First showing: settings, grid layout, list view, caption, errors list, the first scan or the
+    // periodic timer.
+    void FormShow();
+
+    // The caption: "Corvane Professional" and either "  DEBUG MODE" or the database directory.
+    void UpdateCaption();
+    QString caption() const { return m_caption; }
+
+    // Refreshes the count line and the caption. Errors are swallowed: the count line keeps its text.
+    void UpdateDisplay();
+    QString countText() const { return m_countText; }
+
+    // Arms the periodic scan when "Scan for new entries every" is ticked; otherwise leaves the timer alone.
+    void CommenceTimer();
+    // The scan timer's handler: scans when the main window is active, otherwise restarts the interval.
+    void tmrGetEntriesTimer();
+    // The scan command: timer off, scan, timer re-armed.
+    void btngetoutlookClick();
+    QTimer &tmrGetEntries() { return m_timer; }
+    int scanCount() const { return m_scanCount; }
+
+    // File menu database commands.
+    void mkOpenDBClick();
+    void mkreopenonclick(const QString &hint);
+    void mkOptimiseClick();
+
+    // Shutdown. FormCloseQuery returns false when the close is cancelled.
+    bool FormCloseQuery();
+    void FormClose();
+    void FormDestroy();
+
+    bool debugMode() const { return m_debug; }
+    QString applicationDirectory() const { return m_appDir; }
+    QString helpFile() const { return m_helpFile; }
+    TdmML *dataModule() const { return m_dm.get(); }
+    Settings &settings() const { return *m_settings; }
+    SettingsStore *settingsStore() const { return m_store.get(); }
+    UserPrompt &prompt() const { return m_prompt; }
+
+    // Hooks the window sets. Unset hooks do nothing, except `backUp` (below).
+    std::function<bool()> isMainWindowActive;  // default: true
+    std::function<void()> restoreLayout;       // grid layout from the settings store
+    std::function<void()> saveLayout;          // grid layout to the settings store
+    std::function<void()> applyLoadedSettings; // grid caching, editing and panel after Loadentries
+    // Writes the back-up file without a completion message; raises CorvaneError on failure. While no
+    // back-up writer is installed, a back-up on exit counts as failed, so the person is asked.
+    std::function<void()> backUp;
+
+signals:
+    void captionChanged(const QString &caption);
+    void countTextChanged(const QString &text);
+    void recentDatabasesChanged(const QStringList &directories);
+    void scanStarted();
+
+private:
+    void scanForNewEntries();
+
+    UserPrompt &m_prompt;
+    QTimer m_timer;
+    bool m_debug = false;
+    QString m_appDir;
+    QString m_helpFile;
+    QString m_caption;
+    QString m_countText;
+    int m_scanCount = 0;
+    std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<TdmML> m_dm;
+    std::unique_ptr<SettingsStore> m_store;
+};
+
+} // namespace corvane

@@ -1,0 +1,345 @@
+// The main window's widgets, menus and event forwarding.
+#include "app/ui/Tfrmmain.h"
+
+#include "base/AppPaths.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace corvane::ui {
+
+namespace {
+struct GridColumn {
+    const char *name;
+    const char *caption;
+    int width;
+    bool visible;
+};
+constexpr GridColumn kColumns[] = {
+    {"dxDBGrid1Item", "E-mail", 142, true},         {"dxDBGrid1Category", "List Category", 87, true},
+    {"dxDBGrid1Bounces", "Bounce Count", 56, true}, {"dxDBGrid1Comments", "Comments", 88, true},
+    {"dxDBGrid1Name", "Full Name", 60, false},      {"dxDBGrid1Salutation", "First Name", 40, false},
+    {"dxDBGrid1SendRights", "Can Send", 16, false},
+};
+
+const QString kFilterHint = QStringLiteral("Enter the category to filter entries by, to filter by multiple categories "
+                                           "separate entries with a comma, e.g. mylist1,mylist2");
+} // namespace
+
+Tfrmmain::Tfrmmain(UserPrompt &prompt, QWidget *parent) : QMainWindow(parent), m_prompt(prompt), m_core(prompt) {
+    setObjectName(QStringLiteral("frmmain"));
+    auto *central = new QWidget(this);
+    auto *row = new QHBoxLayout(central);
+    auto *group = new QGroupBox(QStringLiteral("Mailing List"), central);
+    buildListGroup(group);
+    auto *buttons = new QWidget(central);
+    buildButtons(buttons);
+    row->addWidget(group, 1);
+    row->addWidget(buttons);
+    setCentralWidget(central);
+    buildMenus();
+
+    connect(&m_core, &corvane::Tfrmmain::captionChanged, this, &QWidget::setWindowTitle);
+    connect(&m_core, &corvane::Tfrmmain::countTextChanged, lblcount, &QLabel::setText);
+    connect(&m_core, &corvane::Tfrmmain::recentDatabasesChanged, this, &Tfrmmain::UpdateRecentList);
+    m_core.isMainWindowActive = [this] { return QApplication::activeWindow() == this; };
+    resize(760, 520);
+    loadPlacement();
+}
+
+Tfrmmain::~Tfrmmain() {
+    if (!m_destroyed) {
+        m_destroyed = true;
+        m_core.FormDestroy();
+    }
+}
+
+void Tfrmmain::buildButtons(QWidget *column) {
+    auto *layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 8, 0, 0);
+    struct Spec {
+        const char *name;
+        const char *caption;
+        const char *hint;
+    };
+    const Spec top[] = {
+        {"btngetoutlook", "Check for New Entries",
+         "Opens Outlook and checks for new entries in the specified mailing list directory"},
+        {"btnmanual", "Manually Enter Entries", "Allows you to manually enter addresses into your mailing list"},
+        {"btnscanfolders", "Scan Outlook Folders",
+         "Allows you to add extra e-mail addresses to your database by scanning the folders and contacts of your "
+         "Outlook folders"},
+        {"btnsend", "Send E-Mail to List", "Allows you to send a message to your mailing list"},
+        {"btnprint", "Print List..", "Prints your mailing list"},
+    };
+    const Spec bottom[] = {
+        {"btnoptions", "Options..", "Displays Corvane Options"},
+        {"btnhelp", "&Help", ""},
+        {"btnclose", "&Close", ""},
+    };
+    auto make = [&](const Spec &spec) {
+        auto *button = new QPushButton(QString::fromUtf8(spec.caption), column);
+        button->setObjectName(QString::fromUtf8(spec.name));
+        button->setToolTip(QString::fromUtf8(spec.hint));
+        button->setEnabled(false);
+        layout->addWidget(button);
+        return button;
+    };
+    for (const Spec &spec : top) {
+        make(spec);
+    }
+    layout->addStretch(1);
+    for (const Spec &spec : bottom) {
+        make(spec);
+    }
+    auto *check = column->findChild<QPushButton *>(QStringLiteral("btngetoutlook"));
+    check->setDefault(true);
+    // "&Close" closes the main window, as the window's own close box does.
+    auto *close = column->findChild<QPushButton *>(QStringLiteral("btnclose"));
+    close->setEnabled(true);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void Tfrmmain::buildListGroup(QWidget *group) {
+    auto *layout = new QVBoxLayout(group);
+    auto *filters = new QGridLayout();
+    rdball = new QRadioButton(QStringLiteral("Display All Entries"), group);
+    rdball->setToolTip(QStringLiteral("Displays all the e-mail addresses in your mailing list"));
+    rdball->setChecked(true);
+    rdbfilter = new QRadioButton(QStringLiteral("Filter Entries with the List Category(s):"), group);
+    rdbfilter->setToolTip(QStringLiteral("Limits the display to those of the category entered here"));
+    rdbnotfilter = new QRadioButton(QStringLiteral("Filter Entries not containing:"), group);
+    rdbnotfilter->setToolTip(
+        QStringLiteral("Limits the display to those that do not contain the category entered here"));
+    edtfilter = new QLineEdit(group);
+    edtfilter->setObjectName(QStringLiteral("edtfilter"));
+    edtfilter->setToolTip(kFilterHint);
+    edtnotfilter = new QLineEdit(group);
+    edtnotfilter->setObjectName(QStringLiteral("edtnotfilter"));
+    edtnotfilter->setToolTip(kFilterHint);
+    filters->addWidget(rdball, 0, 0, 1, 2);
+    filters->addWidget(rdbfilter, 1, 0);
+    filters->addWidget(edtfilter, 1, 1);
+    filters->addWidget(rdbnotfilter, 2, 0);
+    filters->addWidget(edtnotfilter, 2, 1);
+    layout->addLayout(filters);
+
+    dxDBGrid1 = new QTableView(group);
+    dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
+    auto *model = new QStandardItemModel(0, static_cast<int>(std::size(kColumns)), dxDBGrid1);
+    int c = 0;
+    for (const GridColumn &column : kColumns) {
+        model->setHeaderData(c, Qt::Horizontal, QString::fromUtf8(column.caption));
+        ++c;
+    }
+    dxDBGrid1->setModel(model);
+    c = 0;
+    for (const GridColumn &column : kColumns) {
+        dxDBGrid1->setColumnWidth(c, column.width);
+        dxDBGrid1->setColumnHidden(c, !column.visible);
+        ++c;
+    }
+    dxDBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dxDBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    dxDBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dxDBGrid1->horizontalHeader()->setSectionsMovable(true);
+    dxDBGrid1->horizontalHeader()->setStretchLastSection(true);
+    dxDBGrid1->verticalHeader()->hide();
+    layout->addWidget(dxDBGrid1, 1);
+
+    lblcount = new QLabel(group);
+    lblcount->setObjectName(QStringLiteral("lblcount"));
+    layout->addWidget(lblcount);
+}
+
+QAction *Tfrmmain::addItem(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut) {
+    auto *item = menu->addAction(caption);
+    item->setObjectName(name);
+    item->setShortcut(shortcut);
+    // Commands are enabled as they are built; until then they are visibly unavailable.
+    item->setEnabled(false);
+    return item;
+}
+
+void Tfrmmain::buildMenus() {
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction *open = addItem(file, QStringLiteral("mkOpenDB"), QStringLiteral("Create/Open Mailing List DB..."),
+                            QKeySequence(Qt::CTRL | Qt::Key_O));
+    mkReopen = file->addMenu(QStringLiteral("Recent Databases"));
+    mkReopen->setObjectName(QStringLiteral("mkReopen"));
+    mkReopen->setEnabled(false);
+    file->addSeparator();
+    addItem(file, QStringLiteral("mkSend"), QStringLiteral("Send E-mail to Mailing List..."),
+            QKeySequence(Qt::ALT | Qt::Key_S));
+    addItem(file, QStringLiteral("mkCheckOutlook"), QStringLiteral("Check Outlook for New Entries"),
+            QKeySequence(Qt::CTRL | Qt::Key_N));
+    addItem(file, QStringLiteral("mkManual"), QStringLiteral("Manually Enter Entries..."),
+            QKeySequence(Qt::CTRL | Qt::Key_M));
+    addItem(file, QStringLiteral("mkScanOutlookFolders"), QStringLiteral("Scan Outlook Folders for Addresses..."));
+    addItem(file, QStringLiteral("mkScanOutlookContacts"), QStringLiteral("Scan Outlook Contacts for Addresses..."));
+    addItem(file, QStringLiteral("mkScanFileFolders"), QStringLiteral("Scan File Folders for Addresses..."));
+    file->addSeparator();
+    addItem(file, QStringLiteral("mkPrint"), QStringLiteral("Print Mailing List"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    addItem(file, QStringLiteral("mkImport"), QStringLiteral("Import Mailing List Entries..."));
+    addItem(file, QStringLiteral("mkExport"), QStringLiteral("Export Mailing List Entries..."));
+    addItem(file, QStringLiteral("mkBackUp"), QStringLiteral("Save Back Up File..."),
+            QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addSeparator();
+    addItem(file, QStringLiteral("mkOptions"), QStringLiteral("Options..."));
+    file->addSeparator();
+    QAction *exit = addItem(file, QStringLiteral("Exit1"), QStringLiteral("Exit"), QKeySequence(Qt::ALT | Qt::Key_F4));
+
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    addItem(edit, QStringLiteral("mkFind"), QStringLiteral("Find Record.."), QKeySequence(Qt::Key_F4));
+    addItem(edit, QStringLiteral("mkChangeCategory"), QStringLiteral("Change List Category to..."),
+            QKeySequence(Qt::ALT | Qt::Key_Return));
+    addItem(edit, QStringLiteral("mkResetBounce"), QStringLiteral("Reset Bounce Count "));
+    QMenu *rights = edit->addMenu(QStringLiteral("User Sending Rights"));
+    rights->setObjectName(QStringLiteral("mkSendingRights"));
+    addItem(rights, QStringLiteral("mkCanSend"), QStringLiteral("User can send messages"));
+    addItem(rights, QStringLiteral("mkCannotSend"), QStringLiteral("User cannot send messages"));
+    addItem(edit, QStringLiteral("mkUpdateAddress"), QStringLiteral("Update E-mail Address..."));
+    addItem(edit, QStringLiteral("mkDelete"), QStringLiteral("Delete Record"), QKeySequence(Qt::Key_Delete));
+    addItem(edit, QStringLiteral("mkBlock"), QStringLiteral("Move to Blocked Addresses"),
+            QKeySequence(Qt::CTRL | Qt::Key_D));
+    addItem(edit, QStringLiteral("mkAllowEditing"), QStringLiteral("Allow In-line Editing"),
+            QKeySequence(Qt::CTRL | Qt::Key_E))
+        ->setCheckable(true);
+    QMenu *other = edit->addMenu(QStringLiteral("Other"));
+    other->setObjectName(QStringLiteral("mkOther"));
+    addItem(other, QStringLiteral("mkResetAllBounces"), QStringLiteral("Reset Bounce Count for all Entries"));
+    addItem(other, QStringLiteral("mkMerge"), QStringLiteral("Merge All Categories/Remove All Duplicates..."));
+    addItem(other, QStringLiteral("mkDeleteAll"), QStringLiteral("Delete All Entries..."));
+    QAction *optimise = addItem(other, QStringLiteral("mkOptimise"), QStringLiteral("Optimize Database..."));
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    QMenu *sorting = view->addMenu(QStringLiteral("Sorting"));
+    sorting->setObjectName(QStringLiteral("mkSorting"));
+    addItem(sorting, QStringLiteral("mkSortEmail"), QStringLiteral("E-mail Address"))->setCheckable(true);
+    addItem(sorting, QStringLiteral("mkSortCategory"), QStringLiteral("List Category"))->setCheckable(true);
+    addItem(sorting, QStringLiteral("mkSortBounces"), QStringLiteral("Bounces"))->setCheckable(true);
+    addItem(view, QStringLiteral("mkShowGroupPanel"), QStringLiteral("Show Grouping Panel"))->setCheckable(true);
+    addItem(view, QStringLiteral("mkColumnSelector"), QStringLiteral("Column Selector..."));
+    view->addSeparator();
+    addItem(view, QStringLiteral("mkDisplayErrors"), QStringLiteral("Display Errors..."));
+    addItem(view, QStringLiteral("mkDisplayStatistics"), QStringLiteral("Display Statistics..."));
+    addItem(view, QStringLiteral("mkDisplayLog"), QStringLiteral("Display Log..."));
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    addItem(help, QStringLiteral("mkHelp"), QStringLiteral("Help..."), QKeySequence(Qt::Key_F1));
+    help->addSeparator();
+    QAction *about = addItem(help, QStringLiteral("mkAbout"), QStringLiteral("About Corvane..."));
+
+    open->setEnabled(true);
+    connect(open, &QAction::triggered, this, [this] { m_core.mkOpenDBClick(); });
+    exit->setEnabled(true);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    optimise->setEnabled(true);
+    connect(optimise, &QAction::triggered, this, [this] { m_core.mkOptimiseClick(); });
+    about->setEnabled(true);
+    connect(about, &QAction::triggered, this, [this] {
+        QMessageBox::about(this, QStringLiteral("About Corvane"),
+                           QStringLiteral("Corvane %1\nA mailing-list manager for your desktop.")
+                               .arg(QApplication::applicationVersion()));
+    });
+}
+
+QAction *Tfrmmain::action(const QString &objectName) const {
+    return findChild<QAction *>(objectName);
+}
+
+void Tfrmmain::UpdateRecentList(const QStringList &directories) {
+    mkReopen->clear();
+    for (const QString &dir : directories) {
+        QString caption = dir;
+        // No automatic accelerators: a "&" in a path is shown as it is.
+        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction *item = mkReopen->addAction(caption);
+        item->setToolTip(dir);
+        item->setStatusTip(dir);
+        connect(item, &QAction::triggered, this, [this, dir] { m_core.mkreopenonclick(dir); });
+    }
+    mkReopen->setEnabled(directories.size() >= 2);
+}
+
+void Tfrmmain::firstShow() {
+    if (m_shown) {
+        return;
+    }
+    m_shown = true;
+    m_core.FormShow();
+}
+
+void Tfrmmain::bringToFront() {
+    if (isMinimized()) {
+        showNormal();
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void Tfrmmain::closeEvent(QCloseEvent *event) {
+    if (!m_core.FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    savePlacement();
+    m_core.FormClose();
+    event->accept();
+}
+
+void Tfrmmain::loadPlacement() {
+    const auto settings = AppPaths::openSettings();
+    settings->beginGroup(QStringLiteral("Placement"));
+    bool ok[4] = {false, false, false, false};
+    const int left = settings->value(QStringLiteral("Left")).toString().toInt(&ok[0]);
+    const int top = settings->value(QStringLiteral("Top")).toString().toInt(&ok[1]);
+    const int width = settings->value(QStringLiteral("Width")).toString().toInt(&ok[2]);
+    const int height = settings->value(QStringLiteral("Height")).toString().toInt(&ok[3]);
+    const bool maximized = settings->value(QStringLiteral("Maximized")).toString() == QLatin1String("true");
+    settings->endGroup();
+    if (!(ok[0] && ok[1] && ok[2] && ok[3]) || width < 200 || height < 150) {
+        return;
+    }
+    QRect wanted(left, top, width, height);
+    // A placement that no longer fits any screen (a monitor was removed) is ignored.
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (screen->availableGeometry().intersects(wanted)) {
+            setGeometry(wanted);
+            break;
+        }
+    }
+    if (maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void Tfrmmain::savePlacement() {
+    const auto settings = AppPaths::openSettings();
+    settings->beginGroup(QStringLiteral("Placement"));
+    const QRect g = normalGeometry();
+    settings->setValue(QStringLiteral("Left"), QString::number(g.x()));
+    settings->setValue(QStringLiteral("Top"), QString::number(g.y()));
+    settings->setValue(QStringLiteral("Width"), QString::number(g.width()));
+    settings->setValue(QStringLiteral("Height"), QString::number(g.height()));
+    settings->setValue(QStringLiteral("Maximized"), isMaximized() ? QStringLiteral("true") : QStringLiteral("False"));
+    settings->endGroup();
+}
+
+} // namespace corvane::ui

@@ -1,0 +1,64 @@
+// The main window: the right-hand buttons, the "Mailing List" group with its filter panel, grid and count
+// line, and the main menu. Behaviour lives in corvane::Tfrmmain; this class shows it and forwards events.
+#pragma once
+
+#include "app/Tfrmmain.h"
+#include "base/UserPrompt.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+namespace corvane::ui {
+
+class Tfrmmain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    Tfrmmain(UserPrompt &prompt, QWidget *parent = nullptr);
+    ~Tfrmmain() override;
+
+    corvane::Tfrmmain &core() { return m_core; }
+
+    // Runs the first-showing work once, after the window is on screen.
+    void firstShow();
+    // Restores and raises the window (a second copy of the program was started).
+    void bringToFront();
+
+    // Every menu item by object name, for tests and for later commands.
+    QAction *action(const QString &objectName) const;
+    QMenu *mkReopen = nullptr;
+
+    QRadioButton *rdball = nullptr;
+    QRadioButton *rdbfilter = nullptr;
+    QRadioButton *rdbnotfilter = nullptr;
+    QLineEdit *edtfilter = nullptr;
+    QLineEdit *edtnotfilter = nullptr;
+    QTableView *dxDBGrid1 = nullptr;
+    QLabel *lblcount = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildButtons(QWidget *column);
+    void buildListGroup(QWidget *group);
+    void buildMenus();
+    QAction *addItem(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut = {});
+    void UpdateRecentList(const QStringList &directories);
+    void loadPlacement();
+    void savePlacement();
+
+    UserPrompt &m_prompt;
+    corvane::Tfrmmain m_core;
+    bool m_shown = false;
+    bool m_destroyed = false;
+};
+
+} // namespace corvane::ui

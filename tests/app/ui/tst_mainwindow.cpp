@@ -1,0 +1,174 @@
+// The main window on the offscreen platform: menus with their captions and shortcuts, commands not yet
+// available shown disabled, the recent-databases submenu, the caption after the first showing, the grid's
+// columns and the window placement kept between runs.
+#include "ScriptedPrompt.h"
+#include "app/ui/Tfrmmain.h"
+#include "base/AppPaths.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace corvane;
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    QString m_appDir;
+
+    std::unique_ptr<ui::Tfrmmain> started(ScriptedPrompt &prompt) {
+        auto window = std::make_unique<ui::Tfrmmain>(prompt);
+        window->core().FormCreate({});
+        if (!QFileInfo::exists(m_appDir + QStringLiteral("mailist.DAT"))) {
+            prompt.answer(UserPrompt::Yes);
+        }
+        window->core().createDataModule();
+        window->show();
+        window->firstShow();
+        return window;
+    }
+
+private slots:
+    void init() {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_tmp->filePath(QStringLiteral("config")));
+        m_appDir = m_tmp->filePath(QStringLiteral("app")) + QLatin1Char('/');
+        AppPaths::setApplicationDirectory(m_appDir);
+    }
+    void cleanup() {
+        AppPaths::setApplicationDirectory(QString());
+        m_tmp.reset();
+    }
+
+    void menuItems_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("shortcut");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("open") << "mkOpenDB"
+                              << "Create/Open Mailing List DB..."
+                              << "Ctrl+O" << true;
+        QTest::newRow("send") << "mkSend"
+                              << "Send E-mail to Mailing List..."
+                              << "Alt+S" << false;
+        QTest::newRow("check") << "mkCheckOutlook"
+                               << "Check Outlook for New Entries"
+                               << "Ctrl+N" << false;
+        QTest::newRow("manual") << "mkManual"
+                                << "Manually Enter Entries..."
+                                << "Ctrl+M" << false;
+        QTest::newRow("print") << "mkPrint"
+                               << "Print Mailing List"
+                               << "Ctrl+P" << false;
+        QTest::newRow("backup") << "mkBackUp"
+                                << "Save Back Up File..."
+                                << "Ctrl+S" << false;
+        QTest::newRow("exit") << "Exit1"
+                              << "Exit"
+                              << "Alt+F4" << true;
+        QTest::newRow("find") << "mkFind"
+                              << "Find Record.."
+                              << "F4" << false;
+        QTest::newRow("category") << "mkChangeCategory"
+                                  << "Change List Category to..."
+                                  << "Alt+Return" << false;
+        QTest::newRow("reset") << "mkResetBounce"
+                               << "Reset Bounce Count "
+                               << "" << false;
+        QTest::newRow("delete") << "mkDelete"
+                                << "Delete Record"
+                                << "Del" << false;
+        QTest::newRow("block") << "mkBlock"
+                               << "Move to Blocked Addresses"
+                               << "Ctrl+D" << false;
+        QTest::newRow("editing") << "mkAllowEditing"
+                                 << "Allow In-line Editing"
+                                 << "Ctrl+E" << false;
+        QTest::newRow("optimize") << "mkOptimise"
+                                  << "Optimize Database..."
+                                  << "" << true;
+        QTest::newRow("merge") << "mkMerge"
+                               << "Merge All Categories/Remove All Duplicates..."
+                               << "" << false;
+        QTest::newRow("log") << "mkDisplayLog"
+                             << "Display Log..."
+                             << "" << false;
+        QTest::newRow("help") << "mkHelp"
+                              << "Help..."
+                              << "F1" << false;
+    }
+    void menuItems() {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, shortcut);
+        QFETCH(bool, enabled);
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        QAction *item = window->action(name);
+        QVERIFY2(item != nullptr, qPrintable(name));
+        QCOMPARE(item->text(), caption);
+        QCOMPARE(item->shortcut().toString(), shortcut);
+        QCOMPARE(item->isEnabled(), enabled);
+    }
+
+    void captionAndCountAfterFirstShowing() {
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        QCOMPARE(window->windowTitle(),
+                 QStringLiteral("Corvane Professional  (Database: ") + m_appDir + QLatin1Char(')'));
+        QCOMPARE(window->lblcount->text(), QStringLiteral("  0 Records"));
+        QVERIFY(window->rdball->isChecked());
+    }
+
+    void recentSubmenuNeedsTwoDatabases() {
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        QCOMPARE(window->mkReopen->actions().size(), 1);
+        QVERIFY(!window->mkReopen->isEnabled());
+
+        const QString other = m_tmp->filePath(QStringLiteral("other"));
+        QDir().mkpath(other);
+        prompt.answerDirectory(other);
+        prompt.answer(UserPrompt::Yes);
+        window->action(QStringLiteral("mkOpenDB"))->trigger();
+        QCOMPARE(window->mkReopen->actions().size(), 2);
+        QVERIFY(window->mkReopen->isEnabled());
+        QCOMPARE(window->mkReopen->actions().first()->toolTip(), other + QLatin1Char('/'));
+        QVERIFY(window->windowTitle().contains(other));
+    }
+
+    void gridColumns() {
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        const QStringList captions = {"E-mail",    "List Category", "Bounce Count", "Comments",
+                                      "Full Name", "First Name",    "Can Send"};
+        const QList<bool> visible = {true, true, true, true, false, false, false};
+        for (int c = 0; c < captions.size(); ++c) {
+            QCOMPARE(window->dxDBGrid1->model()->headerData(c, Qt::Horizontal).toString(), captions.at(c));
+            QCOMPARE(!window->dxDBGrid1->isColumnHidden(c), visible.at(c));
+        }
+    }
+
+    void placementIsKept() {
+        {
+            ScriptedPrompt prompt;
+            auto window = started(prompt);
+            window->setGeometry(40, 50, 640, 480);
+            QVERIFY(window->close());
+        }
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        QCOMPARE(window->normalGeometry().size(), QSize(640, 480));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,156 @@
+// corvane-cli end to end: options, the database questions answered by --yes/--no, the commands and their
+// exit status, each run as its own process on a throw-away application directory and settings file.
+#include "ScriptedPrompt.h"
+#include "base/AppPaths.h"
+#include "db/TdmML.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    QString m_home;
+
+    struct Result {
+        int status;
+        QString out;
+        QString err;
+    };
+
+    Result cli(const QStringList &arguments, const QByteArray &input = {}) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
+        env.remove(QStringLiteral("CORVANE_HOME"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(CORVANE_CLI), QStringList{QStringLiteral("--home"), m_home} + arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            return {-1, QString(), QStringLiteral("timed out")};
+        }
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString settingsFile() const { return m_tmp->filePath(QStringLiteral("config/Tavrix/Corvane.conf")); }
+
+private slots:
+    void init() {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        m_home = m_tmp->filePath(QStringLiteral("home"));
+    }
+
+    void usageErrors_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no command") << QStringList{} << "no command given";
+        QTest::newRow("unknown command") << QStringList{"frobnicate"} << "unknown command frobnicate";
+        QTest::newRow("unknown option") << QStringList{"--frob", "info"} << "unknown option --frob";
+        QTest::newRow("settings without verb") << QStringList{"--yes", "settings"} << "usage: settings get NAME";
+    }
+    void usageErrors() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        const Result r = cli(arguments);
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    }
+
+    void helpExplainsTheCommands() {
+        const Result r = cli({QStringLiteral("--help")});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.contains(QStringLiteral("settings set NAME VALUE")));
+    }
+
+    void noAnswersNoDatabase() {
+        const Result r = cli({QStringLiteral("--no"), QStringLiteral("info")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("A database cannot be located in the directory, ")), qPrintable(r.err));
+        QVERIFY(r.err.contains(QStringLiteral("no mailing list database is open")));
+        QVERIFY(!QFileInfo::exists(m_home + QStringLiteral("/mailist.DAT")));
+    }
+
+    void yesCreatesTheDatabaseAndInfoReportsIt() {
+        const Result r = cli({QStringLiteral("--yes"), QStringLiteral("info")});
+        QCOMPARE(r.status, 0);
+        QVERIFY(QFileInfo::exists(m_home + QStringLiteral("/mailist.DAT")));
+        QVERIFY(QFileInfo::exists(m_home + QStringLiteral("/recent.txt")));
+        QVERIFY2(r.out.contains(QStringLiteral("Application directory: ") + m_home + QLatin1Char('/')),
+                 qPrintable(r.out));
+        QVERIFY(r.out.contains(QStringLiteral("Settings file: ") + settingsFile()));
+        QVERIFY(r.out.contains(QStringLiteral("Entries: 0")));
+    }
+
+    void consoleAnswerIsRead() {
+        const Result r = cli({QStringLiteral("info")}, "y\n");
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.err.contains(QStringLiteral("[yes/no]")));
+        QVERIFY(QFileInfo::exists(m_home + QStringLiteral("/mailist.DAT")));
+    }
+
+    void listPrintsEveryFieldAndFiltersByCategoryPrefix() {
+        QCOMPARE(cli({QStringLiteral("--yes"), QStringLiteral("info")}).status, 0);
+        {
+            QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                               m_tmp->filePath(QStringLiteral("config")));
+            corvane::AppPaths::setApplicationDirectory(m_home);
+            corvane::ScriptedPrompt prompt;
+            corvane::TdmML dm(prompt);
+            dm.dmMLCreate();
+            QVERIFY(dm.DatabaseLoaded());
+            dm.tblML().appendRecord({QStringLiteral("ann@example.org"), QStringLiteral("News"), 2,
+                                     QStringLiteral("joined"), QStringLiteral("Ann Lee"), QStringLiteral("Ann"), true});
+            dm.tblML().appendRecord({QStringLiteral("bob@example.org"), QStringLiteral("technews"), 0, QString(),
+                                     QString(), QString(), false});
+            dm.SaveDatabase();
+            dm.CloseDatabase();
+            corvane::AppPaths::setApplicationDirectory(QString());
+        }
+        Result r = cli({QStringLiteral("--yes"), QStringLiteral("list")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("1\tann@example.org\tNews\t2\tjoined\tAnn Lee\tAnn\tTrue\n"
+                                       "2\tbob@example.org\ttechnews\t0\t\t\t\tFalse\n"));
+        r = cli(
+            {QStringLiteral("--yes"), QStringLiteral("list"), QStringLiteral("--category"), QStringLiteral("news")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out.count(QLatin1Char('\n')), 1);
+        QVERIFY(r.out.startsWith(QStringLiteral("1\tann@example.org")));
+    }
+
+    void settingsSetAndGet() {
+        Result r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"),
+                        QStringLiteral("SendCount "), QStringLiteral("25")});
+        QCOMPARE(r.status, 0);
+        QVERIFY(QFileInfo::exists(m_home + QStringLiteral("/failed.txt")));
+        r = cli(
+            {QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("SendCount ")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("25\n"));
+        QSettings stored(settingsFile(), QSettings::IniFormat);
+        QCOMPARE(stored.value(QStringLiteral("SendCount ")).toString(), QStringLiteral("25"));
+
+        r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"),
+                 QStringLiteral("BounceMax"), QStringLiteral("0")});
+        QCOMPARE(r.status, 0);
+        r = cli(
+            {QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("BounceMax")});
+        QCOMPARE(r.out, QStringLiteral("0\n"));
+
+        r = cli(
+            {QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("SendCount")});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains(QStringLiteral("unknown setting")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
