@@ -1,0 +1,121 @@
+// The desktop prompts and the database directory dialog on the offscreen platform: button sets, the
+// answer returned for the button pressed, the progress window with its Cancel question, and the dialog's
+// OK rules.
+#include "ScriptedPrompt.h"
+#include "app/ui/WidgetPrompt.h"
+#include "db/ui/TdlgOpenDB.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+using namespace corvane;
+
+namespace {
+// Presses `button` of the next message box once it is shown, and records the buttons it offered.
+void pressLater(QMessageBox::StandardButton button, QList<QMessageBox::StandardButton> *offered) {
+    QTimer::singleShot(0, [button, offered] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        for (QAbstractButton *b : box->buttons()) {
+            offered->append(box->standardButton(b));
+        }
+        box->button(button)->click();
+    });
+}
+} // namespace
+
+class TestWidgetPrompt : public QObject {
+    Q_OBJECT
+
+private slots:
+    void messageReturnsThePressedButton_data() {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("press");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("count");
+        QTest::newRow("yes of yes/no") << int(UserPrompt::Yes | UserPrompt::No) << int(QMessageBox::Yes)
+                                       << int(UserPrompt::Yes) << 2;
+        QTest::newRow("retry of three") << int(UserPrompt::Yes | UserPrompt::No | UserPrompt::Retry)
+                                        << int(QMessageBox::Retry) << int(UserPrompt::Retry) << 3;
+        QTest::newRow("cancel of ok/cancel")
+            << int(UserPrompt::Ok | UserPrompt::Cancel) << int(QMessageBox::Cancel) << int(UserPrompt::Cancel) << 2;
+    }
+    void messageReturnsThePressedButton() {
+        QFETCH(int, buttons);
+        QFETCH(int, press);
+        QFETCH(int, expected);
+        QFETCH(int, count);
+        ui::WidgetPrompt prompt;
+        QList<QMessageBox::StandardButton> offered;
+        pressLater(QMessageBox::StandardButton(press), &offered);
+        const auto answer =
+            prompt.message(UserPrompt::Kind::Warning, QStringLiteral("text"), UserPrompt::Buttons::fromInt(buttons));
+        QCOMPARE(int(answer), expected);
+        QCOMPARE(offered.size(), count);
+    }
+
+    void progressWindowCancelAsksFirst() {
+        ui::WidgetPrompt prompt;
+        prompt.showProgress(40, QStringLiteral("Working"), true);
+        QProgressBar *gauge = nullptr;
+        QPushButton *cancel = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->findChild<QProgressBar *>()) {
+                gauge = w->findChild<QProgressBar *>();
+                cancel = w->findChild<QPushButton *>();
+            }
+        }
+        QVERIFY(gauge != nullptr);
+        QCOMPARE(gauge->value(), 40);
+        QVERIFY(cancel != nullptr);
+        QList<QMessageBox::StandardButton> offered;
+        pressLater(QMessageBox::No, &offered);
+        cancel->click();
+        QVERIFY(!prompt.cancelRequested());
+        pressLater(QMessageBox::Yes, &offered);
+        cancel->click();
+        QVERIFY(prompt.cancelRequested());
+        prompt.hideProgress();
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            QVERIFY(!(w->isVisible() && w->findChild<QProgressBar *>()));
+        }
+    }
+
+    void openDialogOkNeedsADirectory() {
+        ScriptedPrompt prompt;
+        QTemporaryDir tmp;
+        ui::TdlgOpenDB dialog(prompt);
+        dialog.edtpath->clear();
+        QVERIFY(!dialog.btnOK->isEnabled());
+        dialog.setDirectory(tmp.path());
+        QVERIFY(dialog.btnOK->isEnabled());
+        QCOMPARE(dialog.directory(), tmp.path());
+    }
+
+    void openDialogOffersToCreateAMissingFolder() {
+        QTemporaryDir tmp;
+        const QString missing = tmp.filePath(QStringLiteral("new/lists"));
+        ScriptedPrompt prompt;
+        ui::TdlgOpenDB dialog(prompt);
+        dialog.edtpath->setText(missing);
+        prompt.answer(UserPrompt::Cancel);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(!QFileInfo::exists(missing));
+        prompt.answer(UserPrompt::Ok);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(QFileInfo(missing).isDir());
+    }
+};
+
+QTEST_MAIN(TestWidgetPrompt)
+#include "tst_widgetprompt.moc"
