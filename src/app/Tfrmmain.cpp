@@ -42,7 +42,10 @@ void Tfrmmain::createDataModule() {
     m_dm = std::make_unique<TdmML>(m_prompt);
     connect(m_dm.get(), &TdmML::recentDatabasesChanged, this, &Tfrmmain::recentDatabasesChanged);
     m_store = std::make_unique<SettingsStore>(m_prompt, *m_dm);
+    connect(m_dm.get(), &TdmML::tablesDetached, this, [this] { m_listModel.setTable(nullptr); });
+    connect(m_dm.get(), &TdmML::tablesAttached, this, [this] { m_listModel.setTable(&m_dm->tblML()); });
     m_dm->dmMLCreate();
+    m_listModel.setTable(&m_dm->tblML());
     emit recentDatabasesChanged(m_dm->RecentDatabases());
 }
 

@@ -3,6 +3,8 @@
 // the File menu, and the orderly shutdown. The window in app/ui shows it and hands it its events.
 #pragma once
 
+#include "app/ListViewModel.h"
+
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -71,6 +73,8 @@ public:
     Settings &settings() const { return *m_settings; }
     SettingsStore *settingsStore() const { return m_store.get(); }
     UserPrompt &prompt() const { return m_prompt; }
+    // The grid's rows: the list table's current view, read a page at a time.
+    ListViewModel &listModel() { return m_listModel; }
 
     // Hooks the window sets. Unset hooks do nothing, except `backUp` (below).
     std::function<bool()> isMainWindowActive;  // default: true
@@ -101,6 +105,7 @@ private:
     std::unique_ptr<Settings> m_settings;
     std::unique_ptr<TdmML> m_dm;
     std::unique_ptr<SettingsStore> m_store;
+    ListViewModel m_listModel;
 };
 
 } // namespace corvane

@@ -17,7 +17,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -141,14 +140,8 @@ void Tfrmmain::buildListGroup(QWidget *group) {
 
     dxDBGrid1 = new QTableView(group);
     dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
-    auto *model = new QStandardItemModel(0, static_cast<int>(std::size(kColumns)), dxDBGrid1);
+    dxDBGrid1->setModel(&m_core.listModel());
     int c = 0;
-    for (const GridColumn &column : kColumns) {
-        model->setHeaderData(c, Qt::Horizontal, QString::fromUtf8(column.caption));
-        ++c;
-    }
-    dxDBGrid1->setModel(model);
-    c = 0;
     for (const GridColumn &column : kColumns) {
         dxDBGrid1->setColumnWidth(c, column.width);
         dxDBGrid1->setColumnHidden(c, !column.visible);
@@ -160,6 +153,8 @@ void Tfrmmain::buildListGroup(QWidget *group) {
     dxDBGrid1->horizontalHeader()->setSectionsMovable(true);
     dxDBGrid1->horizontalHeader()->setStretchLastSection(true);
     dxDBGrid1->verticalHeader()->hide();
+    dxDBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    dxDBGrid1->verticalHeader()->setDefaultSectionSize(dxDBGrid1->fontMetrics().height() + 6);
     layout->addWidget(dxDBGrid1, 1);
 
     lblcount = new QLabel(group);

@@ -1,0 +1,137 @@
+// Lazily paged table model over the list table.
+#include "app/ListViewModel.h"
+
+#include "db/SqliteTable.h"
+
+#include <algorithm>
+
+namespace corvane {
+
+namespace {
+// Grid columns: captions and the list table's field positions (field 0 is the key, Index).
+struct Column {
+    const char *caption;
+    int field;
+};
+constexpr Column kColumns[] = {
+    {"E-mail", 1},    {"List Category", 2}, {"Bounce Count", 3}, {"Comments", 4},
+    {"Full Name", 5}, {"First Name", 6},    {"Can Send", 7},
+};
+constexpr int kSendRightsColumn = 6;
+} // namespace
+
+ListViewModel::ListViewModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void ListViewModel::setTable(SqliteTable *table) {
+    if (m_table != nullptr) {
+        disconnect(m_table, nullptr, this, nullptr);
+    }
+    m_table = table;
+    if (table != nullptr) {
+        connect(table, &SqliteTable::viewChanged, this, &ListViewModel::refresh);
+        connect(table, &SqliteTable::afterPost, this, &ListViewModel::refresh);
+        connect(table, &SqliteTable::afterDelete, this, &ListViewModel::refresh);
+        connect(table, &SqliteTable::afterOpen, this, &ListViewModel::refresh);
+        connect(table, &SqliteTable::afterClose, this, &ListViewModel::refresh);
+    }
+    refresh();
+}
+
+void ListViewModel::refresh() {
+    beginResetModel();
+    m_pages.clear();
+    m_recent.clear();
+    m_pagesRead = 0;
+    m_count = 0;
+    if (m_table != nullptr && m_table->isOpen()) {
+        try {
+            m_count = static_cast<int>(std::min<qint64>(m_table->recordCount(), INT_MAX));
+        } catch (const std::exception &) {
+            m_count = 0;
+        }
+    }
+    endResetModel();
+}
+
+int ListViewModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : m_count;
+}
+
+int ListViewModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(std::size(kColumns));
+}
+
+const QList<TableRow> *ListViewModel::page(qint64 number) const {
+    auto found = m_pages.find(number);
+    if (found != m_pages.end()) {
+        m_recent.remove(number);
+        m_recent.push_front(number);
+        return &found->second;
+    }
+    if (m_table == nullptr || !m_table->isOpen()) {
+        return nullptr;
+    }
+    QList<TableRow> rows;
+    try {
+        // Reading on from the page before is a keyset seek; a page far from any cached one is found by
+        // its position in the view.
+        const auto before = m_pages.find(number - 1);
+        if (before != m_pages.end() && before->second.size() == kPageSize) {
+            rows = m_table->rowsAfter(before->second.last(), kPageSize);
+        } else {
+            rows = m_table->rowsAt(number * kPageSize, kPageSize);
+        }
+    } catch (const std::exception &) {
+        return nullptr;
+    }
+    ++m_pagesRead;
+    if (static_cast<int>(m_pages.size()) >= kMaxPages) {
+        m_pages.erase(m_recent.back());
+        m_recent.pop_back();
+    }
+    m_recent.push_front(number);
+    return &(m_pages[number] = std::move(rows));
+}
+
+TableRow ListViewModel::rowAt(int row) const {
+    if (row < 0 || row >= m_count) {
+        return {};
+    }
+    const QList<TableRow> *rows = page(row / kPageSize);
+    const int offset = row % kPageSize;
+    if (rows == nullptr || offset >= rows->size()) {
+        return {};
+    }
+    return rows->at(offset);
+}
+
+QVariant ListViewModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.column() >= columnCount()) {
+        return {};
+    }
+    if (role != Qt::DisplayRole && role != Qt::CheckStateRole && role != Qt::EditRole) {
+        return {};
+    }
+    const TableRow row = rowAt(index.row());
+    const int field = kColumns[index.column()].field;
+    if (field >= row.values.size()) {
+        return {};
+    }
+    const QVariant value = row.values.at(field);
+    if (index.column() == kSendRightsColumn) {
+        if (role == Qt::CheckStateRole) {
+            return value.toBool() ? Qt::Checked : Qt::Unchecked;
+        }
+        return {};
+    }
+    return role == Qt::CheckStateRole ? QVariant() : value;
+}
+
+QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount()) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    return QString::fromUtf8(kColumns[section].caption);
+}
+
+} // namespace corvane

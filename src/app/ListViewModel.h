@@ -1,0 +1,53 @@
+// The main window's grid data: the list table's current view (order and filter) as a table model that
+// reads rows a page at a time, so a list of a million entries never sits in memory or in widgets.
+#pragma once
+
+#include "db/SqliteTable.h"
+#include "db/TableRow.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <list>
+#include <map>
+
+namespace corvane {
+
+
+class ListViewModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    static constexpr int kPageSize = 256;
+    static constexpr int kMaxPages = 64;
+
+    explicit ListViewModel(QObject *parent = nullptr);
+
+    // Shows `table` (null: nothing). The model follows the table's order, filter, posts and deletions.
+    void setTable(SqliteTable *table);
+    SqliteTable *table() const { return m_table; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // The entry shown in `row` (its fields in table order), read from the cache or the table; an empty row
+    // when the row does not exist or cannot be read.
+    TableRow rowAt(int row) const;
+    // How many pages were read from the table since the last refresh (for tests and benchmarks).
+    int pagesRead() const { return m_pagesRead; }
+
+    // Reads the count again and forgets every cached row.
+    void refresh();
+
+private:
+    const QList<TableRow> *page(qint64 number) const;
+
+    QPointer<SqliteTable> m_table;
+    int m_count = 0;
+    mutable std::map<qint64, QList<TableRow>> m_pages;
+    mutable std::list<qint64> m_recent;
+    mutable int m_pagesRead = 0;
+};
+
+} // namespace corvane

@@ -1,0 +1,89 @@
+// The grid's paged model over a real list table: rows in the table's order, pages read lazily and by
+// keyset when scrolling on, and the view following filters, posts and deletions.
+#include "ScriptedPrompt.h"
+#include "app/ListViewModel.h"
+#include "base/AppPaths.h"
+#include "db/TdmML.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace corvane;
+
+class TestListViewModel : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    std::unique_ptr<ScriptedPrompt> m_prompt;
+    std::unique_ptr<TdmML> m_dm;
+
+private slots:
+    void init() {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_tmp->filePath(QStringLiteral("config")));
+        AppPaths::setApplicationDirectory(m_tmp->filePath(QStringLiteral("app")));
+        m_prompt = std::make_unique<ScriptedPrompt>();
+        m_prompt->answer(UserPrompt::Yes);
+        m_dm = std::make_unique<TdmML>(*m_prompt);
+        m_dm->dmMLCreate();
+        QVERIFY(m_dm->DatabaseLoaded());
+        SqliteTable &table = m_dm->tblML();
+        table.lockTable();
+        // 1000 entries inserted in reverse address order, categories alternating in letter case.
+        for (int i = 999; i >= 0; --i) {
+            table.appendRecord({QStringLiteral("user%1@example.org").arg(i, 4, 10, QLatin1Char('0')),
+                                i % 2 == 0 ? QStringLiteral("News") : QStringLiteral("sports"), i % 7, QString(),
+                                QString(), QString(), i % 3 == 0});
+        }
+        table.unlockTable();
+        table.setIndexFieldNames(QStringLiteral("Item"));
+    }
+    void cleanup() {
+        m_dm.reset();
+        m_prompt.reset();
+        AppPaths::setApplicationDirectory(QString());
+        m_tmp.reset();
+    }
+
+    void rowsInTableOrderReadLazily() {
+        ListViewModel model;
+        model.setTable(&m_dm->tblML());
+        QCOMPARE(model.rowCount(), 1000);
+        QCOMPARE(model.pagesRead(), 0);
+        QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("user0000@example.org"));
+        QCOMPARE(model.data(model.index(999, 0)).toString(), QStringLiteral("user0999@example.org"));
+        QCOMPARE(model.pagesRead(), 2);
+        // Scrolling on from page 0 reads each following page once.
+        for (int row = 0; row < 1000; ++row) {
+            QCOMPARE(model.data(model.index(row, 0)).toString(),
+                     QStringLiteral("user%1@example.org").arg(row, 4, 10, QLatin1Char('0')));
+        }
+        QCOMPARE(model.pagesRead(), 4);
+        QCOMPARE(model.data(model.index(3, 2)).toInt(), 3);
+        QCOMPARE(model.data(model.index(3, 6), Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QCOMPARE(model.data(model.index(4, 6), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QVERIFY(!model.data(model.index(1000, 0)).isValid());
+        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("List Category"));
+    }
+
+    void followsFilterAndDeletion() {
+        ListViewModel model;
+        SqliteTable &table = m_dm->tblML();
+        model.setTable(&table);
+        table.setFilter(TableFilter::categories(TableFilter::Mode::Include, QStringLiteral("news")));
+        table.setFiltered(true);
+        QCOMPARE(model.rowCount(), 500);
+        QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("user0002@example.org"));
+        QVERIFY(table.locate(QStringLiteral("Item"), QStringLiteral("USER0002@example.org")));
+        table.deleteRecord();
+        QCOMPARE(model.rowCount(), 499);
+        QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("user0004@example.org"));
+        model.setTable(nullptr);
+        QCOMPARE(model.rowCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListViewModel)
+#include "tst_listviewmodel.moc"
