@@ -54,6 +54,9 @@ void SqliteDatabase::open(const QString &path, Access access, bool create) {
 
 void SqliteDatabase::applyMode() {
     if (m_access == Access::Recovery) {
+        // Lets SQLite read what it can of a file shorter than its header says, as its own recovery does.
+        // Nothing is ever written through a recovery connection.
+        exec(QStringLiteral("PRAGMA writable_schema=ON"));
         return;
     }
     exec(QStringLiteral("PRAGMA page_size=4096; PRAGMA secure_delete=ON; PRAGMA cache_size=-65536;"));

@@ -229,14 +229,14 @@ void SqliteTable::first() {
     postPending();
     releaseCursor();
     ++m_steps;
+    // The first row is read and the statement let go at once: a table that was merely opened or
+    // positioned holds no read lock. The walk's stepping statement starts with the first next().
     SqliteStatement &walk = statement(m_query->walk());
-    walk.reset();
+    StatementReset guard(walk);
     m_query->bindFilter(walk);
     if (walk.step()) {
         becomeCurrent(walk);
-        holdCursor(&walk);
     } else {
-        walk.reset();
         m_hasRow = false;
         m_row = TableRow();
         m_eof = true;

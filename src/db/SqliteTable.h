@@ -3,9 +3,9 @@
 // command use it: first/next/last, end-of-table, record count, locate, field read and write, append,
 // edit/post, delete, empty, the whole-table lock, and pages of rows for a lazy view.
 //
-// Walking forward keeps one SQLite statement stepping, so a walk costs one query, not one per row. The
-// statement is given up (and the walk later resumes with one keyset seek from the current row) when the
-// order or filter changes, after an append, a delete or a post that moves the row, at the table lock, and
+// Walking forward keeps one SQLite statement stepping from the first next() on, so a walk costs two
+// queries, not one per row. The statement is given up (and the walk later resumes with one keyset seek from the current
+// row) when the order or filter changes, after an append, a delete or a post that moves the row, at the table lock, and
 // when the walk has been idle for a quarter of a second while the event loop runs, so that a paused walk
 // never holds the read lock that would keep another copy of the program from writing.
 //

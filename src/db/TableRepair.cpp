@@ -154,7 +154,10 @@ private:
                 }
                 return probe.columnInt(0);
             } catch (const CorvaneError &) {
-                step = step > std::numeric_limits<qint64>::max() / 2 ? std::numeric_limits<qint64>::max() : step * 2;
+                if (step > std::numeric_limits<qint64>::max() / 2) {
+                    return std::nullopt;
+                }
+                step *= 2;
             }
         }
     }

@@ -63,4 +63,32 @@ inline qint64 rawQueryInt(const QString &file, const QString &sql) {
     return result;
 }
 
+// Every row of `sql` on its own connection to `file`, each as its column values; empty on failure.
+inline QList<QVariantList> rawQueryRows(const QString &file, const QString &sql) {
+    QList<QVariantList> rows;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(statement) == SQLITE_ROW) {
+                QVariantList row;
+                for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+                    if (sqlite3_column_type(statement, i) == SQLITE_INTEGER) {
+                        row.append(sqlite3_column_int64(statement, i));
+                    } else if (sqlite3_column_type(statement, i) == SQLITE_NULL) {
+                        row.append(QVariant());
+                    } else {
+                        row.append(
+                            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, i))));
+                    }
+                }
+                rows.append(row);
+            }
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
 } // namespace corvane::test
