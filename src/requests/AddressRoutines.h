@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 namespace corvane {
 
@@ -20,6 +21,8 @@ public:
     // `exceptions` is given and the standard rules pass, the exception list: the first non-empty entry found
     // in the address as a plain, case-sensitive substring makes it invalid with code 101. Never raises.
     static Validity validemailaddress(const QString &address, const QStringList *exceptions = nullptr);
+    // The same check on a view, so that a scanner can test a piece of a longer line without copying it.
+    static Validity validemailaddress(QStringView address, const QStringList *exceptions = nullptr);
 
     // The text of a validity code; "Invalid error code!" for a code outside the table.
     static QString GetEmailErrorCode(int code);
@@ -35,8 +38,8 @@ public:
     // The first word of the full name (the whole name when it has no space); empty when it begins with a
     // space.
     static QString SalutationFromName(const QString &fullName);
-    // Whether a word looks like an address: not empty, first "." and first "@" at the second position or
-    // later, "@" not last, no space.
+    // Whether a word looks like an address: it holds a "." and an "@", the first of each at the second
+    // position or later, the first "@" is not last, and it holds no space.
     static bool LooksLikeAddress(const QString &word);
 };
 

@@ -19,6 +19,10 @@ public:
     static void SplitText(QStringList &list, const QString &text, const QString &delimiter, bool stripQuotes,
                           bool keepEmpty);
 
+    // The text without leading and trailing white space and control characters (every character up to and
+    // including the space).
+    static QString Trim(const QString &text);
+
     // The current date and time in the short date and long time form of the locale ("date time"); empty
     // when formatting fails.
     static QString getdatetimestring();
