@@ -32,17 +32,22 @@ QStringList dateFormats(const QLocale &locale) {
     return formats;
 }
 
+// Whether `text` is a time in the locale's long or short format. A long format that ends with the time zone
+// also accepts the time without it, and with any zone word: only the date is kept, so the zone never counts.
 bool isTime(const QString &text, const QLocale &locale) {
-    QStringList formats{locale.timeFormat(QLocale::LongFormat), locale.timeFormat(QLocale::ShortFormat)};
-    if (formats.first().endsWith(QLatin1String(" t"))) {
-        formats.append(formats.first().chopped(2));
-    }
-    for (const QString &format : formats) {
+    const QString longFormat = locale.timeFormat(QLocale::LongFormat);
+    for (const QString &format : {longFormat, locale.timeFormat(QLocale::ShortFormat)}) {
         if (locale.toTime(text, format).isValid()) {
             return true;
         }
     }
-    return false;
+    if (!longFormat.endsWith(QLatin1String(" t"))) {
+        return false;
+    }
+    const QString withoutZone = longFormat.chopped(2);
+    const qsizetype lastBlank = text.lastIndexOf(QLatin1Char(' '));
+    return locale.toTime(text, withoutZone).isValid() ||
+           (lastBlank > 0 && locale.toTime(text.left(lastBlank), withoutZone).isValid());
 }
 
 QString counterField(int kind) {

@@ -21,7 +21,7 @@ public:
     static void AddStatRecord(SqliteTable &tblStats, int kind, const QString &dateText) noexcept;
 
     // The date that `text` names in `locale`'s short date format, optionally followed by a time in the
-    // locale's long format (with or without the time zone) or short format; a four-digit year is accepted
+    // locale's long format (with any time zone word or none) or short format; a four-digit year is accepted
     // where the format has two digits. A two-digit year is taken as the one nearest to today's year (at
     // most 20 years ahead, else in the past). An invalid date when the text is no such date.
     static QDate dateOfText(const QString &text, const QLocale &locale = QLocale());
