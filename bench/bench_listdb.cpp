@@ -1,0 +1,223 @@
+// Benchmark of the list table on 1,000,000 entries: the navigational table against plain SQLite loops over
+// the same statements on the same connection. (a) walking in the default order (Item, letter case
+// ignored) reading every field; (b) locating by Item, letter case ignored, 100,000 times; (c) appending
+// 100,000 entries each committed on its own, in exclusive mode (WAL, synchronous NORMAL), and 2,000 in
+// shared mode (rollback journal, synchronous FULL). Prints rows per second and the ratio to plain SQLite.
+// Usage: bench_listdb [directory for the 150 MB test file]
+#include "db/SqliteStatement.h"
+#include "db/SqliteTable.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <functional>
+#include <sqlite3.h>
+
+using namespace corvane;
+
+namespace {
+constexpr int Entries = 1000000;
+constexpr int Locates = 100000;
+constexpr int ExclusiveAppends = 100000;
+constexpr int SharedAppends = 2000;
+
+QString item(int i) {
+    return QStringLiteral("user%1.%2@example%3.com")
+        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
+        .arg(i)
+        .arg(i % 97);
+}
+
+// Seconds taken by `work`.
+double timed(const std::function<void()> &work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+// The shorter of two runs of each, alternating, so that a busy machine and a cold cache favour neither.
+void bestOfTwo(const std::function<void()> &api, const std::function<void()> &raw, double &apiTime, double &rawTime) {
+    apiTime = timed(api);
+    rawTime = timed(raw);
+    apiTime = std::min(apiTime, timed(api));
+    rawTime = std::min(rawTime, timed(raw));
+}
+
+void report(const char *what, qint64 rows, double api, double raw) {
+    const double apiRate = static_cast<double>(rows) / api;
+    const double rawRate = static_cast<double>(rows) / raw;
+    std::printf("%s\n    table API %10.0f rows/s   plain SQLite %10.0f rows/s   ratio %3.0f%%\n", what, apiRate,
+                rawRate, 100.0 * apiRate / rawRate);
+    std::fflush(stdout);
+}
+
+// Writes the million-row list file: the table and its rows in one transaction, the indexes built after.
+void generate(const QString &file) {
+    SqliteDatabase db;
+    db.open(file, SqliteDatabase::Access::Exclusive, true);
+    db.begin();
+    db.exec(TableSchema::listTable().createTableSql());
+    SqliteStatement insert(db.handle(), QStringLiteral("INSERT INTO tblML (Item, Category, Bounces, Comments, Name, "
+                                                       "Salutation, SendRights) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"));
+    for (int i = 0; i < Entries; ++i) {
+        insert.bindText(1, item(i));
+        insert.bindText(2, QStringLiteral("list%1").arg(i % 13));
+        insert.bindInt(3, i % 5);
+        insert.bindText(4, QStringLiteral("Entered %1").arg(i));
+        insert.bindText(5, QStringLiteral("Member %1").arg(i % 1000));
+        insert.bindText(6, QStringLiteral("Member"));
+        insert.bindInt(7, i % 2);
+        insert.execute();
+    }
+    db.exec(TableSchema::listTable().createIndexesSql());
+    db.commit();
+}
+
+void benchWalk(SqliteTable &table) {
+    const QStringList names{"Index", "Item", "Category", "Bounces", "Comments", "Name", "Salutation", "SendRights"};
+    qint64 apiRows = 0;
+    qint64 checksum = 0;
+    const auto apiWalk = [&] {
+        apiRows = 0;
+        for (table.first(); !table.eof(); table.next()) {
+            for (const QString &name : names) {
+                const QVariant value = table.field(name);
+                checksum += value.typeId() == QMetaType::QString ? value.toString().size() : value.toInt();
+            }
+            ++apiRows;
+        }
+    };
+    qint64 rawRows = 0;
+    qint64 rawChecksum = 0;
+    const auto rawWalk = [&] {
+        rawRows = 0;
+        SqliteStatement walk(table.database().handle(),
+                             QStringLiteral("SELECT rowid, %1 FROM tblML ORDER BY Item, rowid")
+                                 .arg(TableSchema::listTable().columnList()));
+        sqlite3_stmt *statement = walk.handle();
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            for (int column = 1; column <= 8; ++column) {
+                if (sqlite3_column_type(statement, column) == SQLITE_TEXT) {
+                    sqlite3_column_text(statement, column);
+                    rawChecksum += sqlite3_column_bytes(statement, column);
+                } else {
+                    rawChecksum += sqlite3_column_int(statement, column);
+                }
+            }
+            ++rawRows;
+        }
+    };
+    double api = 0;
+    double raw = 0;
+    bestOfTwo(apiWalk, rawWalk, api, raw);
+    if (apiRows != Entries || rawRows != Entries) {
+        std::printf("walk saw %lld and %lld rows\n", static_cast<long long>(apiRows), static_cast<long long>(rawRows));
+    }
+    report("(a) walk 1,000,000 entries in Item order (letter case ignored), reading every field", Entries, api, raw);
+}
+
+void benchLocate(SqliteTable &table) {
+    QStringList wanted;
+    for (const TableRow &row : table.rowsAt(0, Entries)) {
+        if (QRandomGenerator::global()->bounded(10) == 0 && wanted.size() < Locates) {
+            wanted.append(row.values.at(1).toString().toUpper());
+        }
+    }
+    while (wanted.size() < Locates) {
+        wanted.append(wanted.at(wanted.size() % 1000));
+    }
+    std::shuffle(wanted.begin(), wanted.end(), *QRandomGenerator::global());
+    int found = 0;
+    const auto apiLocate = [&] {
+        found = 0;
+        for (const QString &value : wanted) {
+            found += table.locate(QStringLiteral("Item"), value) ? 1 : 0;
+        }
+    };
+    int rawFound = 0;
+    const auto rawLocate = [&] {
+        rawFound = 0;
+        SqliteStatement query(
+            table.database().handle(),
+            QStringLiteral("SELECT rowid, %1 FROM tblML WHERE Item = ?1 COLLATE NOCASE ORDER BY Item, "
+                           "rowid LIMIT 1")
+                .arg(TableSchema::listTable().columnList()));
+        sqlite3_stmt *statement = query.handle();
+        for (const QString &value : wanted) {
+            const QByteArray utf8 = value.toUtf8();
+            sqlite3_bind_text(statement, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_STATIC);
+            if (sqlite3_step(statement) == SQLITE_ROW) {
+                for (int column = 1; column <= 8; ++column) {
+                    sqlite3_column_text(statement, column);
+                }
+                ++rawFound;
+            }
+            sqlite3_reset(statement);
+        }
+    };
+    double api = 0;
+    double raw = 0;
+    bestOfTwo(apiLocate, rawLocate, api, raw);
+    if (found != Locates || rawFound != Locates) {
+        std::printf("locate found %d and %d\n", found, rawFound);
+    }
+    report("(b) locate by Item (letter case ignored) 100,000 times", Locates, api, raw);
+}
+
+void benchAppend(SqliteTable &table, int count, const char *what) {
+    const double api = timed([&] {
+        for (int i = 0; i < count; ++i) {
+            table.appendRecord({item(i), QStringLiteral("appended"), 0, QStringLiteral("api"),
+                                QStringLiteral("New Member"), QStringLiteral("New"), true});
+        }
+    });
+    const double raw = timed([&] {
+        SqliteStatement insert(table.database().handle(),
+                               QStringLiteral("INSERT INTO tblML (Item, Category, Bounces, Comments, Name, Salutation, "
+                                              "SendRights) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"));
+        sqlite3_stmt *statement = insert.handle();
+        for (int i = 0; i < count; ++i) {
+            const QByteArray utf8 = item(i).toUtf8();
+            sqlite3_bind_text(statement, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_STATIC);
+            sqlite3_bind_text(statement, 2, "appended", -1, SQLITE_STATIC);
+            sqlite3_bind_int(statement, 3, 0);
+            sqlite3_bind_text(statement, 4, "raw", -1, SQLITE_STATIC);
+            sqlite3_bind_text(statement, 5, "New Member", -1, SQLITE_STATIC);
+            sqlite3_bind_text(statement, 6, "New", -1, SQLITE_STATIC);
+            sqlite3_bind_int(statement, 7, 1);
+            if (sqlite3_step(statement) != SQLITE_DONE) {
+                std::printf("raw insert failed: %s\n", sqlite3_errmsg(table.database().handle()));
+                return;
+            }
+            sqlite3_reset(statement);
+        }
+    });
+    report(what, count, api, raw);
+}
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) + QStringLiteral("/bench-XXXXXX") : QString());
+    const QString file = dir.filePath(QStringLiteral("mailist.DAT"));
+    try {
+        std::printf("generating 1,000,000 entries in one transaction: %.1f s\n", timed([&] { generate(file); }));
+        SqliteTable table(TableSchema::listTable());
+        table.open(file, SqliteDatabase::Access::Exclusive);
+        benchWalk(table);
+        benchLocate(table);
+        benchAppend(table, ExclusiveAppends,
+                    "(c) append 100,000 entries, each committed on its own, exclusive (WAL, synchronous NORMAL)");
+        table.close();
+        table.open(file, SqliteDatabase::Access::Shared);
+        benchAppend(table, SharedAppends,
+                    "(c) append 2,000 entries, each committed on its own, shared (rollback journal, synchronous FULL)");
+    } catch (const CorvaneError &error) {
+        std::printf("failed: %s (%d)\n", qPrintable(error.message()), error.code());
+        return 1;
+    }
+    return 0;
+}
