@@ -181,6 +181,10 @@ QVariant TableSchema::readable(const Field &field, const QVariant &stored) {
     return stored;
 }
 
+// The list table. Index is the table's rowid, so the unique primary index on Index;Item needs no index of
+// its own. Item and Category carry the NOCASE collation: their indexes, the orders by them and every
+// comparison with them ignore letter case. ByBounce orders numbers, for which letter case means nothing.
+// Every index ends in the rowid, which orders equal values and lets a walk resume from any row.
 const TableSchema &TableSchema::listTable() {
     static const TableSchema schema{QStringLiteral("tblML"),
                                     {Field{QStringLiteral("Index"), Kind::AutoIncrement, 0, QVariant(), false, false},
@@ -195,6 +199,7 @@ const TableSchema &TableSchema::listTable() {
     return schema;
 }
 
+// The statistics table: one row per day, Date stored as yyyy-MM-dd text, which orders by date.
 const TableSchema &TableSchema::statsTable() {
     static const TableSchema schema{QStringLiteral("tblStats"),
                                     {Field{QStringLiteral("Date"), Kind::Date, 0, QVariant(), true, false},
@@ -205,6 +210,8 @@ const TableSchema &TableSchema::statsTable() {
     return schema;
 }
 
+// The in-memory recipient table: its unique key on Email ignores letter case, so an address already present
+// in any letter case is refused. Its Salutation is narrower than the list table's; longer ones are cut.
 const TableSchema &TableSchema::tempTable() {
     static const TableSchema schema{QStringLiteral("TempTable"),
                                     {text(QStringLiteral("Email"), 80, true), text(QStringLiteral("Name"), 50),
