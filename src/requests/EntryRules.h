@@ -37,7 +37,8 @@ public:
     // line goes to the activity log:
     //   "ADD"|"REMOVE" + " " + address + " " + category + " [" + comments + "] -> " + result text;
     // refusals and failures go to the errors list; when `acknowledge`, every outcome sentence goes to the
-    // acknowledger. Never raises: table errors become result texts.
+    // acknowledger. Never raises: table errors become result texts. An address longer than the entry's address
+    // field is refused as an insertion error rather than stored cut short.
     void insertentry(bool add, const QString &address, const QString &category, const QString &fullName,
                      const QString &firstName, const QString &comments, int bounces, bool skipChecks, bool acknowledge);
 
@@ -64,7 +65,8 @@ public:
     // and the exception list too when `useExceptionList`. A new address that differs from the old one only
     // in letter case changes each entry once. Logs one line per changed entry; an invalid new address, a
     // missing old address or a table error is logged and leaves a MODIFY line in the errors list, and is
-    // told to the person when `interactive`. With the busy cursor. Never raises. True when at least one entry
+    // told to the person when `interactive`; a new address longer than the entry's address field counts as a
+    // table error. With the busy cursor. Never raises. True when at least one entry
     // was changed; entries changed before a table error stay changed.
     bool ChangeEmailAddress(const QString &oldAddress, const QString &newAddress, bool useExceptionList,
                             bool interactive);
