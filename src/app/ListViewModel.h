@@ -12,7 +12,6 @@
 
 namespace corvane {
 
-
 class ListViewModel : public QAbstractTableModel {
     Q_OBJECT
 

@@ -269,9 +269,8 @@ private slots:
         }
         ScriptedPrompt prompt;
         TdmML dm(prompt);
-        // Yes to the question, Ok to the repair's outcome, then No to the question should it come again.
+        // Yes to the question, then No to the question should it come again.
         prompt.answer(UserPrompt::Yes);
-        prompt.answer(UserPrompt::Ok);
         prompt.answer(UserPrompt::No);
         dm.OpenDatabase(dir());
         QStringList texts = prompt.texts();
@@ -337,8 +336,7 @@ private slots:
 
         ScriptedPrompt prompt;
         TdmML dm(prompt);
-        for (const auto answer : {UserPrompt::Retry, UserPrompt::Yes, UserPrompt::Ok, UserPrompt::Ok, UserPrompt::Yes,
-                                  UserPrompt::Ok, UserPrompt::Ok}) {
+        for (const auto answer : {UserPrompt::Retry, UserPrompt::Yes, UserPrompt::Yes}) {
             prompt.answer(answer);
         }
         dm.OpenDatabase(dir());

@@ -19,10 +19,10 @@ UserPrompt::Button cautious(UserPrompt::Buttons buttons) {
 
 UserPrompt::Button ScriptedPrompt::message(Kind kind, const QString &text, Buttons buttons) {
     shown.append({kind, text, buttons});
+    if (m_autoAck && buttons == Buttons(Ok)) {
+        return Ok;
+    }
     if (m_answers.isEmpty()) {
-        if (m_autoAck && buttons == Buttons(Ok)) {
-            return Ok;
-        }
         QTest::qFail(qPrintable(QStringLiteral("Unexpected prompt: ") + text), __FILE__, __LINE__);
         return cautious(buttons);
     }

@@ -25,8 +25,8 @@ public:
     void answerText(const QString &text) { m_texts.enqueue(text); }
     // Queues the answer to the next database-directory choice; a null QString cancels.
     void answerDirectory(const QString &dir) { m_dirs.enqueue(dir); }
-    // Messages with only an Ok button are answered Ok without a queued answer when this is on (the
-    // default): they ask nothing. They are still recorded in `shown`.
+    // Messages with only an Ok button are answered Ok when this is on (the default), without taking a
+    // queued answer: they ask nothing. They are still recorded in `shown`.
     void setAutoAcknowledge(bool on) { m_autoAck = on; }
 
     Button message(Kind kind, const QString &text, Buttons buttons) override;
