@@ -6,9 +6,12 @@
 #include "base/CorvaneError.h"
 #include "base/UserPrompt.h"
 #include "db/TdmML.h"
+#include "requests/ActivityLog.h"
+#include "requests/EntryRules.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 
+#include <QFileInfo>
 #include <QSettings>
 
 namespace corvane {
@@ -42,6 +45,8 @@ void Tfrmmain::createDataModule() {
     m_dm = std::make_unique<TdmML>(m_prompt);
     connect(m_dm.get(), &TdmML::recentDatabasesChanged, this, &Tfrmmain::recentDatabasesChanged);
     m_store = std::make_unique<SettingsStore>(m_prompt, *m_dm);
+    m_log = std::make_unique<ActivityLog>(*m_settings);
+    m_rules = std::make_unique<EntryRules>(m_dm->tblML(), *m_settings, *m_log, m_errors, m_prompt, m_acknowledger);
     connect(m_dm.get(), &TdmML::tablesDetached, this, [this] { m_listModel.setTable(nullptr); });
     connect(m_dm.get(), &TdmML::tablesAttached, this, [this] { m_listModel.setTable(&m_dm->tblML()); });
     m_dm->dmMLCreate();
@@ -68,7 +73,9 @@ void Tfrmmain::FormShow() {
                          UserPrompt::Ok);
     }
     UpdateCaption();
-    // The errors list ("errors.txt") is loaded here once the errors list exists in Corvane.
+    if (QFileInfo::exists(ErrorsList::fileName())) {
+        m_errors.LoadFromFile();
+    }
     if (m_settings->AutoScanStartUp) {
         m_timer.setInterval(kStartUpScanDelayMs);
         m_timer.start();
@@ -191,7 +198,7 @@ void Tfrmmain::FormClose() {
         if (saveLayout) {
             saveLayout();
         }
-        // The errors list is written to "errors.txt" here once it exists in Corvane.
+        m_errors.SaveToFile();
         if (m_store) {
             m_store->SaveEntries(*m_settings);
         }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "app/ListViewModel.h"
+#include "requests/Acknowledger.h"
+#include "requests/ErrorsList.h"
 
 #include <QObject>
 #include <QStringList>
@@ -17,6 +19,8 @@ class UserPrompt;
 class TdmML;
 class Settings;
 class SettingsStore;
+class ActivityLog;
+class EntryRules;
 
 class Tfrmmain : public QObject {
     Q_OBJECT
@@ -73,6 +77,10 @@ public:
     Settings &settings() const { return *m_settings; }
     SettingsStore *settingsStore() const { return m_store.get(); }
     UserPrompt &prompt() const { return m_prompt; }
+    // The request rules and what they write to: the activity log, the errors list, the acknowledgements.
+    EntryRules &rules() const { return *m_rules; }
+    ActivityLog &activityLog() const { return *m_log; }
+    ErrorsList &errorsList() { return m_errors; }
     // The grid's rows: the list table's current view, read a page at a time.
     ListViewModel &listModel() { return m_listModel; }
 
@@ -106,6 +114,10 @@ private:
     std::unique_ptr<TdmML> m_dm;
     std::unique_ptr<SettingsStore> m_store;
     ListViewModel m_listModel;
+    ErrorsList m_errors;
+    Acknowledger m_acknowledger;
+    std::unique_ptr<ActivityLog> m_log;
+    std::unique_ptr<EntryRules> m_rules;
 };
 
 } // namespace corvane

@@ -4,13 +4,18 @@
 #include "app/Tfrmmain.h"
 #include "base/AppPaths.h"
 #include "base/CorvaneError.h"
+#include "base/TextFile.h"
 #include "cli/ConsolePrompt.h"
 #include "db/SqliteTable.h"
 #include "db/TdmML.h"
+#include "requests/ActivityLog.h"
+#include "requests/EntryRules.h"
+#include "requests/ErrorsList.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace corvane {
 
@@ -35,7 +40,17 @@ QString CliApplication::usage() {
         "                            with --category only categories beginning with C (letter case ignored)\n"
         "  settings get NAME         a setting in its stored text form\n"
         "  settings set NAME VALUE   change a setting and save all settings and rule files\n"
-        "  settings list             every setting name with its stored text\n");
+        "  settings list             every setting name with its stored text\n"
+        "  add ADDRESS [--category C] [--name N]\n"
+        "                            add an entry through the list rules; prints the log line\n"
+        "  remove ADDRESS [--category C]\n"
+        "                            remove the address (every category when C is empty, ALL or ME)\n"
+        "  bounce ADDRESS            count one delivery failure against the address\n"
+        "  change OLD NEW            replace an address in every entry that holds it\n"
+        "  errors                    print the errors list\n"
+        "  log                       print the activity log\n"
+        "\n"
+        "add, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
 void CliApplication::print(const QString &text) {
@@ -78,7 +93,9 @@ int CliApplication::run(const QStringList &arguments) {
         fail(QStringLiteral("no command given (see --help)"));
         return 2;
     }
-    static const QStringList known = {QStringLiteral("info"), QStringLiteral("list"), QStringLiteral("settings")};
+    static const QStringList known = {QStringLiteral("info"),   QStringLiteral("list"),   QStringLiteral("settings"),
+                                      QStringLiteral("add"),    QStringLiteral("remove"), QStringLiteral("bounce"),
+                                      QStringLiteral("change"), QStringLiteral("errors"), QStringLiteral("log")};
     if (!known.contains(command.first())) {
         fail(QStringLiteral("unknown command ") + command.first() + QStringLiteral(" (see --help)"));
         return 2;
@@ -96,6 +113,9 @@ int CliApplication::run(const QStringList &arguments) {
         status = 1;
     }
     // End as the program's shutdown does for what the command touched.
+    if (m_errorsChanged) {
+        main.errorsList().SaveToFile();
+    }
     if (m_settingsChanged) {
         main.settingsStore()->SaveEntries(main.settings());
     } else if (main.dataModule()->DatabaseLoaded()) {
@@ -123,7 +143,17 @@ int CliApplication::runCommand(Tfrmmain &main, const QStringList &command) {
     if (name == QLatin1String("list")) {
         return list(main, rest);
     }
-    return settings(main, rest);
+    if (name == QLatin1String("settings")) {
+        return settings(main, rest);
+    }
+    if (name == QLatin1String("errors") || name == QLatin1String("log")) {
+        if (!rest.isEmpty()) {
+            fail(name + QStringLiteral(" takes no arguments"));
+            return 2;
+        }
+        return name == QLatin1String("errors") ? errors(main) : log();
+    }
+    return request(main, name, rest);
 }
 
 QString CliApplication::entryLine(const SqliteTable &table) {
@@ -184,6 +214,109 @@ int CliApplication::list(Tfrmmain &main, const QStringList &arguments) {
     }
     if (filtered) {
         table.setFiltered(false);
+    }
+    return 0;
+}
+
+int CliApplication::request(Tfrmmain &main, const QString &name, const QStringList &arguments) {
+    QStringList words;
+    QString category;
+    QString fullName;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &arg = arguments.at(i);
+        const bool takesOption = name == QLatin1String("add") || name == QLatin1String("remove");
+        if (takesOption && arg == QLatin1String("--category") && i + 1 < arguments.size()) {
+            category = arguments.at(++i);
+        } else if (name == QLatin1String("add") && arg == QLatin1String("--name") && i + 1 < arguments.size()) {
+            fullName = arguments.at(++i);
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            fail(name + QStringLiteral(": unexpected option ") + arg);
+            return 2;
+        } else {
+            words.append(arg);
+        }
+    }
+    const int wanted = name == QLatin1String("change") ? 2 : 1;
+    if (words.size() != wanted) {
+        fail(name + (wanted == 2 ? QStringLiteral(" needs the old and the new address")
+                                 : QStringLiteral(" needs one address")));
+        return 2;
+    }
+    if (!requireDatabase(main)) {
+        return 1;
+    }
+    main.settingsStore()->Loadentries(main.settings());
+    // New failures join the list kept in errors.txt, which is written back whole at the end.
+    if (QFileInfo::exists(ErrorsList::fileName()) && !main.errorsList().LoadFromFile()) {
+        fail(QStringLiteral("cannot read ") + ErrorsList::fileName());
+        return 1;
+    }
+    QStringList lines;
+    main.activityLog().setObserver([this, &lines](const QString &line) {
+        lines.append(line);
+        print(line);
+    });
+    EntryRules &rules = main.rules();
+    if (name == QLatin1String("add") || name == QLatin1String("remove")) {
+        rules.insertentry(name == QLatin1String("add"), words.at(0), category, fullName, QString(), QString(), 0, false,
+                          false);
+    } else if (name == QLatin1String("bounce")) {
+        rules.processbounce(words.at(0));
+    } else {
+        rules.ChangeEmailAddress(words.at(0), words.at(1), true, false);
+    }
+    main.activityLog().setObserver(nullptr);
+    // The rules may have added to the errors list and to the blocked addresses.
+    m_errorsChanged = true;
+    m_settingsChanged = true;
+    if (lines.isEmpty()) {
+        fail(words.at(0) + QStringLiteral(" is not an e-mail address"));
+        return 1;
+    }
+    return requestSucceeded(lines) ? 0 : 1;
+}
+
+bool CliApplication::requestSucceeded(const QStringList &lines) {
+    static const QStringList successes = {
+        QStringLiteral(" -> Entered Successfully"), QStringLiteral(" -> Entry already exists!"),
+        QStringLiteral(" -> Entry successfully deleted!"), QStringLiteral(" -> Bounce count incremented!")};
+    for (const QString &line : lines) {
+        const bool changed =
+            line.startsWith(QLatin1String("Changed Email Address ")) && !line.contains(QLatin1String(" -> "));
+        bool success = changed;
+        for (const QString &ending : successes) {
+            success = success || line.endsWith(ending);
+        }
+        if (!success) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int CliApplication::errors(Tfrmmain &main) {
+    ErrorsList &list = main.errorsList();
+    if (QFileInfo::exists(ErrorsList::fileName()) && !list.LoadFromFile()) {
+        fail(QStringLiteral("cannot read ") + ErrorsList::fileName());
+        return 1;
+    }
+    for (const QString &line : list.lines()) {
+        print(line);
+    }
+    return 0;
+}
+
+int CliApplication::log() {
+    if (!QFileInfo::exists(ActivityLog::fileName())) {
+        return 0;
+    }
+    try {
+        for (const QString &line : TextFile::readLines(ActivityLog::fileName())) {
+            print(line);
+        }
+    } catch (const CorvaneError &e) {
+        fail(e.message());
+        return 1;
     }
     return 0;
 }

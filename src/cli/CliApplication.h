@@ -27,6 +27,12 @@ private:
     int info(Tfrmmain &main);
     int list(Tfrmmain &main, const QStringList &arguments);
     int settings(Tfrmmain &main, const QStringList &arguments);
+    // add, remove, bounce and change: through the list rules, printing every log line they produce.
+    int request(Tfrmmain &main, const QString &name, const QStringList &arguments);
+    // True when every log line of a request reports a success (an existing entry counts as one).
+    static bool requestSucceeded(const QStringList &lines);
+    int errors(Tfrmmain &main);
+    int log();
     bool requireDatabase(Tfrmmain &main);
     // The eight fields of the current entry separated by tabs; the may-post flag as "True" or "False".
     static QString entryLine(const SqliteTable &table);
@@ -37,6 +43,7 @@ private:
     std::FILE *m_err;
     std::FILE *m_in;
     bool m_settingsChanged = false;
+    bool m_errorsChanged = false;
 };
 
 } // namespace corvane

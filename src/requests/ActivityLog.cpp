@@ -22,6 +22,9 @@ QString ActivityLog::fileName() {
 }
 
 void ActivityLog::AddToLog(const QString &line) const {
+    if (m_observer) {
+        m_observer(line);
+    }
     if (!m_settings.MaintainLog) {
         return;
     }

@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 
 #include <QString>
+#include <functional>
 
 namespace corvane {
 
@@ -22,6 +23,9 @@ public:
     // Appends `line` and CR LF to the log, creating the file when missing, while MaintainLog is on; does
     // nothing while it is off. A failure (missing directory, locked file, full disk) loses the line silently.
     void AddToLog(const QString &line) const;
+    // Called with every line the processing reports, whether or not logging is on (the command line prints
+    // them). Its failures are not caught.
+    void setObserver(std::function<void(const QString &)> observer) { m_observer = std::move(observer); }
 
     // The main window's "Display Log..." command: true when logging is on and the viewer is to be shown.
     // When it is off, asks whether to switch it on (Yes switches MaintainLog on in `settings`) and returns
@@ -44,6 +48,7 @@ public:
 
 private:
     const Settings &m_settings;
+    std::function<void(const QString &)> m_observer;
 };
 
 } // namespace corvane

@@ -126,6 +126,48 @@ private slots:
         QVERIFY(r.out.startsWith(QStringLiteral("1\tann@example.org")));
     }
 
+    void requestsGoThroughTheListRules() {
+        QCOMPARE(cli({QStringLiteral("--yes"), QStringLiteral("info")}).status, 0);
+        struct Step {
+            QStringList arguments;
+            int status;
+            QString out;
+        };
+        const QList<Step> steps = {
+            {{"add", "Ann <ann@example.org>", "--category", "News", "--name", "Ann Lee"},
+             0,
+             "ADD ann@example.org News [] -> Entered Successfully\n"},
+            {{"add", "ann@example.org", "--category", "Sports"},
+             0,
+             "ADD ann@example.org Sports [] -> Entered Successfully\n"},
+            {{"add", "bad@@example.org"},
+             1,
+             "ADD bad@@example.org Default [] -> Not Added: Invalid E-mail Address (Error: Address contains too many @ "
+             "symbols)!\n"},
+            {{"bounce", "ANN@example.org"}, 0, "Update Undeliverable ANN@example.org -> Bounce count incremented!\n"},
+            {{"change", "ann@example.org", "anne@example.org"},
+             0,
+             "Changed Email Address ann@example.org to anne@example.org\n"
+             "Changed Email Address ann@example.org to anne@example.org\n"},
+            {{"remove", "nobody@example.org"}, 1, "REMOVE nobody@example.org  [] -> E-mail address not found!\n"},
+            {{"remove", "anne@example.org", "--category", "all"},
+             0,
+             "REMOVE anne@example.org  [] -> Entry successfully deleted!\n"},
+            {{"errors"}, 0, "ADD bad@@example.org Default\n"},
+        };
+        for (const Step &step : steps) {
+            const Result r = cli(QStringList{QStringLiteral("--yes")} + step.arguments);
+            QCOMPARE(r.out, step.out);
+            QCOMPARE(r.status, step.status);
+        }
+        const Result log = cli({QStringLiteral("--yes"), QStringLiteral("log")});
+        QCOMPARE(log.out.count(QLatin1Char('\n')), 8);
+        QVERIFY(log.out.startsWith(QStringLiteral("ADD ann@example.org News [] -> Entered Successfully\n")));
+        const Result notAnAddress = cli({QStringLiteral("--yes"), QStringLiteral("add"), QStringLiteral("nobody")});
+        QCOMPARE(notAnAddress.status, 1);
+        QVERIFY(notAnAddress.err.contains(QStringLiteral("nobody is not an e-mail address")));
+    }
+
     void settingsSetAndGet() {
         Result r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"),
                         QStringLiteral("SendCount "), QStringLiteral("25")});

@@ -2,6 +2,9 @@
 #include "app/ui/Tfrmmain.h"
 
 #include "base/AppPaths.h"
+#include "requests/ActivityLog.h"
+#include "requests/ui/Tdlglog.h"
+#include "settings/Settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -233,7 +236,7 @@ void Tfrmmain::buildMenus() {
     view->addSeparator();
     addItem(view, QStringLiteral("mkDisplayErrors"), QStringLiteral("Display Errors..."));
     addItem(view, QStringLiteral("mkDisplayStatistics"), QStringLiteral("Display Statistics..."));
-    addItem(view, QStringLiteral("mkDisplayLog"), QStringLiteral("Display Log..."));
+    QAction *displayLog = addItem(view, QStringLiteral("mkDisplayLog"), QStringLiteral("Display Log..."));
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     addItem(help, QStringLiteral("mkHelp"), QStringLiteral("Help..."), QKeySequence(Qt::Key_F1));
@@ -246,12 +249,23 @@ void Tfrmmain::buildMenus() {
     connect(exit, &QAction::triggered, this, &QWidget::close);
     optimise->setEnabled(true);
     connect(optimise, &QAction::triggered, this, [this] { m_core.mkOptimiseClick(); });
+    displayLog->setEnabled(true);
+    connect(displayLog, &QAction::triggered, this, &Tfrmmain::mkDisplayLogClick);
     about->setEnabled(true);
     connect(about, &QAction::triggered, this, [this] {
         QMessageBox::about(this, QStringLiteral("About Corvane"),
                            QStringLiteral("Corvane %1\nA mailing-list manager for your desktop.")
                                .arg(QApplication::applicationVersion()));
     });
+}
+
+void Tfrmmain::mkDisplayLogClick() {
+    if (!ActivityLog::CheckLoggingBeforeDisplay(m_core.settings(), m_prompt)) {
+        return;
+    }
+    Tdlglog viewer(m_prompt, this);
+    viewer.FormShow();
+    viewer.exec();
 }
 
 QAction *Tfrmmain::action(const QString &objectName) const {

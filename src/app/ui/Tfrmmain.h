@@ -33,6 +33,9 @@ public:
 
     // Every menu item by object name, for tests and for later commands.
     QAction *action(const QString &objectName) const;
+
+    // View, "Display Log...": the log viewer, or the question whether to switch logging on.
+    void mkDisplayLogClick();
     QMenu *mkReopen = nullptr;
 
     QRadioButton *rdball = nullptr;

@@ -4,6 +4,7 @@
 #include "ScriptedPrompt.h"
 #include "app/ui/Tfrmmain.h"
 #include "base/AppPaths.h"
+#include "settings/Settings.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -100,7 +101,7 @@ private slots:
                                << "" << false;
         QTest::newRow("log") << "mkDisplayLog"
                              << "Display Log..."
-                             << "" << false;
+                             << "" << true;
         QTest::newRow("help") << "mkHelp"
                               << "Help..."
                               << "F1" << false;
@@ -155,6 +156,17 @@ private slots:
             QCOMPARE(window->dxDBGrid1->model()->headerData(c, Qt::Horizontal).toString(), captions.at(c));
             QCOMPARE(!window->dxDBGrid1->isColumnHidden(c), visible.at(c));
         }
+    }
+
+    void displayLogAsksToSwitchLoggingOn() {
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        window->core().settings().MaintainLog = false;
+        prompt.answer(UserPrompt::Yes);
+        window->mkDisplayLogClick();
+        QCOMPARE(prompt.shown.last().text, QStringLiteral("You do not currently have logging enabled.  Do you want "
+                                                          "to enable it now?"));
+        QVERIFY(window->core().settings().MaintainLog);
     }
 
     void placementIsKept() {
