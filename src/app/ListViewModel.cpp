@@ -29,7 +29,7 @@ void ListViewModel::setTable(SqliteTable *table) {
     m_table = table;
     if (table != nullptr) {
         connect(table, &SqliteTable::viewChanged, this, &ListViewModel::refresh);
-        connect(table, &SqliteTable::afterPost, this, &ListViewModel::refresh);
+        connect(table, &SqliteTable::afterPost, this, &ListViewModel::tablePosted);
         connect(table, &SqliteTable::afterDelete, this, &ListViewModel::refresh);
         connect(table, &SqliteTable::afterOpen, this, &ListViewModel::refresh);
         connect(table, &SqliteTable::afterClose, this, &ListViewModel::refresh);
@@ -51,6 +51,59 @@ void ListViewModel::refresh() {
         }
     }
     endResetModel();
+}
+
+void ListViewModel::tablePosted() {
+    // Address, category and bounce count decide the order and the filter: the view is read again.
+    if (m_postingRow < 0 || m_postingColumn <= 2) {
+        refresh();
+        return;
+    }
+    // Our own edit: read that row's page again, keeping the view where it is.
+    const qint64 number = m_postingRow / kPageSize;
+    m_pages.erase(number);
+    m_recent.remove(number);
+    emit dataChanged(index(m_postingRow, 0), index(m_postingRow, columnCount() - 1));
+}
+
+Qt::ItemFlags ListViewModel::flags(const QModelIndex &index) const {
+    Qt::ItemFlags result = QAbstractTableModel::flags(index);
+    if (m_editable && index.isValid()) {
+        result |= index.column() == kSendRightsColumn ? Qt::ItemIsUserCheckable : Qt::ItemIsEditable;
+    }
+    return result;
+}
+
+bool ListViewModel::setData(const QModelIndex &index, const QVariant &value, int role) {
+    if (!m_editable || !index.isValid() || m_table == nullptr || !m_table->isOpen()) {
+        return false;
+    }
+    const bool check = index.column() == kSendRightsColumn;
+    if ((check && role != Qt::CheckStateRole) || (!check && role != Qt::EditRole)) {
+        return false;
+    }
+    const TableRow row = rowAt(index.row());
+    if (row.values.isEmpty()) {
+        return false;
+    }
+    const QVariant stored = check ? QVariant(value.toInt() == Qt::Checked) : value;
+    m_postingRow = index.row();
+    m_postingColumn = index.column();
+    bool posted = false;
+    try {
+        if (m_table->locate(QStringLiteral("Index"), row.values.at(0), false)) {
+            m_table->setField(kColumns[index.column()].field, stored);
+            m_table->post();
+            posted = true;
+        }
+    } catch (const std::exception &) {
+        try {
+            m_table->cancel();
+        } catch (const std::exception &) {
+        }
+    }
+    m_postingRow = -1;
+    return posted;
 }
 
 int ListViewModel::rowCount(const QModelIndex &parent) const {

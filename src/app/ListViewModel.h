@@ -29,6 +29,14 @@ public:
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // In-line editing: the entry of the row is found by its Index, the field written and posted at once.
+    // False (and the entry unchanged) when editing is off or the table refuses the value.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    // Whether cells can be edited in place.
+    void setEditable(bool editable) { m_editable = editable; }
+    bool editable() const { return m_editable; }
 
     // The entry shown in `row` (its fields in table order), read from the cache or the table; an empty row
     // when the row does not exist or cannot be read.
@@ -38,6 +46,8 @@ public:
 
     // Reads the count again and forgets every cached row.
     void refresh();
+    // The list table posted a change: a post of this model's own edit keeps the rows in place.
+    void tablePosted();
 
 private:
     const QList<TableRow> *page(qint64 number) const;
@@ -47,6 +57,10 @@ private:
     mutable std::map<qint64, QList<TableRow>> m_pages;
     mutable std::list<qint64> m_recent;
     mutable int m_pagesRead = 0;
+    bool m_editable = false;
+    // The row being posted by setData, or -1.
+    int m_postingRow = -1;
+    int m_postingColumn = -1;
 };
 
 } // namespace corvane

@@ -22,11 +22,13 @@ constexpr int kMillisecondsPerMinute = 60000;
 } // namespace
 
 Tfrmmain::Tfrmmain(UserPrompt &prompt, QObject *parent)
-    : QObject(parent), m_prompt(prompt), m_settings(std::make_unique<Settings>()) {
+    : QObject(parent), m_prompt(prompt), m_settings(std::make_unique<Settings>()), m_listView(prompt) {
     // The timer's built-in interval is never used as such: start-up and the periodic scan set their own.
     m_timer.setInterval(350);
     m_timer.stop();
     connect(&m_timer, &QTimer::timeout, this, &Tfrmmain::tmrGetEntriesTimer);
+    connect(&m_listView, &ListView::countTextChanged, this, &Tfrmmain::countTextChanged);
+    connect(&m_listView, &ListView::displayUpdated, this, &Tfrmmain::UpdateCaption);
 }
 
 Tfrmmain::~Tfrmmain() = default;
@@ -47,10 +49,10 @@ void Tfrmmain::createDataModule() {
     m_store = std::make_unique<SettingsStore>(m_prompt, *m_dm);
     m_log = std::make_unique<ActivityLog>(*m_settings);
     m_rules = std::make_unique<EntryRules>(m_dm->tblML(), *m_settings, *m_log, m_errors, m_prompt, m_acknowledger);
-    connect(m_dm.get(), &TdmML::tablesDetached, this, [this] { m_listModel.setTable(nullptr); });
-    connect(m_dm.get(), &TdmML::tablesAttached, this, [this] { m_listModel.setTable(&m_dm->tblML()); });
+    connect(m_dm.get(), &TdmML::tablesDetached, this, [this] { m_listView.setTable(nullptr); });
+    connect(m_dm.get(), &TdmML::tablesAttached, this, [this] { m_listView.setTable(&m_dm->tblML()); });
     m_dm->dmMLCreate();
-    m_listModel.setTable(&m_dm->tblML());
+    m_listView.setTable(&m_dm->tblML());
     emit recentDatabasesChanged(m_dm->RecentDatabases());
 }
 
@@ -98,18 +100,7 @@ void Tfrmmain::UpdateCaption() {
 }
 
 void Tfrmmain::UpdateDisplay() {
-    try {
-        if (m_dm && m_dm->DatabaseLoaded() && m_dm->tblML().isOpen()) {
-            m_countText =
-                QStringLiteral("  ") + QString::number(m_dm->tblML().recordCount()) + QStringLiteral(" Records");
-        } else {
-            m_countText = QStringLiteral("  0 Records");
-        }
-        emit countTextChanged(m_countText);
-    } catch (const std::exception &) {
-        // A failed count leaves the previous count line in place.
-    }
-    UpdateCaption();
+    m_listView.UpdateDisplay();
 }
 
 void Tfrmmain::CommenceTimer() {

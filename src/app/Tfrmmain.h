@@ -3,7 +3,7 @@
 // the File menu, and the orderly shutdown. The window in app/ui shows it and hands it its events.
 #pragma once
 
-#include "app/ListViewModel.h"
+#include "app/ListView.h"
 #include "requests/Acknowledger.h"
 #include "requests/ErrorsList.h"
 
@@ -47,9 +47,10 @@ public:
     void UpdateCaption();
     QString caption() const { return m_caption; }
 
-    // Refreshes the count line and the caption. Errors are swallowed: the count line keeps its text.
+    // Re-applies the list filter, refreshes the count line and the caption. Errors are swallowed: the count
+    // line keeps its text.
     void UpdateDisplay();
-    QString countText() const { return m_countText; }
+    QString countText() const { return m_listView.countText(); }
 
     // Arms the periodic scan when "Scan for new entries every" is ticked; otherwise leaves the timer alone.
     void CommenceTimer();
@@ -81,8 +82,9 @@ public:
     EntryRules &rules() const { return *m_rules; }
     ActivityLog &activityLog() const { return *m_log; }
     ErrorsList &errorsList() { return m_errors; }
-    // The grid's rows: the list table's current view, read a page at a time.
-    ListViewModel &listModel() { return m_listModel; }
+    // The list view: filter panel, count line, sorting, member cache, and the grid's rows.
+    ListView &listView() { return m_listView; }
+    ListViewModel &listModel() { return m_listView.model(); }
 
     // Hooks the window sets. Unset hooks do nothing, except `backUp` (below).
     std::function<bool()> isMainWindowActive;  // default: true
@@ -108,12 +110,11 @@ private:
     QString m_appDir;
     QString m_helpFile;
     QString m_caption;
-    QString m_countText;
     int m_scanCount = 0;
     std::unique_ptr<Settings> m_settings;
     std::unique_ptr<TdmML> m_dm;
     std::unique_ptr<SettingsStore> m_store;
-    ListViewModel m_listModel;
+    ListView m_listView;
     ErrorsList m_errors;
     Acknowledger m_acknowledger;
     std::unique_ptr<ActivityLog> m_log;

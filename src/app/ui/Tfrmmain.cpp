@@ -55,6 +55,7 @@ Tfrmmain::Tfrmmain(UserPrompt &prompt, QWidget *parent) : QMainWindow(parent), m
     row->addWidget(buttons);
     setCentralWidget(central);
     buildMenus();
+    connectListView();
 
     connect(&m_core, &corvane::Tfrmmain::captionChanged, this, &QWidget::setWindowTitle);
     connect(&m_core, &corvane::Tfrmmain::countTextChanged, lblcount, &QLabel::setText);
@@ -215,9 +216,11 @@ void Tfrmmain::buildMenus() {
     addItem(edit, QStringLiteral("mkDelete"), QStringLiteral("Delete Record"), QKeySequence(Qt::Key_Delete));
     addItem(edit, QStringLiteral("mkBlock"), QStringLiteral("Move to Blocked Addresses"),
             QKeySequence(Qt::CTRL | Qt::Key_D));
-    addItem(edit, QStringLiteral("mkAllowEditing"), QStringLiteral("Allow In-line Editing"),
-            QKeySequence(Qt::CTRL | Qt::Key_E))
-        ->setCheckable(true);
+    QAction *editing = addItem(edit, QStringLiteral("mkAllowEditing"), QStringLiteral("Allow In-line Editing"),
+                               QKeySequence(Qt::CTRL | Qt::Key_E));
+    editing->setCheckable(true);
+    editing->setEnabled(true);
+    connect(editing, &QAction::triggered, this, &Tfrmmain::mkAllowEditingClick);
     QMenu *other = edit->addMenu(QStringLiteral("Other"));
     other->setObjectName(QStringLiteral("mkOther"));
     addItem(other, QStringLiteral("mkResetAllBounces"), QStringLiteral("Reset Bounce Count for all Entries"));
@@ -228,11 +231,22 @@ void Tfrmmain::buildMenus() {
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     QMenu *sorting = view->addMenu(QStringLiteral("Sorting"));
     sorting->setObjectName(QStringLiteral("mkSorting"));
-    addItem(sorting, QStringLiteral("mkSortEmail"), QStringLiteral("E-mail Address"))->setCheckable(true);
-    addItem(sorting, QStringLiteral("mkSortCategory"), QStringLiteral("List Category"))->setCheckable(true);
-    addItem(sorting, QStringLiteral("mkSortBounces"), QStringLiteral("Bounces"))->setCheckable(true);
+    const char *const sortItems[][2] = {
+        {"mkSortEmail", "E-mail Address"}, {"mkSortCategory", "List Category"}, {"mkSortBounces", "Bounces"}};
+    for (int column = 0; column < 3; ++column) {
+        QAction *item =
+            addItem(sorting, QString::fromLatin1(sortItems[column][0]), QString::fromLatin1(sortItems[column][1]));
+        item->setCheckable(true);
+        item->setEnabled(true);
+        connect(item, &QAction::triggered, this,
+                [this, column] { m_core.listView().sortMenuChoice(column, m_core.settings().LimitDBCache); });
+    }
+    connect(sorting, &QMenu::aboutToShow, this, &Tfrmmain::sortingMenuAboutToShow);
     addItem(view, QStringLiteral("mkShowGroupPanel"), QStringLiteral("Show Grouping Panel"))->setCheckable(true);
-    addItem(view, QStringLiteral("mkColumnSelector"), QStringLiteral("Column Selector..."));
+    QAction *selector = addItem(view, QStringLiteral("mkColumnSelector"), QStringLiteral("Column Selector..."));
+    selector->setCheckable(true);
+    selector->setEnabled(true);
+    connect(selector, &QAction::triggered, this, &Tfrmmain::mkColumnSelectorClick);
     view->addSeparator();
     addItem(view, QStringLiteral("mkDisplayErrors"), QStringLiteral("Display Errors..."));
     addItem(view, QStringLiteral("mkDisplayStatistics"), QStringLiteral("Display Statistics..."));

@@ -8,6 +8,8 @@
 #include <QMainWindow>
 
 class QAction;
+class QDialog;
+class QListWidget;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -36,6 +38,12 @@ public:
 
     // View, "Display Log...": the log viewer, or the question whether to switch logging on.
     void mkDisplayLogClick();
+    // Edit, "Allow In-line Editing": applies the menu item's tick to the grid.
+    void mkAllowEditingClick();
+    // View, "Column Selector...": shows or hides the box of hidden columns.
+    void mkColumnSelectorClick();
+    // Selects and shows the grid row `row` (Ctrl+Home, Ctrl+End).
+    void goToRow(int row);
     QMenu *mkReopen = nullptr;
 
     QRadioButton *rdball = nullptr;
@@ -55,11 +63,18 @@ private:
     void buildMenus();
     QAction *addItem(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut = {});
     void UpdateRecentList(const QStringList &directories);
+    void connectListView();
+    void showSortMarks();
+    void sortingMenuAboutToShow();
+    void headerPopup(const QPoint &position);
+    void refreshColumnSelector();
     void loadPlacement();
     void savePlacement();
 
     UserPrompt &m_prompt;
     corvane::Tfrmmain m_core;
+    QDialog *m_columnSelector = nullptr;
+    QListWidget *m_hiddenColumns = nullptr;
     bool m_shown = false;
     bool m_destroyed = false;
 };

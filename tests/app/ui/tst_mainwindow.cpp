@@ -4,11 +4,13 @@
 #include "ScriptedPrompt.h"
 #include "app/ui/Tfrmmain.h"
 #include "base/AppPaths.h"
+#include "db/TdmML.h"
 #include "settings/Settings.h"
 
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
 #include <QSettings>
@@ -92,7 +94,7 @@ private slots:
                                << "Ctrl+D" << false;
         QTest::newRow("editing") << "mkAllowEditing"
                                  << "Allow In-line Editing"
-                                 << "Ctrl+E" << false;
+                                 << "Ctrl+E" << true;
         QTest::newRow("optimize") << "mkOptimise"
                                   << "Optimize Database..."
                                   << "" << true;
@@ -167,6 +169,76 @@ private slots:
         QCOMPARE(prompt.shown.last().text, QStringLiteral("You do not currently have logging enabled.  Do you want "
                                                           "to enable it now?"));
         QVERIFY(window->core().settings().MaintainLog);
+    }
+
+    void layoutIsSavedAndRestored() {
+        {
+            ScriptedPrompt prompt;
+            auto window = started(prompt);
+            QHeaderView *header = window->dxDBGrid1->horizontalHeader();
+            header->setSectionHidden(3, true);
+            header->setSectionHidden(4, false);
+            header->moveSection(header->visualIndex(1), 0);
+            header->resizeSection(0, 200);
+            window->core().listView().sortMenuChoice(ListView::CategoryColumn, false);
+            QVERIFY(window->close());
+        }
+        const auto settings = AppPaths::openSettings();
+        QCOMPARE(settings->value(QStringLiteral("dxDBGrid1Category/Index")).toString(), QStringLiteral("0"));
+        QCOMPARE(settings->value(QStringLiteral("dxDBGrid1Comments/Visible")).toString(), QStringLiteral("0"));
+        QCOMPARE(settings->value(QStringLiteral("dxDBGrid1Category/Sorted")).toString(), QStringLiteral("2"));
+        QCOMPARE(settings->value(QStringLiteral("ShowGroupPanel")).toString(), QStringLiteral("true"));
+
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        QHeaderView *header = window->dxDBGrid1->horizontalHeader();
+        QCOMPARE(header->logicalIndex(0), 1);
+        QVERIFY(header->isSectionHidden(3));
+        QVERIFY(!header->isSectionHidden(4));
+        QCOMPARE(header->sectionSize(0), 200);
+        QCOMPARE(window->core().listView().sortMark(ListView::CategoryColumn), 2);
+        QCOMPARE(window->core().dataModule()->tblML().indexFieldNames(), QStringLiteral("Category"));
+    }
+
+    void limitedCachingMarksTheAddressColumnAtStart() {
+        AppPaths::openSettings()->setValue(QStringLiteral("LimitDBCache"), QStringLiteral("true"));
+        AppPaths::openSettings()->setValue(QStringLiteral("dxDBGrid1Bounces/Sorted"), QStringLiteral("1"));
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        QCOMPARE(window->core().listView().sortMark(ListView::EmailColumn), 1);
+        QCOMPARE(window->core().listView().sortMark(ListView::BouncesColumn), 0);
+    }
+
+    void typingAFilterRefreshesWhenIdle() {
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        SqliteTable &table = window->core().dataModule()->tblML();
+        table.appendRecord({QStringLiteral("a@x.org"), QStringLiteral("News"), 0});
+        table.appendRecord({QStringLiteral("b@x.org"), QStringLiteral("Sports"), 0});
+        window->core().UpdateDisplay();
+        QCOMPARE(window->lblcount->text(), QStringLiteral("  2 Records"));
+        QTest::keyClicks(window->edtfilter, QStringLiteral("spo"));
+        QVERIFY(window->rdbfilter->isChecked());
+        QTRY_COMPARE(window->lblcount->text(), QStringLiteral("  1 Records Displayed"));
+        QCOMPARE(window->dxDBGrid1->model()->rowCount(), 1);
+    }
+
+    void inlineEditingPostsTheCell() {
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        SqliteTable &table = window->core().dataModule()->tblML();
+        table.appendRecord({QStringLiteral("a@x.org"), QStringLiteral("News"), 0});
+        window->core().UpdateDisplay();
+        QAbstractItemModel *model = window->dxDBGrid1->model();
+        QVERIFY(!model->setData(model->index(0, 3), QStringLiteral("note")));
+        window->action(QStringLiteral("mkAllowEditing"))->trigger();
+        QVERIFY(window->core().settings().AllowEditing);
+        QVERIFY(model->setData(model->index(0, 3), QStringLiteral("note")));
+        QVERIFY(model->setData(model->index(0, 6), int(Qt::Checked), Qt::CheckStateRole));
+        QVERIFY(table.locate(QStringLiteral("Item"), QStringLiteral("a@x.org")));
+        QCOMPARE(table.text(QStringLiteral("Comments")), QStringLiteral("note"));
+        QVERIFY(table.boolean(QStringLiteral("SendRights")));
+        QCOMPARE(model->data(model->index(0, 3)).toString(), QStringLiteral("note"));
     }
 
     void placementIsKept() {

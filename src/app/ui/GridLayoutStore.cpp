@@ -1,0 +1,98 @@
+// Saving and restoring the grid's columns.
+#include "app/ui/GridLayoutStore.h"
+
+#include "app/ListView.h"
+#include "base/AppPaths.h"
+
+#include <QHeaderView>
+#include <QSettings>
+#include <QTableView>
+
+namespace corvane::ui {
+
+namespace {
+QString flag(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// An integer value of the current group, or `fallback` when it is missing or not a number.
+int readInt(const QSettings &settings, const QString &name, int fallback) {
+    bool ok = false;
+    const int value = settings.value(name).toString().toInt(&ok);
+    return ok ? value : fallback;
+}
+} // namespace
+
+QStringList GridLayoutStore::columnNames() {
+    return {QStringLiteral("dxDBGrid1Item"),      QStringLiteral("dxDBGrid1Category"),
+            QStringLiteral("dxDBGrid1Bounces"),   QStringLiteral("dxDBGrid1Comments"),
+            QStringLiteral("dxDBGrid1Name"),      QStringLiteral("dxDBGrid1Salutation"),
+            QStringLiteral("dxDBGrid1SendRights")};
+}
+
+void GridLayoutStore::save(const QTableView &grid, const ListView &view, bool showGroupPanel) {
+    const auto settings = AppPaths::openSettings();
+    const QHeaderView *header = grid.horizontalHeader();
+    settings->setValue(QStringLiteral("ShowGroupPanel"), flag(showGroupPanel));
+    settings->setValue(QStringLiteral("FlatStyle"), flag(true));
+    settings->setValue(QStringLiteral("AutoWidth"), flag(header->stretchLastSection()));
+    settings->setValue(QStringLiteral("AutoPreview"), flag(false));
+    const QStringList names = columnNames();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int logical = header->logicalIndex(visual);
+        if (logical < 0 || logical >= names.size()) {
+            continue;
+        }
+        settings->beginGroup(names.at(logical));
+        settings->setValue(QStringLiteral("Visible"), flag(!header->isSectionHidden(logical)));
+        settings->setValue(QStringLiteral("Index"), QString::number(visual));
+        settings->setValue(QStringLiteral("GroupIndex"), QStringLiteral("-1"));
+        settings->setValue(QStringLiteral("Width"), QString::number(header->sectionSize(logical)));
+        settings->setValue(QStringLiteral("Sorted"), QString::number(view.sortMark(logical)));
+        settings->endGroup();
+    }
+    settings->sync();
+}
+
+void GridLayoutStore::load(QTableView &grid, ListView &view, bool limitDBCache) {
+    const auto settings = AppPaths::openSettings();
+    QHeaderView *header = grid.horizontalHeader();
+    const QStringList names = columnNames();
+    grid.setUpdatesEnabled(false);
+    // Columns are taken in their order at the start; moving one does not change which comes next.
+    QList<int> order;
+    for (int visual = 0; visual < header->count(); ++visual) {
+        order.append(header->logicalIndex(visual));
+    }
+    for (const int logical : order) {
+        if (logical < 0 || logical >= names.size()) {
+            continue;
+        }
+        settings->beginGroup(names.at(logical));
+        const QString visible = settings->value(QStringLiteral("Visible")).toString();
+        if (visible == QLatin1String("1") || visible == QLatin1String("0")) {
+            header->setSectionHidden(logical, visible == QLatin1String("0"));
+        }
+        const int index = readInt(*settings, QStringLiteral("Index"), -1);
+        if (index >= 0 && index < header->count()) {
+            header->moveSection(header->visualIndex(logical), index);
+        }
+        const int width = readInt(*settings, QStringLiteral("Width"), -1);
+        if (width > 0) {
+            header->resizeSection(logical, width);
+        }
+        if (!limitDBCache && logical < 3) {
+            const int sorted = readInt(*settings, QStringLiteral("Sorted"), -1);
+            if (sorted >= 0 && sorted <= 2) {
+                view.setSortMark(logical, sorted);
+            }
+        }
+        settings->endGroup();
+    }
+    if (limitDBCache) {
+        view.setSortMark(ListView::EmailColumn, 1);
+    }
+    grid.setUpdatesEnabled(true);
+}
+
+} // namespace corvane::ui

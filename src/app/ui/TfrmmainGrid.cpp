@@ -1,0 +1,187 @@
+// The main window's list view: filter panel, grid header and its pop-up menu, sorting, in-line editing,
+// column selector and the navigation keys.
+#include "app/ui/GridLayoutStore.h"
+#include "app/ui/Tfrmmain.h"
+#include "settings/Settings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace corvane::ui {
+
+void Tfrmmain::connectListView() {
+    ListView &view = m_core.listView();
+    connect(rdball, &QRadioButton::clicked, this, [&view] { view.rdballClick(ListView::FilterChoice::All); });
+    connect(rdbfilter, &QRadioButton::clicked, this, [&view] { view.rdballClick(ListView::FilterChoice::Include); });
+    connect(rdbnotfilter, &QRadioButton::clicked, this, [&view] { view.rdballClick(ListView::FilterChoice::Exclude); });
+    // A filter edit is applied at the next idle moment, not on every keystroke.
+    connect(edtfilter, &QLineEdit::textEdited, this, [this, &view](const QString &text) {
+        view.edtfilterChange(text);
+        rdbfilter->setChecked(true);
+        QTimer::singleShot(0, this, [&view] { view.DoIdle(); });
+    });
+    connect(edtnotfilter, &QLineEdit::textEdited, this, [this, &view](const QString &text) {
+        view.edtnotfilterChange(text);
+        rdbnotfilter->setChecked(true);
+        QTimer::singleShot(0, this, [&view] { view.DoIdle(); });
+    });
+
+    QHeaderView *header = dxDBGrid1->horizontalHeader();
+    header->setSortIndicatorShown(false);
+    connect(header, &QHeaderView::sectionClicked, this,
+            [this, &view](int logical) { view.columnHeaderClick(logical, m_core.settings().LimitDBCache); });
+    connect(&view, &ListView::sortMarksChanged, this, &Tfrmmain::showSortMarks);
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QHeaderView::customContextMenuRequested, this, &Tfrmmain::headerPopup);
+
+    auto *first = new QAction(QStringLiteral("Go to First Record"), this);
+    first->setObjectName(QStringLiteral("pukFirst"));
+    first->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home));
+    connect(first, &QAction::triggered, this, [this] { goToRow(0); });
+    auto *last = new QAction(QStringLiteral("Go to Last Record"), this);
+    last->setObjectName(QStringLiteral("pukLast"));
+    last->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_End));
+    connect(last, &QAction::triggered, this, [this] { goToRow(m_core.listModel().rowCount() - 1); });
+    dxDBGrid1->addAction(first);
+    dxDBGrid1->addAction(last);
+    for (QAction *a : {first, last}) {
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
+
+    m_core.restoreLayout = [this] {
+        GridLayoutStore::load(*dxDBGrid1, m_core.listView(), m_core.settings().LimitDBCache);
+        m_core.listView().restoreOrder();
+        showSortMarks();
+    };
+    m_core.saveLayout = [this] {
+        GridLayoutStore::save(*dxDBGrid1, m_core.listView(), m_core.settings().ShowGroupPanel);
+    };
+    m_core.applyLoadedSettings = [this] {
+        action(QStringLiteral("mkAllowEditing"))->setChecked(m_core.settings().AllowEditing);
+        mkAllowEditingClick();
+    };
+}
+
+void Tfrmmain::goToRow(int row) {
+    if (row < 0) {
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QModelIndex index = m_core.listModel().index(row, dxDBGrid1->horizontalHeader()->logicalIndex(0));
+    dxDBGrid1->setCurrentIndex(index);
+    dxDBGrid1->scrollTo(index);
+    QApplication::restoreOverrideCursor();
+}
+
+void Tfrmmain::showSortMarks() {
+    QHeaderView *header = dxDBGrid1->horizontalHeader();
+    const ListView &view = m_core.listView();
+    for (int column = 0; column < 3; ++column) {
+        const int mark = view.sortMark(column);
+        if (mark != 0) {
+            header->setSortIndicatorShown(true);
+            header->setSortIndicator(column, mark == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
+            return;
+        }
+    }
+    header->setSortIndicatorShown(false);
+}
+
+void Tfrmmain::mkAllowEditingClick() {
+    const bool editing = action(QStringLiteral("mkAllowEditing"))->isChecked();
+    m_core.settings().AllowEditing = editing;
+    m_core.listModel().setEditable(editing);
+    dxDBGrid1->setSelectionBehavior(editing ? QAbstractItemView::SelectItems : QAbstractItemView::SelectRows);
+    dxDBGrid1->setEditTriggers(editing ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                             QAbstractItemView::AnyKeyPressed
+                                       : QAbstractItemView::NoEditTriggers);
+}
+
+void Tfrmmain::sortingMenuAboutToShow() {
+    const ListView &view = m_core.listView();
+    action(QStringLiteral("mkSortEmail"))->setChecked(view.sortMark(ListView::EmailColumn) != 0);
+    action(QStringLiteral("mkSortCategory"))->setChecked(view.sortMark(ListView::CategoryColumn) != 0);
+    action(QStringLiteral("mkSortBounces"))->setChecked(view.sortMark(ListView::BouncesColumn) != 0);
+}
+
+void Tfrmmain::headerPopup(const QPoint &position) {
+    QHeaderView *header = dxDBGrid1->horizontalHeader();
+    const int logical = header->logicalIndexAt(position);
+    if (logical < 0) {
+        return;
+    }
+    QMenu menu(this);
+    QAction *sort = menu.addAction(QStringLiteral("Sort by this field"));
+    sort->setCheckable(true);
+    sort->setChecked(m_core.listView().sortMark(logical) == 1);
+    QAction *remove = menu.addAction(QStringLiteral("&Remove This Column"));
+    QAction *selector = menu.addAction(QStringLiteral("Column Selector..."));
+    QAction *fit = menu.addAction(QStringLiteral("Best &Fit"));
+    QAction *chosen = menu.exec(header->mapToGlobal(position));
+    if (chosen == sort) {
+        m_core.listView().columnHeaderClick(logical, m_core.settings().LimitDBCache);
+    } else if (chosen == remove) {
+        header->setSectionHidden(logical, true);
+        refreshColumnSelector();
+    } else if (chosen == selector) {
+        QAction *toggle = action(QStringLiteral("mkColumnSelector"));
+        toggle->setChecked(!toggle->isChecked());
+        mkColumnSelectorClick();
+    } else if (chosen == fit) {
+        dxDBGrid1->resizeColumnToContents(logical);
+    }
+}
+
+void Tfrmmain::mkColumnSelectorClick() {
+    const bool wanted = action(QStringLiteral("mkColumnSelector"))->isChecked();
+    if (!wanted) {
+        if (m_columnSelector != nullptr) {
+            m_columnSelector->hide();
+        }
+        return;
+    }
+    if (m_columnSelector == nullptr) {
+        m_columnSelector = new QDialog(this, Qt::Tool);
+        m_columnSelector->setWindowTitle(QStringLiteral("Customize"));
+        auto *layout = new QVBoxLayout(m_columnSelector);
+        layout->addWidget(new QLabel(QStringLiteral("Double-click a column to show it again:"), m_columnSelector));
+        m_hiddenColumns = new QListWidget(m_columnSelector);
+        layout->addWidget(m_hiddenColumns);
+        connect(m_hiddenColumns, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
+            dxDBGrid1->horizontalHeader()->setSectionHidden(item->data(Qt::UserRole).toInt(), false);
+            refreshColumnSelector();
+        });
+        // Closing the box by hand clears the menu's tick.
+        connect(m_columnSelector, &QDialog::finished, this,
+                [this] { action(QStringLiteral("mkColumnSelector"))->setChecked(false); });
+    }
+    refreshColumnSelector();
+    m_columnSelector->show();
+    m_columnSelector->raise();
+}
+
+void Tfrmmain::refreshColumnSelector() {
+    if (m_hiddenColumns == nullptr) {
+        return;
+    }
+    m_hiddenColumns->clear();
+    const QAbstractItemModel *model = dxDBGrid1->model();
+    for (int c = 0; c < model->columnCount(); ++c) {
+        if (dxDBGrid1->isColumnHidden(c)) {
+            auto *item = new QListWidgetItem(model->headerData(c, Qt::Horizontal).toString(), m_hiddenColumns);
+            item->setData(Qt::UserRole, c);
+        }
+    }
+}
+
+} // namespace corvane::ui

@@ -1,0 +1,179 @@
+// The list view's rules on a real list table: category filters and the count line, the pending refresh,
+// sorting clicks with limited caching, the preparation around modal windows, and the member cache.
+#include "ScriptedPrompt.h"
+#include "app/ListView.h"
+#include "base/AppPaths.h"
+#include "db/TdmML.h"
+
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace corvane;
+
+class TestListView : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    std::unique_ptr<ScriptedPrompt> m_prompt;
+    std::unique_ptr<TdmML> m_dm;
+    std::unique_ptr<ListView> m_view;
+
+    QStringList shownCategories() {
+        QStringList result;
+        ListViewModel &model = m_view->model();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            result.append(model.data(model.index(row, 1)).toString());
+        }
+        result.sort();
+        return result;
+    }
+
+    QStringList shownAddresses() {
+        QStringList result;
+        ListViewModel &model = m_view->model();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            result.append(model.data(model.index(row, 0)).toString());
+        }
+        return result;
+    }
+
+private slots:
+    void init() {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_tmp->filePath(QStringLiteral("config")));
+        AppPaths::setApplicationDirectory(m_tmp->filePath(QStringLiteral("app")));
+        m_prompt = std::make_unique<ScriptedPrompt>();
+        m_prompt->answer(UserPrompt::Yes);
+        m_dm = std::make_unique<TdmML>(*m_prompt);
+        m_dm->dmMLCreate();
+        QVERIFY(m_dm->DatabaseLoaded());
+        const QList<QStringList> entries = {{"c@x.org", "news", "3"},       {"a@x.org", "News", "1"},
+                                            {"d@x.org", "newsletter", "0"}, {"b@x.org", "technews", "2"},
+                                            {"e@x.org", "Apples", "5"},     {"f@x.org", "bikes", "4"},
+                                            {"A@x.org", "Work", "9"}};
+        for (const QStringList &e : entries) {
+            m_dm->tblML().appendRecord({e.at(0), e.at(1), e.at(2).toInt(), QString(), QString(), QString(), false});
+        }
+        m_view = std::make_unique<ListView>(*m_prompt);
+        m_view->setTable(&m_dm->tblML());
+    }
+    void cleanup() {
+        m_view.reset();
+        m_dm.reset();
+        m_prompt.reset();
+        AppPaths::setApplicationDirectory(QString());
+        m_tmp.reset();
+    }
+
+    void filters_data() {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("include");
+        QTest::addColumn<QString>("exclude");
+        QTest::addColumn<QStringList>("categories");
+        QTest::addColumn<QString>("count");
+        const QStringList all = {"Apples", "bikes", "news", "News", "newsletter", "technews", "Work"};
+        QTest::newRow("all") << 0 << "news"
+                             << "a" << all << "  7 Records";
+        QTest::newRow("include news") << 1 << "news"
+                                      << "" << QStringList{"news", "News", "newsletter"} << "  3 Records Displayed";
+        QTest::newRow("include two") << 1 << " work , bik"
+                                     << "" << QStringList{"bikes", "Work"} << "  2 Records Displayed";
+        QTest::newRow("exclude a,b") << 2 << ""
+                                     << "a,b" << QStringList{"news", "News", "newsletter", "technews", "Work"}
+                                     << "  5 Records Displayed";
+        QTest::newRow("empty include field") << 1 << ""
+                                             << "" << all << "  7 Records Displayed";
+        QTest::newRow("apostrophe") << 1 << "o'brien"
+                                    << "" << QStringList{} << "  0 Records Displayed";
+    }
+    void filters() {
+        QFETCH(int, choice);
+        QFETCH(QString, include);
+        QFETCH(QString, exclude);
+        QFETCH(QStringList, categories);
+        QFETCH(QString, count);
+        m_view->edtfilterChange(include);
+        m_view->edtnotfilterChange(exclude);
+        QVERIFY(m_view->refreshPending());
+        m_view->rdballClick(ListView::FilterChoice(choice));
+        QVERIFY(!m_view->refreshPending());
+        categories.sort();
+        QCOMPARE(shownCategories(), categories);
+        QCOMPARE(m_view->countText(), count);
+    }
+
+    void editingAFieldWaitsForIdle() {
+        m_view->edtfilterChange(QStringLiteral("apples"));
+        QCOMPARE(m_view->filterChoice(), ListView::FilterChoice::Include);
+        QCOMPARE(m_view->model().rowCount(), 7);
+        m_view->DoIdle();
+        QCOMPARE(m_view->model().rowCount(), 1);
+        m_view->DoIdle();
+        QCOMPARE(m_view->countText(), QStringLiteral("  1 Records Displayed"));
+    }
+
+    void headerClicksWithLimitedCaching() {
+        QSignalSpy spy(m_view.get(), &ListView::sortMarksChanged);
+        m_view->columnHeaderClick(ListView::BouncesColumn, true);
+        QCOMPARE(m_view->sortMark(ListView::BouncesColumn), 1);
+        QCOMPARE(shownAddresses().first(), QStringLiteral("d@x.org"));
+        m_view->columnHeaderClick(ListView::EmailColumn, true);
+        QCOMPARE(m_view->sortMark(ListView::BouncesColumn), 0);
+        QCOMPARE(m_view->sortMark(ListView::EmailColumn), 1);
+        QCOMPARE(m_dm->tblML().indexFieldNames(), QStringLiteral("Item"));
+        m_view->columnHeaderClick(ListView::EmailColumn, true);
+        QCOMPARE(m_view->sortMark(ListView::EmailColumn), 0);
+        QCOMPARE(m_dm->tblML().indexFieldNames(), QString());
+        QCOMPARE(shownAddresses().first(), QStringLiteral("c@x.org"));
+        const int beeps = m_prompt->beeps;
+        m_view->columnHeaderClick(3, true);
+        QCOMPARE(m_prompt->beeps, beeps + 1);
+        m_view->columnHeaderClick(ListView::CategoryColumn, false);
+        QCOMPARE(m_view->sortMark(ListView::CategoryColumn), 0);
+        QCOMPARE(spy.count(), 3);
+    }
+
+    void sortMenuWithoutLimitedCachingTogglesTheMark() {
+        m_view->sortMenuChoice(ListView::CategoryColumn, false);
+        QCOMPARE(m_view->sortMark(ListView::CategoryColumn), 2);
+        m_view->sortMenuChoice(ListView::CategoryColumn, false);
+        QCOMPARE(m_view->sortMark(ListView::CategoryColumn), 1);
+        QCOMPARE(m_dm->tblML().indexFieldNames(), QStringLiteral("Category"));
+    }
+
+    void modalPreparationDropsAndRestoresTheFilter() {
+        m_view->edtfilterChange(QStringLiteral("news"));
+        m_view->DoIdle();
+        QCOMPARE(m_dm->tblML().recordCount(), 3);
+        m_view->newformpreparation(true);
+        QCOMPARE(m_dm->tblML().recordCount(), 7);
+        QCOMPARE(m_view->model().rowCount(), 0);
+        m_view->newformpreparation(false);
+        QCOMPARE(m_dm->tblML().recordCount(), 3);
+        QCOMPARE(m_view->model().rowCount(), 3);
+    }
+
+    void memberCache() {
+        m_view->LoadCacheEntries(QString());
+        m_view->LoadCacheEntries(QString());
+        QCOMPARE(m_view->cacheWalks(), 1);
+        QCOMPARE(m_view->edtCachedGroup(), QStringLiteral("ALL"));
+        QCOMPARE(m_view->lbCache().size(), 6);
+        m_view->LoadCacheEntries(QStringLiteral("news"));
+        QCOMPARE(m_view->cacheWalks(), 2);
+        QCOMPARE(m_view->lbCache(), QStringList({"a@x.org", "c@x.org"}));
+        m_view->LoadCacheEntries(QStringLiteral("NEWS"));
+        QCOMPARE(m_view->cacheWalks(), 2);
+        m_dm->tblML().appendRecord({QStringLiteral("z@x.org"), QStringLiteral("News"), 0});
+        QCOMPARE(m_view->edtCachedGroup(), QString());
+        m_view->LoadCacheEntries(QStringLiteral("news"));
+        QCOMPARE(m_view->cacheWalks(), 3);
+        QCOMPARE(m_view->lbCache().size(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListView)
+#include "tst_listview.moc"
