@@ -1,0 +1,94 @@
+// The search behind the "Find Record" dialog: up to three field texts matched against the entries the list
+// view shows.
+#include "base/BusyCursor.h"
+#include "base/CorvaneError.h"
+#include "db/SqliteTable.h"
+#include "listio/ListMaintenance.h"
+
+namespace corvane {
+
+QStringList ListMaintenance::findChoices(int row) {
+    if (row == 0) {
+        return {QStringLiteral("E-mail"), QStringLiteral("Category"), QStringLiteral("Full Name"),
+                QStringLiteral("First Name"), QStringLiteral("Comments")};
+    }
+    return {QStringLiteral("E-mail"), QStringLiteral("Category"), QStringLiteral("Name"), QStringLiteral("Salutation"),
+            QStringLiteral("Comments")};
+}
+
+QString ListMaintenance::findField(const QString &choice) {
+    if (choice == QLatin1String("E-mail")) {
+        return QStringLiteral("Item");
+    }
+    if (choice == QLatin1String("Full Name") || choice == QLatin1String("Name")) {
+        return QStringLiteral("Name");
+    }
+    if (choice == QLatin1String("First Name") || choice == QLatin1String("Salutation")) {
+        return QStringLiteral("Salutation");
+    }
+    if (choice == QLatin1String("Category") || choice == QLatin1String("Comments")) {
+        return choice;
+    }
+    return QString();
+}
+
+std::optional<int> ListMaintenance::Find(const QList<FindTerm> &terms, bool caseInsensitive, bool partial) {
+    bool anything = false;
+    for (const FindTerm &term : terms) {
+        anything = anything || (term.ticked && !term.text.isEmpty());
+    }
+    if (!anything) {
+        m_prompt.message(UserPrompt::Kind::Information, QStringLiteral("You have not entered anything to search for!"),
+                         UserPrompt::Ok);
+        return std::nullopt;
+    }
+    SqliteTable &tbl = table();
+    const Qt::CaseSensitivity sensitivity = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    qint64 start = 0;
+    try {
+        BusyCursor busy(m_prompt);
+        start = tbl.currentRow().rowid;
+        QList<QPair<int, QString>> wanted;
+        for (const FindTerm &term : terms) {
+            if (term.ticked) {
+                const QString field = findField(term.choice);
+                if (field.isEmpty()) {
+                    throw CorvaneError(QStringLiteral("Unknown search field ") + term.choice);
+                }
+                wanted.append({tbl.fieldIndex(field), term.text});
+            }
+        }
+        for (tbl.first(); !tbl.eof(); tbl.next()) {
+            bool match = true;
+            for (const auto &[field, text] : wanted) {
+                const QString value = tbl.field(field).toString();
+                match = partial ? value.startsWith(text, sensitivity) : value.compare(text, sensitivity) == 0;
+                if (!match) {
+                    break;
+                }
+            }
+            if (match) {
+                return tbl.integer(QStringLiteral("Index"));
+            }
+        }
+        if (start != 0) {
+            tbl.gotoRowid(start);
+        }
+    } catch (const CorvaneError &) {
+        try {
+            if (start != 0) {
+                tbl.gotoRowid(start);
+            }
+        } catch (const CorvaneError &) {
+            // The view keeps whichever entry is current.
+        }
+        m_prompt.message(UserPrompt::Kind::Warning, QStringLiteral("An error was encountred processing your search!"),
+                         UserPrompt::Ok);
+        return std::nullopt;
+    }
+    m_prompt.message(UserPrompt::Kind::Information,
+                     QStringLiteral("A record could not be found for the entries you specified"), UserPrompt::Ok);
+    return std::nullopt;
+}
+
+} // namespace corvane
