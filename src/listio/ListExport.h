@@ -1,0 +1,80 @@
+// The delimited list export (`exportlist`): one line per list entry, in the list table's current order,
+// holding the chosen fields in the fixed order E-mail, Category, Full Name, First Name, Comments, Bounces,
+// written to a file (the text export and the back-up) or gathered for the printer. Shows the progress window
+// with Cancel, asks whether to go on after a failing entry, and holds the table lock for the walk.
+#pragma once
+
+#include <QDateTime>
+#include <QStringList>
+#include <functional>
+
+namespace corvane {
+
+class UserPrompt;
+class SqliteTable;
+
+// The six fields an export can hold, in the order they are written.
+struct ExportFields {
+    bool email = true;
+    bool category = true;
+    bool fullName = true;
+    bool firstName = true;
+    bool comments = true;
+    bool bounces = true;
+
+    bool any() const { return email || category || fullName || firstName || comments || bounces; }
+    // The field names of the command line ("email,category,fullname,firstname,comments,bounces"), in any
+    // order, separated by commas, letter case ignored. False (and `fields` untouched) on an unknown name or an
+    // empty list.
+    static bool parse(const QString &list, ExportFields &fields);
+};
+
+class ListExport {
+public:
+    // The file buffer is handed to the system after this many entries.
+    static constexpr int kFlushInterval = 20;
+    // An entry that keeps failing ends the run after this many tries, even when the person (or a command
+    // run with --yes) keeps answering Yes.
+    static constexpr int kMaxTriesPerEntry = 10;
+
+    ListExport(UserPrompt &prompt, SqliteTable &table);
+
+    // Runs the export. With a file name, creates or truncates that file and writes the lines to it
+    // (UTF-8, CR LF); without one, gathers the lines (printLines()) and hands them to the printer hook with
+    // `printHeading`. `separator` goes between fields; empty means ",". `backUp` only chooses the progress
+    // text. Every entry of the table is written in its current order: a filter on the table is switched off
+    // for the run and restored afterwards.
+    // Returns true on success. False: the file cannot be created ("Unable to write to the file, " + name is
+    // shown), a failure before the first entry (no message), the person cancelled in the progress window
+    // (the file keeps the lines written so far), No to the question after a failing entry, the last lines
+    // cannot be written (the message again), or a printing failure (its message).
+    bool exportlist(const QString &fileName, const QString &printHeading, bool email, bool category, bool fullName,
+                    bool firstName, bool comments, bool bounces, bool backUp, const QString &separator);
+    bool exportlist(const QString &fileName, const QString &printHeading, const ExportFields &fields, bool backUp,
+                    const QString &separator);
+
+    // The lines gathered by the last run without a file name.
+    const QStringList &printLines() const { return m_printLines; }
+
+    // Prints the gathered lines under the heading (the print job's title): asks for the printer and the
+    // number of copies, does nothing when the person cancels. Raises CorvaneError when printing fails. While
+    // unset, a run without a file name only gathers the lines.
+    std::function<void(const QStringList &lines, const QString &heading)> printer;
+
+    // "Mailing List Print at " + the date (short format) and time (long format) of `at`.
+    static QString printHeading(const QDateTime &at = QDateTime::currentDateTime());
+    // "CVNExport.csv" in the process's current directory.
+    static QString defaultFileName();
+    static QString entryErrorQuestion(qint64 line);
+    static QString cannotWriteMessage(const QString &fileName);
+    static QString printErrorMessage(const QString &fileName);
+
+private:
+    bool walk(const QString &fileName, const ExportFields &fields, bool backUp, const QString &separator);
+
+    UserPrompt &m_prompt;
+    SqliteTable &m_table;
+    QStringList m_printLines;
+};
+
+} // namespace corvane
