@@ -14,10 +14,13 @@ TdlgChooseCategory::TdlgChooseCategory(QWidget *parent) : QDialog(parent) {
     lblprompt = new QLabel(this);
     lblprompt->setWordWrap(true);
     layout->addWidget(lblprompt);
+    auto *caption = new QLabel(QStringLiteral("New Category:"), this);
+    layout->addWidget(caption);
     cmbcategory = new QComboBox(this);
     cmbcategory->setObjectName(QStringLiteral("cmbcategory"));
     cmbcategory->setEditable(true);
     cmbcategory->setInsertPolicy(QComboBox::NoInsert);
+    caption->setBuddy(cmbcategory);
     layout->addWidget(cmbcategory);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addWidget(buttons);
