@@ -1,0 +1,320 @@
+// The statistics window.
+#include "db/ui/TdlgStats.h"
+
+#include "base/BusyCursor.h"
+#include "base/CorvaneError.h"
+#include "base/UserPrompt.h"
+#include "db/SqliteTable.h"
+#include "db/StatisticsModel.h"
+#include "db/ui/TdlgStatsDelegate.h"
+
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+
+namespace corvane::ui {
+
+namespace {
+constexpr qint64 kDayMs = 24 * 60 * 60 * 1000;
+} // namespace
+
+TdlgStats::TdlgStats(UserPrompt &prompt, SqliteTable &tblStats, QWidget *parent)
+    : QDialog(parent), m_prompt(prompt), m_model(new StatisticsModel(prompt, tblStats, this)) {
+    setObjectName(QStringLiteral("dlgStats"));
+    setWindowTitle(QStringLiteral("Mailing List Statistics"));
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+    setSizeGripEnabled(true);
+
+    grdStats = new QTableView(this);
+    grdStats->setObjectName(QStringLiteral("grdStats"));
+    grdStats->setModel(m_model);
+    grdStats->setItemDelegate(new TdlgStatsDelegate(grdStats));
+    grdStats->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grdStats->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdStats->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                              QAbstractItemView::AnyKeyPressed);
+    grdStats->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
+    grdStats->horizontalHeader()->setStretchLastSection(true);
+    grdStats->verticalHeader()->setDefaultSectionSize(grdStats->fontMetrics().height() + 8);
+    grdStats->setContextMenuPolicy(Qt::ActionsContextMenu);
+    grdStats->installEventFilter(this);
+
+    actInsert = new QAction(QStringLiteral("Insert Record"), grdStats);
+    actInsert->setShortcut(QKeySequence(Qt::Key_Insert));
+    actInsert->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    actDelete = new QAction(QStringLiteral("Delete Record"), grdStats);
+    actDelete->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    actDelete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    grdStats->addAction(actInsert);
+    grdStats->addAction(actDelete);
+    connect(actInsert, &QAction::triggered, this, &TdlgStats::InsertClick);
+    connect(actDelete, &QAction::triggered, this, &TdlgStats::DeleteClick);
+
+    auto *gridPanel = new QWidget(this);
+    auto *gridLayout = new QVBoxLayout(gridPanel);
+    gridLayout->setContentsMargins(0, 0, 0, 0);
+    gridLayout->setSpacing(0);
+    gridLayout->addWidget(grdStats, 1);
+    gridLayout->addWidget(createFooter());
+
+    auto *splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(gridPanel);
+    splitter->addWidget(createChart());
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
+
+    btnexportxls = new QPushButton(QStringLiteral("Export to XLS..."), this);
+    btnexporthtml = new QPushButton(QStringLiteral("Export to HTML..."), this);
+    btnclose = new QPushButton(QStringLiteral("Close"), this);
+    auto *buttons = new QVBoxLayout();
+    buttons->addWidget(btnexportxls);
+    buttons->addWidget(btnexporthtml);
+    buttons->addStretch(1);
+    buttons->addWidget(btnclose);
+    connect(btnexportxls, &QPushButton::clicked, this, &TdlgStats::btnexportxlsClick);
+    connect(btnexporthtml, &QPushButton::clicked, this, &TdlgStats::btnexporthtmlClick);
+    connect(btnclose, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(splitter, 1);
+    layout->addLayout(buttons);
+
+    QHeaderView *header = grdStats->horizontalHeader();
+    connect(header, &QHeaderView::sectionResized, this, &TdlgStats::layoutFooter);
+    connect(header, &QHeaderView::geometriesChanged, this, &TdlgStats::layoutFooter);
+    connect(grdStats->horizontalScrollBar(), &QScrollBar::valueChanged, this, &TdlgStats::layoutFooter);
+    connect(m_model, &StatisticsModel::countsChanged, this, [this] {
+        UpdateTotals();
+        UpdateChart();
+    });
+    resize(760, 600);
+}
+
+QWidget *TdlgStats::createFooter() {
+    m_footer = new QWidget(this);
+    m_footer->setObjectName(QStringLiteral("pnlTotals"));
+    m_totalCaption = new QLabel(QStringLiteral("Total"), m_footer);
+    lblTotalSubscribes = new QLabel(m_footer);
+    lblTotalSubscribes->setObjectName(QStringLiteral("lblTotalSubscribes"));
+    lblTotalUnsubscribes = new QLabel(m_footer);
+    lblTotalUnsubscribes->setObjectName(QStringLiteral("lblTotalUnsubscribes"));
+    lblTotalBounces = new QLabel(m_footer);
+    lblTotalBounces->setObjectName(QStringLiteral("lblTotalBounces"));
+    for (QLabel *label : {m_totalCaption, lblTotalSubscribes, lblTotalUnsubscribes, lblTotalBounces}) {
+        label->setAlignment(label == m_totalCaption ? Qt::AlignLeft | Qt::AlignVCenter
+                                                    : Qt::AlignRight | Qt::AlignVCenter);
+        label->setIndent(4);
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
+    }
+    m_footer->setFixedHeight(m_footer->fontMetrics().height() + 8);
+    UpdateTotals();
+    return m_footer;
+}
+
+QChartView *TdlgStats::createChart() {
+    serSubscribes = new QLineSeries(this);
+    serSubscribes->setName(QStringLiteral("Subscribes"));
+    serUnsubscribes = new QLineSeries(this);
+    serUnsubscribes->setName(QStringLiteral("Unsubscribes"));
+    serBounces = new QLineSeries(this);
+    serBounces->setName(QStringLiteral("Bounces"));
+
+    auto *chart = new QChart();
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    m_axisDates = new QDateTimeAxis(chart);
+    m_axisDates->setFormat(QStringLiteral("yyyy-MM-dd"));
+    m_axisDates->setTitleText(QStringLiteral("Date"));
+    m_axisCounts = new QValueAxis(chart);
+    m_axisCounts->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(m_axisDates, Qt::AlignBottom);
+    chart->addAxis(m_axisCounts, Qt::AlignLeft);
+    for (QLineSeries *series : {serSubscribes, serUnsubscribes, serBounces}) {
+        series->setPointsVisible(true);
+        chart->addSeries(series);
+        series->attachAxis(m_axisDates);
+        series->attachAxis(m_axisCounts);
+    }
+    chtStats = new QChartView(chart, this);
+    chtStats->setObjectName(QStringLiteral("chtStats"));
+    chtStats->setRenderHint(QPainter::Antialiasing);
+    chtStats->setMinimumHeight(180);
+    UpdateChart();
+    return chtStats;
+}
+
+void TdlgStats::Execute(UserPrompt &prompt, SqliteTable &tblStats, QWidget *parent) {
+    TdlgStats dialog(prompt, tblStats, parent);
+    if (!dialog.FormShow()) {
+        return;
+    }
+    dialog.centreOnScreen();
+    dialog.exec();
+}
+
+bool TdlgStats::FormShow() {
+    try {
+        m_model->reload();
+    } catch (const CorvaneError &e) {
+        m_prompt.message(UserPrompt::Kind::Warning, e.message(), UserPrompt::Ok);
+        return false;
+    }
+    return true;
+}
+
+void TdlgStats::centreOnScreen() {
+    QScreen *screen = parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
+}
+
+void TdlgStats::InsertClick() {
+    const int row = m_model->InsertRecord();
+    if (row < 0) {
+        return;
+    }
+    const QModelIndex cell = m_model->index(row, StatisticsModel::SubscribesColumn);
+    grdStats->setCurrentIndex(cell);
+    grdStats->scrollTo(cell);
+    grdStats->setFocus();
+}
+
+void TdlgStats::DeleteClick() {
+    const QModelIndex current = grdStats->currentIndex();
+    if (!current.isValid()) {
+        m_prompt.beep();
+        return;
+    }
+    // An open editor would write into the row after it is gone: its value is handed over first.
+    if (QWidget *editor = grdStats->indexWidget(current)) {
+        QMetaObject::invokeMethod(grdStats, "commitData", Q_ARG(QWidget *, editor));
+    }
+    const int row = current.row();
+    if (m_model->DeleteRecord(row) && m_model->rowCount() > 0) {
+        grdStats->setCurrentIndex(m_model->index(std::min(row, m_model->rowCount() - 1), current.column()));
+    }
+}
+
+void TdlgStats::UpdateTotals() {
+    const StatisticsModel::Totals sums = m_model->totals();
+    lblTotalSubscribes->setText(QString::number(sums.subscribes));
+    lblTotalUnsubscribes->setText(QString::number(sums.unsubscribes));
+    lblTotalBounces->setText(QString::number(sums.bounces));
+}
+
+// The three series take the model's points; the date axis spans the first to the last day (a single day
+// gets a day either side), the count axis starts at 0.
+void TdlgStats::UpdateChart() {
+    serSubscribes->replace(m_model->chartPoints(StatisticsModel::SubscribesColumn));
+    serUnsubscribes->replace(m_model->chartPoints(StatisticsModel::UnsubscribesColumn));
+    serBounces->replace(m_model->chartPoints(StatisticsModel::BouncesColumn));
+    qint64 first = QDate::currentDate().startOfDay().toMSecsSinceEpoch();
+    qint64 last = first;
+    qreal highest = 0;
+    bool any = false;
+    for (QLineSeries *series : {serSubscribes, serUnsubscribes, serBounces}) {
+        for (const QPointF &point : series->points()) {
+            const auto x = static_cast<qint64>(point.x());
+            first = any ? std::min(first, x) : x;
+            last = any ? std::max(last, x) : x;
+            highest = std::max(highest, point.y());
+            any = true;
+        }
+    }
+    if (last - first < kDayMs) {
+        first -= kDayMs;
+        last += kDayMs;
+    }
+    m_axisDates->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
+    m_axisCounts->setRange(0, std::max<qreal>(highest, 1));
+    m_axisCounts->applyNiceNumbers();
+}
+
+// The footer's figures stand under their columns, following column widths and horizontal scrolling.
+void TdlgStats::layoutFooter() {
+    const QHeaderView *header = grdStats->horizontalHeader();
+    const int left = grdStats->frameWidth() + grdStats->verticalHeader()->width();
+    const QList<std::pair<QLabel *, int>> cells{{m_totalCaption, StatisticsModel::DateColumn},
+                                                {lblTotalSubscribes, StatisticsModel::SubscribesColumn},
+                                                {lblTotalUnsubscribes, StatisticsModel::UnsubscribesColumn},
+                                                {lblTotalBounces, StatisticsModel::BouncesColumn}};
+    for (const auto &[label, column] : cells) {
+        label->setGeometry(left + header->sectionViewportPosition(column), 0, header->sectionSize(column),
+                           m_footer->height());
+    }
+}
+
+bool TdlgStats::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == grdStats && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+        layoutFooter();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TdlgStats::btnexportxlsClick() {
+    exportGrid(GridFileExport::Format::Worksheet);
+}
+
+void TdlgStats::btnexporthtmlClick() {
+    exportGrid(GridFileExport::Format::Html);
+}
+
+QString TdlgStats::askExportFile(GridFileExport::Format format) {
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (format == GridFileExport::Format::Worksheet) {
+        dialog.setNameFilter(QStringLiteral("Microsoft Excel Worksheet (*.xls)"));
+        dialog.setDefaultSuffix(QStringLiteral("xls"));
+    } else {
+        dialog.setNameFilter(QStringLiteral("HTML File (*.htm *.html)"));
+        dialog.setDefaultSuffix(QStringLiteral("html"));
+    }
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                   : QString();
+}
+
+void TdlgStats::exportGrid(GridFileExport::Format format) {
+    const QString path = chooseExportFile ? chooseExportFile(format) : askExportFile(format);
+    if (path.isEmpty()) {
+        return;
+    }
+    // An open editor's value belongs in the file.
+    if (QWidget *editor = grdStats->indexWidget(grdStats->currentIndex())) {
+        QMetaObject::invokeMethod(grdStats, "commitData", Q_ARG(QWidget *, editor));
+    }
+    try {
+        BusyCursor busy(m_prompt);
+        GridFileExport::write(*m_model,
+                              {StatisticsModel::DateColumn, StatisticsModel::SubscribesColumn,
+                               StatisticsModel::UnsubscribesColumn, StatisticsModel::BouncesColumn,
+                               StatisticsModel::NotesColumn},
+                              path, format);
+    } catch (const CorvaneError &) {
+        m_prompt.message(UserPrompt::Kind::Warning, QStringLiteral("An error was encountered saving your file."),
+                         UserPrompt::Ok);
+    }
+}
+
+} // namespace corvane::ui
