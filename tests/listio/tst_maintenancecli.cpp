@@ -1,5 +1,5 @@
 // corvane-cli's merge and reset-bounces commands, called as the dispatcher calls them, on a headless main
-// window with a real database and scripted answers.
+// window with a real database and scripted answers; and the address update, which needs the window's rules.
 #include "ScriptedPrompt.h"
 #include "app/Tfrmmain.h"
 #include "base/AppPaths.h"
@@ -7,12 +7,30 @@
 #include "cli/CliMaintenanceCommands.h"
 #include "db/SqliteTable.h"
 #include "db/TdmML.h"
+#include "listio/ListMaintenance.h"
+#include "requests/AddressChangeAsker.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace corvane;
+
+namespace {
+// Records what the address-change prompt was shown and answers with `answer` as the new address.
+class RecordingAsker : public AddressChangeAsker {
+public:
+    bool ask(QString &oldAddress, QString &newAddress, bool showIgnoreBox, bool &ignoreAllRules) override {
+        shown.append(oldAddress + QLatin1Char('|') + newAddress + QLatin1Char('|') +
+                     (showIgnoreBox ? QLatin1Char('1') : QLatin1Char('0')));
+        newAddress = answer;
+        ignoreAllRules = false;
+        return true;
+    }
+    QString answer;
+    QStringList shown;
+};
+} // namespace
 
 class TestMaintenanceCli : public QObject {
     Q_OBJECT
@@ -127,6 +145,22 @@ private slots:
             counts += row.section(QLatin1Char('|'), 2);
         }
         QCOMPARE(counts, bounces);
+    }
+
+    void updateAddressChangesEveryEntryOfTheFocusedAddress() {
+        ListMaintenance maintenance(*m_main->dataModule(), m_main->settings(), *m_prompt);
+        SqliteTable &table = m_main->dataModule()->tblML();
+        QVERIFY(table.locate(QStringLiteral("Category"), QStringLiteral("Default")));
+        const int focused = table.integer(QStringLiteral("Index"));
+        RecordingAsker asker;
+        asker.answer = QStringLiteral("new@e.org");
+        QVERIFY(maintenance.UpdateEmailAddress(m_main->rules(), asker, focused));
+        QCOMPARE(asker.shown, QStringList{QStringLiteral("x@e.org||0")});
+        QCOMPARE(rows(), (QStringList{"new@e.org|Friends|3", "new@e.org|Default|4", "y@e.org|Work|5"}));
+        // An entry that is gone: a beep, no prompt.
+        QVERIFY(!maintenance.UpdateEmailAddress(m_main->rules(), asker, focused + 100));
+        QCOMPARE(m_prompt->beeps, 1);
+        QCOMPARE(asker.shown.size(), 1);
     }
 
     void noDatabaseFails() {
