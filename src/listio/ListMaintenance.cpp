@@ -71,6 +71,16 @@ void ListMaintenance::progress(int position, int maximum, const QString &text) {
     ProgressWindow::showprogress(m_prompt, true, position, maximum, text, false);
 }
 
+bool ListMaintenance::openFrame(std::optional<ListMaintenanceFrame> &frame, bool primaryOrder) {
+    try {
+        frame.emplace(table(), m_prompt, m_hooks.freeze, m_hooks.thaw, primaryOrder);
+        return true;
+    } catch (const CorvaneError &e) {
+        report(e.message());
+        return false;
+    }
+}
+
 void ListMaintenance::PositionDBAtNode(int index) {
     if (!table().locate(kIndex, QVariantList{index}, false)) {
         throw CorvaneError(QStringLiteral("Er"));
@@ -86,7 +96,10 @@ ListMaintenance::Outcome ListMaintenance::DeleteSelected(const QList<int> &selec
         return Outcome::NotRun;
     }
     SqliteTable &tbl = table();
-    ListMaintenanceFrame frame(tbl, m_prompt, m_hooks.freeze, m_hooks.thaw, false);
+    std::optional<ListMaintenanceFrame> frame;
+    if (!openFrame(frame, false)) {
+        return Outcome::Stopped;
+    }
     for (const int index : selection) {
         try {
             // An entry that another user (or an earlier row of this run) removed is already where the
@@ -97,7 +110,7 @@ ListMaintenance::Outcome ListMaintenance::DeleteSelected(const QList<int> &selec
             tbl.deleteRecord();
             ++m_deleted;
         } catch (const CorvaneError &e) {
-            frame.restore();
+            frame->restore();
             report(e.message());
             return Outcome::Stopped;
         }
@@ -111,7 +124,10 @@ ListMaintenance::Outcome ListMaintenance::MoveToBlocked(const QList<int> &select
         return Outcome::NotRun;
     }
     SqliteTable &tbl = table();
-    ListMaintenanceFrame frame(tbl, m_prompt, m_hooks.freeze, m_hooks.thaw, false);
+    std::optional<ListMaintenanceFrame> frame;
+    if (!openFrame(frame, false)) {
+        return Outcome::Stopped;
+    }
     bool failed = false;
     for (int k = 0; k < count; ++k) {
         try {
@@ -140,7 +156,10 @@ ListMaintenance::Outcome ListMaintenance::BatchProcess(int kind, const QList<int
     const QVariant value = kind == kResetBounces ? QVariant(0) : QVariant(kind == kEnableSending);
     const int count = static_cast<int>(selection.size());
     SqliteTable &tbl = table();
-    ListMaintenanceFrame frame(tbl, m_prompt, m_hooks.freeze, m_hooks.thaw, false);
+    std::optional<ListMaintenanceFrame> frame;
+    if (!openFrame(frame, false)) {
+        return Outcome::Stopped;
+    }
     bool failed = false;
     for (int k = 0; k < count; ++k) {
         try {
@@ -191,7 +210,10 @@ ListMaintenance::Outcome ListMaintenance::SetCategory(const QList<int> &selectio
     const int count = static_cast<int>(selection.size());
     const QString text = QStringLiteral("Setting category to ") + category;
     SqliteTable &tbl = table();
-    ListMaintenanceFrame frame(tbl, m_prompt, m_hooks.freeze, m_hooks.thaw, false);
+    std::optional<ListMaintenanceFrame> frame;
+    if (!openFrame(frame, false)) {
+        return Outcome::Stopped;
+    }
     bool failed = false;
     for (int k = 0; k < count; ++k) {
         const int index = selection.at(k);

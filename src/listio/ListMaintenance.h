@@ -24,6 +24,7 @@ namespace corvane {
 
 class AddressChangeAsker;
 class EntryRules;
+class ListMaintenanceFrame;
 class Settings;
 class SqliteTable;
 class TdmML;
@@ -142,6 +143,8 @@ private:
     bool confirm(const QString &text, UserPrompt::Button yes, UserPrompt::Button no);
     void report(const QString &text);
     bool needSelection(const QList<int> &selection);
+    // Sets up the batch frame in `frame`; a failure is shown with the engine's message and gives false.
+    bool openFrame(std::optional<ListMaintenanceFrame> &frame, bool primaryOrder);
     void progress(int position, int maximum, const QString &text);
     bool mergeEntry(SqliteTable &table, int &index, QString &category, bool &markerWritten);
     bool recoverMergeFailure(SqliteTable &table, int index, const QString &category, bool markerWritten);

@@ -49,7 +49,10 @@ ListMaintenance::Outcome ListMaintenance::ResetAllBounces() {
     }
     bool failed = false;
     {
-        ListMaintenanceFrame frame(tbl, m_prompt, m_hooks.freeze, m_hooks.thaw, true);
+        std::optional<ListMaintenanceFrame> frame;
+        if (!openFrame(frame, true)) {
+            return Outcome::Stopped;
+        }
         try {
             for (tbl.first(); !tbl.eof(); tbl.next()) {
                 if (tbl.integer(QStringLiteral("Bounces")) != 0) {
@@ -190,7 +193,10 @@ ListMaintenance::Outcome ListMaintenance::DeleteAllEntries() {
     const QString file = tbl.database().path();
     const SqliteDatabase::Access configured =
         m_dm.DBExclusive() ? SqliteDatabase::Access::Exclusive : SqliteDatabase::Access::Shared;
-    ListMaintenanceFrame frame(tbl, m_prompt, m_hooks.freeze, m_hooks.thaw, false);
+    std::optional<ListMaintenanceFrame> frame;
+    if (!openFrame(frame, false)) {
+        return Outcome::Stopped;
+    }
     try {
         tbl.close();
         tbl.open(file, SqliteDatabase::Access::Exclusive);
@@ -208,7 +214,7 @@ ListMaintenance::Outcome ListMaintenance::DeleteAllEntries() {
                 // The list stays closed; opening the database again is the way back.
             }
         }
-        frame.restore();
+        frame->restore();
         report(failure);
         return Outcome::Stopped;
     }
