@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 namespace corvane::ui {
 
@@ -79,6 +80,7 @@ TdlgStats::TdlgStats(UserPrompt &prompt, SqliteTable &tblStats, QWidget *parent)
     splitter->addWidget(createChart());
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({300, 300});
     splitter->setChildrenCollapsible(false);
 
     btnexportxls = new QPushButton(QStringLiteral("Export to XLS..."), this);
@@ -105,7 +107,7 @@ TdlgStats::TdlgStats(UserPrompt &prompt, SqliteTable &tblStats, QWidget *parent)
         UpdateTotals();
         UpdateChart();
     });
-    resize(760, 600);
+    resize(820, 680);
 }
 
 QWidget *TdlgStats::createFooter() {
@@ -157,7 +159,7 @@ QChartView *TdlgStats::createChart() {
     chtStats = new QChartView(chart, this);
     chtStats->setObjectName(QStringLiteral("chtStats"));
     chtStats->setRenderHint(QPainter::Antialiasing);
-    chtStats->setMinimumHeight(180);
+    chtStats->setMinimumHeight(240);
     UpdateChart();
     return chtStats;
 }
@@ -224,7 +226,7 @@ void TdlgStats::UpdateTotals() {
 }
 
 // The three series take the model's points; the date axis spans the first to the last day (a single day
-// gets a day either side), the count axis starts at 0.
+// gets a day either side), the count axis runs from 0 in whole-number steps.
 void TdlgStats::UpdateChart() {
     serSubscribes->replace(m_model->chartPoints(StatisticsModel::SubscribesColumn));
     serUnsubscribes->replace(m_model->chartPoints(StatisticsModel::UnsubscribesColumn));
@@ -247,8 +249,16 @@ void TdlgStats::UpdateChart() {
         last += kDayMs;
     }
     m_axisDates->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
-    m_axisCounts->setRange(0, std::max<qreal>(highest, 1));
-    m_axisCounts->applyNiceNumbers();
+    // Whole-number ticks: steps of 1, 2, 5, 10, 20, 50, ... with at most eight of them.
+    const qreal top = std::max<qreal>(highest, 1);
+    qreal step = 1;
+    for (int k = 0; top / step > 8; ++k) {
+        step *= k % 3 == 1 ? 2.5 : 2;
+    }
+    m_axisCounts->setTickType(QValueAxis::TicksDynamic);
+    m_axisCounts->setTickAnchor(0);
+    m_axisCounts->setTickInterval(step);
+    m_axisCounts->setRange(0, std::ceil(top / step) * step);
 }
 
 // The footer's figures stand under their columns, following column widths and horizontal scrolling.
