@@ -20,6 +20,7 @@ class TdmML;
 class Settings;
 class SettingsStore;
 class ActivityLog;
+class ListMaintenance;
 class EntryRules;
 
 class Tfrmmain : public QObject {
@@ -81,6 +82,8 @@ public:
     // The request rules and what they write to: the activity log, the errors list, the acknowledgements.
     EntryRules &rules() const { return *m_rules; }
     ActivityLog &activityLog() const { return *m_log; }
+    // The maintenance commands of the Edit menu.
+    ListMaintenance &maintenance() const { return *m_maintenance; }
     ErrorsList &errorsList() { return m_errors; }
     // The list view: filter panel, count line, sorting, member cache, and the grid's rows.
     ListView &listView() { return m_listView; }
@@ -100,6 +103,8 @@ signals:
     void countTextChanged(const QString &text);
     void recentDatabasesChanged(const QStringList &directories);
     void scanStarted();
+    // The data module and the commands that work on it exist now.
+    void dataModuleCreated();
 
 private:
     void scanForNewEntries();
@@ -119,6 +124,7 @@ private:
     Acknowledger m_acknowledger;
     std::unique_ptr<ActivityLog> m_log;
     std::unique_ptr<EntryRules> m_rules;
+    std::unique_ptr<ListMaintenance> m_maintenance;
 };
 
 } // namespace corvane

@@ -30,7 +30,7 @@ QStringList GridLayoutStore::columnNames() {
             QStringLiteral("dxDBGrid1SendRights")};
 }
 
-void GridLayoutStore::save(const QTableView &grid, const ListView &view, bool showGroupPanel) {
+void GridLayoutStore::save(const QTableView &grid, const ListView &view, bool showGroupPanel, int groupedColumn) {
     const auto settings = AppPaths::openSettings();
     const QHeaderView *header = grid.horizontalHeader();
     settings->setValue(QStringLiteral("ShowGroupPanel"), flag(showGroupPanel));
@@ -46,7 +46,8 @@ void GridLayoutStore::save(const QTableView &grid, const ListView &view, bool sh
         settings->beginGroup(names.at(logical));
         settings->setValue(QStringLiteral("Visible"), flag(!header->isSectionHidden(logical)));
         settings->setValue(QStringLiteral("Index"), QString::number(visual));
-        settings->setValue(QStringLiteral("GroupIndex"), QStringLiteral("-1"));
+        settings->setValue(QStringLiteral("GroupIndex"),
+                           logical == groupedColumn ? QStringLiteral("0") : QStringLiteral("-1"));
         settings->setValue(QStringLiteral("Width"), QString::number(header->sectionSize(logical)));
         settings->setValue(QStringLiteral("Sorted"), QString::number(view.sortMark(logical)));
         settings->endGroup();
@@ -54,7 +55,8 @@ void GridLayoutStore::save(const QTableView &grid, const ListView &view, bool sh
     settings->sync();
 }
 
-void GridLayoutStore::load(QTableView &grid, ListView &view, bool limitDBCache) {
+int GridLayoutStore::load(QTableView &grid, ListView &view, bool limitDBCache) {
+    int grouped = -1;
     const auto settings = AppPaths::openSettings();
     QHeaderView *header = grid.horizontalHeader();
     const QStringList names = columnNames();
@@ -77,6 +79,9 @@ void GridLayoutStore::load(QTableView &grid, ListView &view, bool limitDBCache) 
         if (index >= 0 && index < header->count()) {
             header->moveSection(header->visualIndex(logical), index);
         }
+        if (!limitDBCache && readInt(*settings, QStringLiteral("GroupIndex"), -1) == 0) {
+            grouped = logical;
+        }
         const int width = readInt(*settings, QStringLiteral("Width"), -1);
         if (width > 0) {
             header->resizeSection(logical, width);
@@ -93,6 +98,7 @@ void GridLayoutStore::load(QTableView &grid, ListView &view, bool limitDBCache) 
         view.setSortMark(ListView::EmailColumn, 1);
     }
     grid.setUpdatesEnabled(true);
+    return grouped;
 }
 
 } // namespace corvane::ui

@@ -18,12 +18,14 @@ public:
     static QStringList columnNames();
 
     // Writes the layout of `grid` (columns in their current order). Failures are ignored.
-    static void save(const QTableView &grid, const ListView &view, bool showGroupPanel);
+    // `groupedColumn` is the grid column the list is grouped by, -1 for none.
+    static void save(const QTableView &grid, const ListView &view, bool showGroupPanel, int groupedColumn);
 
     // Restores the layout: for each column in its current order "Visible", "Index" (moving the column),
     // "Width" and, when record caching is not limited, "Sorted" (with it limited the "E-mail" column is
-    // marked sorted instead). A missing or unreadable value keeps the column's current setting.
-    static void load(QTableView &grid, ListView &view, bool limitDBCache);
+    // marked sorted instead). A missing or unreadable value keeps the column's current setting. Returns the
+    // column whose "GroupIndex" is 0 (read only when caching is not limited), or -1.
+    static int load(QTableView &grid, ListView &view, bool limitDBCache);
 };
 
 } // namespace corvane::ui

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,6 +22,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTableView>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace corvane::ui {
@@ -56,6 +58,7 @@ Tfrmmain::Tfrmmain(UserPrompt &prompt, QWidget *parent) : QMainWindow(parent), m
     setCentralWidget(central);
     buildMenus();
     connectListView();
+    connect(&m_core, &corvane::Tfrmmain::dataModuleCreated, this, &Tfrmmain::connectMaintenance);
 
     connect(&m_core, &corvane::Tfrmmain::captionChanged, this, &QWidget::setWindowTitle);
     connect(&m_core, &corvane::Tfrmmain::countTextChanged, lblcount, &QLabel::setText);
@@ -141,6 +144,27 @@ void Tfrmmain::buildListGroup(QWidget *group) {
     filters->addWidget(rdbnotfilter, 2, 0);
     filters->addWidget(edtnotfilter, 2, 1);
     layout->addLayout(filters);
+
+    // The grouping panel: the grouped column, or the hint how to group.
+    pnlGroup = new QFrame(group);
+    pnlGroup->setObjectName(QStringLiteral("pnlGroup"));
+    pnlGroup->setFrameShape(QFrame::StyledPanel);
+    auto *groupRow = new QHBoxLayout(pnlGroup);
+    groupRow->setContentsMargins(6, 2, 6, 2);
+    lblGroup = new QLabel(pnlGroup);
+    btnUngroup = new QPushButton(QStringLiteral("Ungroup"), pnlGroup);
+    groupRow->addWidget(lblGroup, 1);
+    groupRow->addWidget(btnUngroup);
+    layout->addWidget(pnlGroup);
+
+    tvGrouped = new QTreeView(group);
+    tvGrouped->setObjectName(QStringLiteral("tvGrouped"));
+    tvGrouped->setModel(&m_grouped);
+    tvGrouped->setUniformRowHeights(true);
+    tvGrouped->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tvGrouped->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tvGrouped->hide();
+    layout->addWidget(tvGrouped, 1);
 
     dxDBGrid1 = new QTableView(group);
     dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
@@ -242,7 +266,11 @@ void Tfrmmain::buildMenus() {
                 [this, column] { m_core.listView().sortMenuChoice(column, m_core.settings().LimitDBCache); });
     }
     connect(sorting, &QMenu::aboutToShow, this, &Tfrmmain::sortingMenuAboutToShow);
-    addItem(view, QStringLiteral("mkShowGroupPanel"), QStringLiteral("Show Grouping Panel"))->setCheckable(true);
+    QAction *groupPanel = addItem(view, QStringLiteral("mkShowGroupPanel"), QStringLiteral("Show Grouping Panel"));
+    groupPanel->setCheckable(true);
+    groupPanel->setEnabled(true);
+    connect(groupPanel, &QAction::triggered, this, &Tfrmmain::mkShowGroupPanelClick);
+    connect(view, &QMenu::aboutToShow, this, [this, groupPanel] { groupPanel->setChecked(pnlGroup->isVisible()); });
     QAction *selector = addItem(view, QStringLiteral("mkColumnSelector"), QStringLiteral("Column Selector..."));
     selector->setCheckable(true);
     selector->setEnabled(true);

@@ -2,6 +2,7 @@
 // line, and the main menu. Behaviour lives in corvane::Tfrmmain; this class shows it and forwards events.
 #pragma once
 
+#include "app/GroupedListModel.h"
 #include "app/Tfrmmain.h"
 #include "base/UserPrompt.h"
 
@@ -16,6 +17,8 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTableView;
+class QTreeView;
+class QFrame;
 
 namespace corvane::ui {
 
@@ -44,6 +47,9 @@ public:
     void mkColumnSelectorClick();
     // Selects and shows the grid row `row` (Ctrl+Home, Ctrl+End).
     void goToRow(int row);
+    // The Index of every selected entry, in selection order, and of the focused entry (-1 for none).
+    QList<int> selectedKeys();
+    int focusedKey();
     QMenu *mkReopen = nullptr;
 
     QRadioButton *rdball = nullptr;
@@ -53,6 +59,20 @@ public:
     QLineEdit *edtnotfilter = nullptr;
     QTableView *dxDBGrid1 = nullptr;
     QLabel *lblcount = nullptr;
+    // The grouping panel and the grouped view shown instead of the grid while a column is grouped.
+    QFrame *pnlGroup = nullptr;
+    QLabel *lblGroup = nullptr;
+    QPushButton *btnUngroup = nullptr;
+    QTreeView *tvGrouped = nullptr;
+
+    // Groups the list by grid column `column` (-1 ungroups). Ignored while record caching is limited.
+    void groupByColumn(int column);
+    int groupedColumn() const { return m_grouped.groupColumn(); }
+    // View, "Show Grouping Panel".
+    void mkShowGroupPanelClick();
+    // Applies "Limit caching of database records to:": with it on the grouping panel and its menu item are
+    // hidden and grouping is removed.
+    void SetLoadAllRecords();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -64,6 +84,8 @@ private:
     QAction *addItem(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &shortcut = {});
     void UpdateRecentList(const QStringList &directories);
     void connectListView();
+    void connectMaintenance();
+    void rowPopup(const QPoint &position);
     void showSortMarks();
     void sortingMenuAboutToShow();
     void headerPopup(const QPoint &position);
@@ -73,7 +95,9 @@ private:
 
     UserPrompt &m_prompt;
     corvane::Tfrmmain m_core;
+    GroupedListModel m_grouped;
     QDialog *m_columnSelector = nullptr;
+    int m_focusRow = 0;
     QListWidget *m_hiddenColumns = nullptr;
     bool m_shown = false;
     bool m_destroyed = false;

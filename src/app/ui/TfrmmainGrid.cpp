@@ -7,14 +7,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTimer>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace corvane::ui {
@@ -59,17 +62,22 @@ void Tfrmmain::connectListView() {
     }
 
     m_core.restoreLayout = [this] {
-        GridLayoutStore::load(*dxDBGrid1, m_core.listView(), m_core.settings().LimitDBCache);
+        const int grouped = GridLayoutStore::load(*dxDBGrid1, m_core.listView(), m_core.settings().LimitDBCache);
+        groupByColumn(m_core.settings().LimitDBCache ? -1 : grouped);
         m_core.listView().restoreOrder();
         showSortMarks();
     };
     m_core.saveLayout = [this] {
-        GridLayoutStore::save(*dxDBGrid1, m_core.listView(), m_core.settings().ShowGroupPanel);
+        m_core.settings().ShowGroupPanel = pnlGroup->isVisibleTo(this);
+        GridLayoutStore::save(*dxDBGrid1, m_core.listView(), m_core.settings().ShowGroupPanel, groupedColumn());
     };
     m_core.applyLoadedSettings = [this] {
+        SetLoadAllRecords();
         action(QStringLiteral("mkAllowEditing"))->setChecked(m_core.settings().AllowEditing);
         mkAllowEditingClick();
     };
+    connect(btnUngroup, &QPushButton::clicked, this, [this] { groupByColumn(-1); });
+    groupByColumn(-1);
 }
 
 void Tfrmmain::goToRow(int row) {
@@ -127,6 +135,10 @@ void Tfrmmain::headerPopup(const QPoint &position) {
     QAction *remove = menu.addAction(QStringLiteral("&Remove This Column"));
     QAction *selector = menu.addAction(QStringLiteral("Column Selector..."));
     QAction *fit = menu.addAction(QStringLiteral("Best &Fit"));
+    QAction *group = nullptr;
+    if (pnlGroup->isVisibleTo(this) && !m_core.settings().LimitDBCache) {
+        group = menu.addAction(QStringLiteral("Group by this column"));
+    }
     QAction *chosen = menu.exec(header->mapToGlobal(position));
     if (chosen == sort) {
         m_core.listView().columnHeaderClick(logical, m_core.settings().LimitDBCache);
@@ -139,6 +151,44 @@ void Tfrmmain::headerPopup(const QPoint &position) {
         mkColumnSelectorClick();
     } else if (chosen == fit) {
         dxDBGrid1->resizeColumnToContents(logical);
+    } else if (chosen != nullptr && chosen == group) {
+        groupByColumn(logical);
+    }
+}
+
+void Tfrmmain::groupByColumn(int column) {
+    const bool grouped = column >= 0 && !m_core.settings().LimitDBCache;
+    m_grouped.setSource(grouped ? m_core.listView().table() : nullptr, grouped ? column : -1);
+    tvGrouped->setVisible(grouped);
+    dxDBGrid1->setVisible(!grouped);
+    btnUngroup->setVisible(grouped);
+    if (grouped) {
+        lblGroup->setText(QStringLiteral("Grouped by: ") +
+                          dxDBGrid1->model()->headerData(column, Qt::Horizontal).toString());
+        for (int c = 0; c < m_grouped.columnCount(); ++c) {
+            tvGrouped->setColumnHidden(c, dxDBGrid1->isColumnHidden(c));
+            tvGrouped->setColumnWidth(c, dxDBGrid1->columnWidth(c));
+        }
+    } else {
+        lblGroup->setText(QStringLiteral("Right-click a column header and choose \"Group by this column\""));
+    }
+}
+
+void Tfrmmain::mkShowGroupPanelClick() {
+    const bool show = action(QStringLiteral("mkShowGroupPanel"))->isChecked();
+    pnlGroup->setVisible(show);
+    m_core.settings().ShowGroupPanel = show;
+}
+
+void Tfrmmain::SetLoadAllRecords() {
+    const bool limited = m_core.settings().LimitDBCache;
+    QAction *panelItem = action(QStringLiteral("mkShowGroupPanel"));
+    panelItem->setVisible(!limited);
+    if (limited) {
+        groupByColumn(-1);
+        pnlGroup->hide();
+    } else {
+        pnlGroup->setVisible(m_core.settings().ShowGroupPanel);
     }
 }
 

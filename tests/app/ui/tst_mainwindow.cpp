@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 
 #include <QAction>
+#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 
 using namespace corvane;
 
@@ -82,16 +84,16 @@ private slots:
                               << "F4" << false;
         QTest::newRow("category") << "mkChangeCategory"
                                   << "Change List Category to..."
-                                  << "Alt+Return" << false;
+                                  << "Alt+Return" << true;
         QTest::newRow("reset") << "mkResetBounce"
                                << "Reset Bounce Count "
-                               << "" << false;
+                               << "" << true;
         QTest::newRow("delete") << "mkDelete"
                                 << "Delete Record"
-                                << "Del" << false;
+                                << "Del" << true;
         QTest::newRow("block") << "mkBlock"
                                << "Move to Blocked Addresses"
-                               << "Ctrl+D" << false;
+                               << "Ctrl+D" << true;
         QTest::newRow("editing") << "mkAllowEditing"
                                  << "Allow In-line Editing"
                                  << "Ctrl+E" << true;
@@ -100,7 +102,7 @@ private slots:
                                   << "" << true;
         QTest::newRow("merge") << "mkMerge"
                                << "Merge All Categories/Remove All Duplicates..."
-                               << "" << false;
+                               << "" << true;
         QTest::newRow("log") << "mkDisplayLog"
                              << "Display Log..."
                              << "" << true;
@@ -239,6 +241,70 @@ private slots:
         QCOMPARE(table.text(QStringLiteral("Comments")), QStringLiteral("note"));
         QVERIFY(table.boolean(QStringLiteral("SendRights")));
         QCOMPARE(model->data(model->index(0, 3)).toString(), QStringLiteral("note"));
+    }
+
+    void deletingTheLastRowFocusesTheRowBeforeIt() {
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        SqliteTable &table = window->core().dataModule()->tblML();
+        for (const char *address : {"a@x.org", "b@x.org", "c@x.org"}) {
+            table.appendRecord({QString::fromLatin1(address), QStringLiteral("News"), 0});
+        }
+        window->core().UpdateDisplay();
+        window->goToRow(2);
+        QCOMPARE(window->selectedKeys(), QList<int>{3});
+        prompt.answer(UserPrompt::Yes);
+        window->action(QStringLiteral("mkDelete"))->trigger();
+        QCOMPARE(prompt.shown.last().text, QStringLiteral("Are you sure you want to delete the 1 selected entries?"));
+        QCOMPARE(window->dxDBGrid1->model()->rowCount(), 2);
+        QCOMPARE(window->dxDBGrid1->currentIndex().row(), 1);
+        QCOMPARE(window->lblcount->text(), QStringLiteral("  2 Records"));
+    }
+
+    void sendingRightsNeedUserSending() {
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        auto *rights = window->findChild<QMenu *>(QStringLiteral("mkSendingRights"));
+        window->core().settings().UserSending = false;
+        emit rights->aboutToShow();
+        QVERIFY(!window->action(QStringLiteral("mkCanSend"))->isEnabled());
+        window->core().settings().UserSending = true;
+        emit rights->aboutToShow();
+        QVERIFY(window->action(QStringLiteral("mkCanSend"))->isEnabled());
+    }
+
+    void groupingByCategoryIsKeptBetweenRuns() {
+        {
+            ScriptedPrompt prompt;
+            auto window = started(prompt);
+            SqliteTable &table = window->core().dataModule()->tblML();
+            for (const char *category : {"News", "news", "Sports"}) {
+                table.appendRecord({QStringLiteral("a@x.org"), QString::fromLatin1(category), 0});
+            }
+            QVERIFY(window->pnlGroup->isVisible());
+            window->groupByColumn(1);
+            QVERIFY(window->tvGrouped->isVisible());
+            QVERIFY(!window->dxDBGrid1->isVisible());
+            QCOMPARE(window->tvGrouped->model()->rowCount(), 2);
+            QVERIFY(window->close());
+        }
+        QCOMPARE(AppPaths::openSettings()->value(QStringLiteral("dxDBGrid1Category/GroupIndex")).toString(),
+                 QStringLiteral("0"));
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        QCOMPARE(window->groupedColumn(), 1);
+        QVERIFY(window->tvGrouped->isVisible());
+    }
+
+    void limitedCachingHidesTheGroupingPanel() {
+        AppPaths::openSettings()->setValue(QStringLiteral("LimitDBCache"), QStringLiteral("true"));
+        AppPaths::openSettings()->setValue(QStringLiteral("dxDBGrid1Category/GroupIndex"), QStringLiteral("0"));
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        QVERIFY(!window->pnlGroup->isVisible());
+        QVERIFY(!window->action(QStringLiteral("mkShowGroupPanel"))->isVisible());
+        QCOMPARE(window->groupedColumn(), -1);
+        QVERIFY(window->dxDBGrid1->isVisible());
     }
 
     void placementIsKept() {

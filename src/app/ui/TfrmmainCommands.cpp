@@ -1,0 +1,139 @@
+// The main window's list maintenance commands: the Edit menu, the row pop-up menu and the grid's keys,
+// each handing the selected entries (by Index, in selection order) to the core commands.
+#include "app/ui/Tfrmmain.h"
+#include "listio/ListMaintenance.h"
+#include "requests/ui/DialogAddressChangeAsker.h"
+#include "requests/ui/TdlgChooseCategory.h"
+#include "settings/Settings.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QTableView>
+#include <QTreeView>
+
+namespace corvane::ui {
+
+QList<int> Tfrmmain::selectedKeys() {
+    QList<int> keys;
+    if (tvGrouped->isVisible()) {
+        for (const QModelIndex &row : tvGrouped->selectionModel()->selectedRows()) {
+            const TableRow entry = m_grouped.entryAt(row.parent().row(), row.row());
+            if (row.parent().isValid() && !entry.values.isEmpty()) {
+                keys.append(entry.values.at(0).toInt());
+            }
+        }
+        return keys;
+    }
+    const QModelIndexList rows = dxDBGrid1->selectionModel()->selectedRows();
+    for (const QModelIndex &row : rows) {
+        const TableRow entry = m_core.listModel().rowAt(row.row());
+        if (!entry.values.isEmpty()) {
+            keys.append(entry.values.at(0).toInt());
+        }
+    }
+    return keys;
+}
+
+int Tfrmmain::focusedKey() {
+    if (tvGrouped->isVisible()) {
+        const QModelIndex current = tvGrouped->currentIndex();
+        const TableRow entry = m_grouped.entryAt(current.parent().row(), current.row());
+        return current.parent().isValid() && !entry.values.isEmpty() ? entry.values.at(0).toInt() : -1;
+    }
+    const TableRow entry = m_core.listModel().rowAt(dxDBGrid1->currentIndex().row());
+    return entry.values.isEmpty() ? -1 : entry.values.at(0).toInt();
+}
+
+void Tfrmmain::connectMaintenance() {
+    ListMaintenance &commands = m_core.maintenance();
+    // Around every command the grid stops following the table; afterwards it follows again and focuses
+    // the row now at the focused position, or the new last row.
+    commands.setViewHooks({[this] {
+                               m_focusRow = dxDBGrid1->currentIndex().row();
+                               dxDBGrid1->setUpdatesEnabled(false);
+                               m_core.listView().newformpreparation(true);
+                           },
+                           [this] {
+                               m_core.listView().newformpreparation(false);
+                               dxDBGrid1->setUpdatesEnabled(true);
+                               goToRow(std::min(m_focusRow, m_core.listModel().rowCount() - 1));
+                           }});
+    const auto bind = [this](const QString &name, const std::function<void()> &run) {
+        QAction *item = action(name);
+        item->setEnabled(true);
+        connect(item, &QAction::triggered, this, run);
+    };
+    bind(QStringLiteral("mkDelete"), [this] { m_core.maintenance().DeleteSelected(selectedKeys()); });
+    bind(QStringLiteral("mkBlock"), [this] { m_core.maintenance().MoveToBlocked(selectedKeys()); });
+    bind(QStringLiteral("mkResetBounce"),
+         [this] { m_core.maintenance().BatchProcess(ListMaintenance::kResetBounces, selectedKeys()); });
+    bind(QStringLiteral("mkCanSend"),
+         [this] { m_core.maintenance().BatchProcess(ListMaintenance::kEnableSending, selectedKeys()); });
+    bind(QStringLiteral("mkCannotSend"),
+         [this] { m_core.maintenance().BatchProcess(ListMaintenance::kDisableSending, selectedKeys()); });
+    bind(QStringLiteral("mkChangeCategory"), [this] {
+        m_core.maintenance().ChangeCategory(
+            selectedKeys(),
+            [this](const QString &prompt, const QStringList &categories, const QString &current) {
+                return TdlgChooseCategory::getcategory(this, prompt, categories, current);
+            },
+            focusedKey());
+    });
+    bind(QStringLiteral("mkUpdateAddress"), [this] {
+        DialogAddressChangeAsker asker(this);
+        m_core.maintenance().UpdateEmailAddress(m_core.rules(), asker, focusedKey());
+        m_core.UpdateDisplay();
+    });
+    bind(QStringLiteral("mkResetAllBounces"), [this] { m_core.maintenance().ResetAllBounces(); });
+    bind(QStringLiteral("mkMerge"), [this] {
+        if (m_core.maintenance().MergeCategories(true) == ListMaintenance::Outcome::Completed) {
+            m_core.UpdateDisplay();
+        }
+    });
+    bind(QStringLiteral("mkDeleteAll"), [this] {
+        m_core.maintenance().DeleteAllEntries();
+        m_core.UpdateDisplay();
+    });
+    // The sending-rights items are available only while members may send to the list.
+    QMenu *rights = findChild<QMenu *>(QStringLiteral("mkSendingRights"));
+    connect(rights, &QMenu::aboutToShow, this, [this] {
+        action(QStringLiteral("mkCanSend"))->setEnabled(m_core.settings().UserSending);
+        action(QStringLiteral("mkCannotSend"))->setEnabled(m_core.settings().UserSending);
+    });
+    for (const char *name : {"mkDelete", "mkBlock", "mkChangeCategory"}) {
+        action(QString::fromLatin1(name))->setShortcutContext(Qt::WindowShortcut);
+    }
+    dxDBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(dxDBGrid1, &QWidget::customContextMenuRequested, this, &Tfrmmain::rowPopup);
+}
+
+void Tfrmmain::rowPopup(const QPoint &position) {
+    QMenu menu(this);
+    const auto item = [&menu, this](const QString &caption, const QString &name) {
+        QAction *target = action(name);
+        QAction *shown = menu.addAction(caption);
+        shown->setEnabled(target->isEnabled());
+        shown->setCheckable(target->isCheckable());
+        shown->setChecked(target->isChecked());
+        connect(shown, &QAction::triggered, target, &QAction::trigger);
+        return shown;
+    };
+    item(QStringLiteral("Change Category to.."), QStringLiteral("mkChangeCategory"));
+    item(QStringLiteral("Reset Bounce Count "), QStringLiteral("mkResetBounce"));
+    QMenu *rights = menu.addMenu(QStringLiteral("User Sending Rights"));
+    for (const char *name : {"mkCanSend", "mkCannotSend"}) {
+        QAction *target = action(QString::fromLatin1(name));
+        QAction *shown = rights->addAction(target->text());
+        shown->setEnabled(m_core.settings().UserSending);
+        connect(shown, &QAction::triggered, target, &QAction::trigger);
+    }
+    item(QStringLiteral("Update E-mail Address..."), QStringLiteral("mkUpdateAddress"));
+    item(QStringLiteral("Delete Entry"), QStringLiteral("mkDelete"));
+    item(QStringLiteral("Move Record to Blocked Addresses List"), QStringLiteral("mkBlock"));
+    item(QStringLiteral("Find.."), QStringLiteral("mkFind"));
+    item(QStringLiteral("Allow In-line Editing"), QStringLiteral("mkAllowEditing"));
+    menu.exec(dxDBGrid1->viewport()->mapToGlobal(position));
+}
+
+} // namespace corvane::ui

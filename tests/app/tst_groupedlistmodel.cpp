@@ -1,0 +1,89 @@
+// The grouped list view over a real list table: one group per value ignoring letter case, with its count,
+// entries read when a group is opened, the filter in force, and a refresh after changes.
+#include "ScriptedPrompt.h"
+#include "app/GroupedListModel.h"
+#include "base/AppPaths.h"
+#include "db/TdmML.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace corvane;
+
+class TestGroupedListModel : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    std::unique_ptr<ScriptedPrompt> m_prompt;
+    std::unique_ptr<TdmML> m_dm;
+
+private slots:
+    void init() {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_tmp->filePath(QStringLiteral("config")));
+        AppPaths::setApplicationDirectory(m_tmp->filePath(QStringLiteral("app")));
+        m_prompt = std::make_unique<ScriptedPrompt>();
+        m_prompt->answer(UserPrompt::Yes);
+        m_dm = std::make_unique<TdmML>(*m_prompt);
+        m_dm->dmMLCreate();
+        QVERIFY(m_dm->DatabaseLoaded());
+        SqliteTable &table = m_dm->tblML();
+        table.lockTable();
+        for (int i = 0; i < 1200; ++i) {
+            table.appendRecord({QStringLiteral("n%1@x.org").arg(i, 4, 10, QLatin1Char('0')),
+                                i % 2 == 0 ? QStringLiteral("News") : QStringLiteral("news"), 0});
+        }
+        table.appendRecord({QStringLiteral("s@x.org"), QStringLiteral("Sports"), 3});
+        table.unlockTable();
+    }
+    void cleanup() {
+        m_dm.reset();
+        m_prompt.reset();
+        AppPaths::setApplicationDirectory(QString());
+        m_tmp.reset();
+    }
+
+    void groupsIgnoreLetterCaseAndCount() {
+        GroupedListModel model;
+        model.setSource(&m_dm->tblML(), 1);
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.groupCount(0), 1200);
+        QCOMPARE(model.groupValue(1).toString(), QStringLiteral("Sports"));
+        QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("List Category : Sports (1 entry)"));
+        const QModelIndex news = model.index(0, 0);
+        QVERIFY(model.hasChildren(news));
+        QCOMPARE(model.rowCount(news), 0);
+        QVERIFY(model.canFetchMore(news));
+        model.fetchMore(news);
+        QCOMPARE(model.rowCount(news), GroupedListModel::kPageSize);
+        model.fetchMore(news);
+        model.fetchMore(news);
+        QCOMPARE(model.rowCount(news), 1200);
+        QVERIFY(!model.canFetchMore(news));
+        // Entries in address order, with their fields in grid columns.
+        QCOMPARE(model.data(model.index(0, 0, news)).toString(), QStringLiteral("n0000@x.org"));
+        QCOMPARE(model.data(model.index(1199, 0, news)).toString(), QStringLiteral("n1199@x.org"));
+        QCOMPARE(model.parent(model.index(5, 2, news)), news);
+    }
+
+    void filterAndChangesAreFollowed() {
+        GroupedListModel model;
+        SqliteTable &table = m_dm->tblML();
+        model.setSource(&table, 2);
+        QCOMPARE(model.rowCount(), 2);
+        table.setFilter(TableFilter::categories(TableFilter::Mode::Include, QStringLiteral("sp")));
+        table.setFiltered(true);
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.groupValue(0).toInt(), 3);
+        table.setFiltered(false);
+        table.appendRecord({QStringLiteral("t@x.org"), QStringLiteral("Travel"), 7});
+        QCOMPARE(model.rowCount(), 3);
+        model.setSource(nullptr, -1);
+        QCOMPARE(model.rowCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGroupedListModel)
+#include "tst_groupedlistmodel.moc"
