@@ -11,6 +11,8 @@
 #include "requests/EntryRules.h"
 #include "settings/Settings.h"
 
+#include <algorithm>
+
 namespace corvane {
 
 namespace {
@@ -67,7 +69,16 @@ bool ListMaintenance::needSelection(const QList<int> &selection) {
     return true;
 }
 
+// Shows progress, skipping a call that would show exactly what the window already shows (the gauge moves
+// in whole percent), so that a walk over a long list does not repaint the window once per entry.
 void ListMaintenance::progress(int position, int maximum, const QString &text) {
+    const int percent =
+        maximum > 0 ? static_cast<int>(static_cast<qint64>(std::min(position, maximum)) * 100 / maximum) : 0;
+    if (position > 1 && percent == m_shownPercent && text == m_shownText) {
+        return;
+    }
+    m_shownPercent = percent;
+    m_shownText = text;
     ProgressWindow::showprogress(m_prompt, true, position, maximum, text, false);
 }
 

@@ -155,6 +155,8 @@ private:
     UserPrompt &m_prompt;
     ViewHooks m_hooks;
     int m_deleted = 0;
+    int m_shownPercent = -1;
+    QString m_shownText;
 };
 
 } // namespace corvane

@@ -240,19 +240,6 @@ private slots:
         QCOMPARE(current, QStringLiteral("Sport"));
         QCOMPARE(f.rows().at(1).section(QLatin1Char('|'), 2, 2), expected);
     }
-
-    void positionRaisesForAMissingEntry() {
-        const int a = f.add(QStringLiteral("a@x.org"), QStringLiteral("News"));
-        f.add(QStringLiteral("b@x.org"), QStringLiteral("News"));
-        f.maintenance->PositionDBAtNode(a);
-        QCOMPARE(f.table().text(QStringLiteral("Item")), QStringLiteral("a@x.org"));
-        try {
-            f.maintenance->PositionDBAtNode(a + 100);
-            QFAIL("no error raised");
-        } catch (const CorvaneError &e) {
-            QCOMPARE(e.message(), QStringLiteral("Er"));
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(TestMaintenance)

@@ -97,23 +97,6 @@ private slots:
         QVERIFY(f.maintenance->Find({term(true, "E-mail", "BE")}, true, true).has_value());
         QVERIFY(f.table().filtered());
     }
-
-    void choicesNameFields_data() {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QStringList>("fields");
-        QTest::newRow("first row") << 0 << QStringList{"Item", "Category", "Name", "Salutation", "Comments"};
-        QTest::newRow("second row") << 1 << QStringList{"Item", "Category", "Name", "Salutation", "Comments"};
-    }
-    void choicesNameFields() {
-        QFETCH(int, row);
-        QFETCH(QStringList, fields);
-        QStringList mapped;
-        for (const QString &choice : ListMaintenance::findChoices(row)) {
-            mapped.append(ListMaintenance::findField(choice));
-        }
-        QCOMPARE(mapped, fields);
-        QVERIFY(ListMaintenance::findChoices(0) != ListMaintenance::findChoices(2));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestMaintenanceFind)
