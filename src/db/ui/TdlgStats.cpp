@@ -86,6 +86,10 @@ TdlgStats::TdlgStats(UserPrompt &prompt, SqliteTable &tblStats, QWidget *parent)
     btnexportxls = new QPushButton(QStringLiteral("Export to XLS..."), this);
     btnexporthtml = new QPushButton(QStringLiteral("Export to HTML..."), this);
     btnclose = new QPushButton(QStringLiteral("Close"), this);
+    // None of them is the default button: Return in the grid must not start an export or close the window.
+    for (QPushButton *button : {btnexportxls, btnexporthtml, btnclose}) {
+        button->setAutoDefault(false);
+    }
     auto *buttons = new QVBoxLayout();
     buttons->addWidget(btnexportxls);
     buttons->addWidget(btnexporthtml);
@@ -209,13 +213,23 @@ void TdlgStats::DeleteClick() {
         return;
     }
     // An open editor would write into the row after it is gone: its value is handed over first.
-    if (QWidget *editor = grdStats->indexWidget(current)) {
-        QMetaObject::invokeMethod(grdStats, "commitData", Q_ARG(QWidget *, editor));
-    }
+    commitOpenEditor();
     const int row = current.row();
     if (m_model->DeleteRecord(row) && m_model->rowCount() > 0) {
         grdStats->setCurrentIndex(m_model->index(std::min(row, m_model->rowCount() - 1), current.column()));
     }
+}
+
+void TdlgStats::commitOpenEditor() {
+    if (QWidget *editor = grdStats->indexWidget(grdStats->currentIndex())) {
+        QMetaObject::invokeMethod(grdStats, "commitData", Q_ARG(QWidget *, editor));
+    }
+}
+
+// Closing the window in any way keeps what is typed in an open cell editor.
+void TdlgStats::done(int result) {
+    commitOpenEditor();
+    QDialog::done(result);
 }
 
 void TdlgStats::UpdateTotals() {
@@ -311,9 +325,7 @@ void TdlgStats::exportGrid(GridFileExport::Format format) {
         return;
     }
     // An open editor's value belongs in the file.
-    if (QWidget *editor = grdStats->indexWidget(grdStats->currentIndex())) {
-        QMetaObject::invokeMethod(grdStats, "commitData", Q_ARG(QWidget *, editor));
-    }
+    commitOpenEditor();
     try {
         BusyCursor busy(m_prompt);
         GridFileExport::write(*m_model,

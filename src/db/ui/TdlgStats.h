@@ -75,6 +75,9 @@ public:
     QAction *actInsert = nullptr;
     QAction *actDelete = nullptr;
 
+public slots:
+    void done(int result) override;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -85,6 +88,8 @@ private:
     void UpdateChart();
     void layoutFooter();
     void centreOnScreen();
+    // Hands the value of the grid's open cell editor, if any, to the model, which posts it.
+    void commitOpenEditor();
     void exportGrid(GridFileExport::Format format);
     QString askExportFile(GridFileExport::Format format);
 

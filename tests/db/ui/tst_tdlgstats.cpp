@@ -177,6 +177,13 @@ private slots:
         QTest::keyClick(notes, Qt::Key_Tab);
         QCOMPARE(storedDay(QDate(2024, 1, 2)),
                  QStringLiteral("0|3|40|scan\nmissed") + QString(StatisticsModel::kNotesWidth - 11, QLatin1Char('x')));
+
+        // Closing the window from its title bar keeps the value still in an open editor.
+        spin = qobject_cast<QSpinBox *>(openEditor(dialog, model->index(2, StatisticsModel::SubscribesColumn)));
+        QVERIFY(spin != nullptr);
+        spin->setValue(6);
+        dialog.close();
+        QCOMPARE(storedDay(QDate(2024, 3, 15)), QStringLiteral("6|1|0|newsletter <b>&</b>"));
     }
 
     void insertAndDeleteDays() {
