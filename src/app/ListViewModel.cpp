@@ -158,6 +158,21 @@ TableRow ListViewModel::rowAt(int row) const {
     return rows->at(offset);
 }
 
+int ListViewModel::rowOfKey(int key) const {
+    for (qint64 number = 0; number * kPageSize < m_count; ++number) {
+        const QList<TableRow> *rows = page(number);
+        if (rows == nullptr) {
+            return -1;
+        }
+        for (int i = 0; i < rows->size(); ++i) {
+            if (!rows->at(i).values.isEmpty() && rows->at(i).values.at(0).toInt() == key) {
+                return static_cast<int>(number * kPageSize + i);
+            }
+        }
+    }
+    return -1;
+}
+
 QVariant ListViewModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.column() >= columnCount()) {
         return {};

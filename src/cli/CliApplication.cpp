@@ -5,6 +5,9 @@
 #include "base/AppPaths.h"
 #include "base/CorvaneError.h"
 #include "base/TextFile.h"
+#include "cli/CliContext.h"
+#include "cli/CliMaintenanceCommands.h"
+#include "cli/CliStatsCommands.h"
 #include "cli/ConsolePrompt.h"
 #include "db/SqliteTable.h"
 #include "db/TdmML.h"
@@ -23,34 +26,34 @@ CliApplication::CliApplication(std::FILE *out, std::FILE *err, std::FILE *in) : 
 
 QString CliApplication::usage() {
     return QStringLiteral(
-        "Usage: corvane-cli [--home DIR] [--yes | --no] COMMAND [ARGUMENTS]\n"
-        "\n"
-        "Runs Corvane without windows, on the same application directory, settings and database as the\n"
-        "desktop program.\n"
-        "\n"
-        "Global options:\n"
-        "  --home DIR   the application directory (rule files, logs, recent list); as CORVANE_HOME does\n"
-        "  --yes        answer Yes (or OK) to every question\n"
-        "  --no         answer No (or Cancel) to every question\n"
-        "  --help       show this text\n"
-        "\n"
-        "Commands:\n"
-        "  info                      application directory, settings file, database directory, entries\n"
-        "  list [--category C]       every entry, one per line, its eight fields separated by tabs;\n"
-        "                            with --category only categories beginning with C (letter case ignored)\n"
-        "  settings get NAME         a setting in its stored text form\n"
-        "  settings set NAME VALUE   change a setting and save all settings and rule files\n"
-        "  settings list             every setting name with its stored text\n"
-        "  add ADDRESS [--category C] [--name N]\n"
-        "                            add an entry through the list rules; prints the log line\n"
-        "  remove ADDRESS [--category C]\n"
-        "                            remove the address (every category when C is empty, ALL or ME)\n"
-        "  bounce ADDRESS            count one delivery failure against the address\n"
-        "  change OLD NEW            replace an address in every entry that holds it\n"
-        "  errors                    print the errors list\n"
-        "  log                       print the activity log\n"
-        "\n"
-        "add, remove, bounce and change exit with 1 when the request was refused or failed.\n");
+               "Usage: corvane-cli [--home DIR] [--yes | --no] COMMAND [ARGUMENTS]\n"
+               "\n"
+               "Runs Corvane without windows, on the same application directory, settings and database as the\n"
+               "desktop program.\n"
+               "\n"
+               "Global options:\n"
+               "  --home DIR   the application directory (rule files, logs, recent list); as CORVANE_HOME does\n"
+               "  --yes        answer Yes (or OK) to every question\n"
+               "  --no         answer No (or Cancel) to every question\n"
+               "  --help       show this text\n"
+               "\n"
+               "Commands:\n"
+               "  info                      application directory, settings file, database directory, entries\n"
+               "  list [--category C]       every entry, one per line, its eight fields separated by tabs;\n"
+               "                            with --category only categories beginning with C (letter case ignored)\n"
+               "  settings get NAME         a setting in its stored text form\n"
+               "  settings set NAME VALUE   change a setting and save all settings and rule files\n"
+               "  settings list             every setting name with its stored text\n"
+               "  add ADDRESS [--category C] [--name N]\n"
+               "                            add an entry through the list rules; prints the log line\n"
+               "  remove ADDRESS [--category C]\n"
+               "                            remove the address (every category when C is empty, ALL or ME)\n"
+               "  bounce ADDRESS            count one delivery failure against the address\n"
+               "  change OLD NEW            replace an address in every entry that holds it\n"
+               "  errors                    print the errors list\n"
+               "  log                       print the activity log\n") +
+           CliMaintenanceCommands::usage() + CliStatsCommands::usage() +
+           QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
 void CliApplication::print(const QString &text) {
@@ -93,9 +96,10 @@ int CliApplication::run(const QStringList &arguments) {
         fail(QStringLiteral("no command given (see --help)"));
         return 2;
     }
-    static const QStringList known = {QStringLiteral("info"),   QStringLiteral("list"),   QStringLiteral("settings"),
-                                      QStringLiteral("add"),    QStringLiteral("remove"), QStringLiteral("bounce"),
-                                      QStringLiteral("change"), QStringLiteral("errors"), QStringLiteral("log")};
+    static const QStringList known = {
+        QStringLiteral("info"),   QStringLiteral("list"),   QStringLiteral("settings"),      QStringLiteral("add"),
+        QStringLiteral("remove"), QStringLiteral("bounce"), QStringLiteral("change"),        QStringLiteral("errors"),
+        QStringLiteral("log"),    QStringLiteral("merge"),  QStringLiteral("reset-bounces"), QStringLiteral("stats")};
     if (!known.contains(command.first())) {
         fail(QStringLiteral("unknown command ") + command.first() + QStringLiteral(" (see --help)"));
         return 2;
@@ -107,7 +111,7 @@ int CliApplication::run(const QStringList &arguments) {
     main.createDataModule();
     int status = 1;
     try {
-        status = runCommand(main, command);
+        status = runCommand(main, prompt, command);
     } catch (const CorvaneError &e) {
         fail(e.message());
         status = 1;
@@ -130,9 +134,24 @@ int CliApplication::run(const QStringList &arguments) {
     return status;
 }
 
-int CliApplication::runCommand(Tfrmmain &main, const QStringList &command) {
+int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QStringList &command) {
     const QString &name = command.first();
     const QStringList rest = command.mid(1);
+    CliContext context{main,
+                       prompt,
+                       [this](const QString &line) { print(line); },
+                       [this](const QString &text) { fail(text); },
+                       m_settingsChanged,
+                       m_errorsChanged};
+    if (name == QLatin1String("merge")) {
+        return CliMaintenanceCommands::merge(context, rest);
+    }
+    if (name == QLatin1String("reset-bounces")) {
+        return CliMaintenanceCommands::resetBounces(context, rest);
+    }
+    if (name == QLatin1String("stats")) {
+        return CliStatsCommands::stats(context, rest);
+    }
     if (name == QLatin1String("info")) {
         if (!rest.isEmpty()) {
             fail(QStringLiteral("info takes no arguments"));

@@ -9,6 +9,7 @@
 namespace corvane {
 
 class ConsolePrompt;
+class UserPrompt;
 class Tfrmmain;
 class SqliteTable;
 
@@ -23,7 +24,7 @@ public:
     static QString usage();
 
 private:
-    int runCommand(Tfrmmain &main, const QStringList &command);
+    int runCommand(Tfrmmain &main, UserPrompt &prompt, const QStringList &command);
     int info(Tfrmmain &main);
     int list(Tfrmmain &main, const QStringList &arguments);
     int settings(Tfrmmain &main, const QStringList &arguments);

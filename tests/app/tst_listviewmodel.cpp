@@ -66,6 +66,9 @@ private slots:
         QCOMPARE(model.data(model.index(4, 6), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
         QVERIFY(!model.data(model.index(1000, 0)).isValid());
         QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("List Category"));
+        // Entries were appended in reverse address order, so user0700 has Index 300.
+        QCOMPARE(model.rowOfKey(300), 700);
+        QCOMPARE(model.rowOfKey(5000), -1);
     }
 
     void followsFilterAndDeletion() {

@@ -168,6 +168,27 @@ private slots:
         QVERIFY(notAnAddress.err.contains(QStringLiteral("nobody is not an e-mail address")));
     }
 
+    void maintenanceAndStatisticsCommandsAreDispatched() {
+        QCOMPARE(cli({QStringLiteral("--yes"), QStringLiteral("add"), QStringLiteral("a@x.org"),
+                      QStringLiteral("--category"), QStringLiteral("News")})
+                     .status,
+                 0);
+        QCOMPARE(cli({QStringLiteral("--yes"), QStringLiteral("add"), QStringLiteral("a@x.org"),
+                      QStringLiteral("--category"), QStringLiteral("Sports")})
+                     .status,
+                 0);
+        const Result declined = cli({QStringLiteral("--no"), QStringLiteral("merge")});
+        QCOMPARE(declined.status, 1);
+        const Result merged = cli({QStringLiteral("--yes"), QStringLiteral("merge")});
+        QCOMPARE(merged.status, 0);
+        const Result listed = cli({QStringLiteral("--yes"), QStringLiteral("list")});
+        QCOMPARE(listed.out.count(QLatin1Char('\n')), 1);
+        QVERIFY(listed.out.contains(QStringLiteral("\tDefault\t")));
+        const Result stats = cli({QStringLiteral("--yes"), QStringLiteral("stats")});
+        QCOMPARE(stats.status, 0);
+        QVERIFY2(stats.out.contains(QStringLiteral("Total")), qPrintable(stats.out));
+    }
+
     void settingsSetAndGet() {
         Result r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"),
                         QStringLiteral("SendCount "), QStringLiteral("25")});

@@ -2,6 +2,7 @@
 // each handing the selected entries (by Index, in selection order) to the core commands.
 #include "app/ui/Tfrmmain.h"
 #include "listio/ListMaintenance.h"
+#include "listio/ui/TdlgFind.h"
 #include "requests/ui/DialogAddressChangeAsker.h"
 #include "requests/ui/TdlgChooseCategory.h"
 #include "settings/Settings.h"
@@ -84,6 +85,12 @@ void Tfrmmain::connectMaintenance() {
         DialogAddressChangeAsker asker(this);
         m_core.maintenance().UpdateEmailAddress(m_core.rules(), asker, focusedKey());
         m_core.UpdateDisplay();
+    });
+    bind(QStringLiteral("mkFind"), [this] {
+        const std::optional<int> found = TdlgFind::findRecord(this, m_core.maintenance());
+        if (found.has_value()) {
+            goToRow(m_core.listModel().rowOfKey(*found));
+        }
     });
     bind(QStringLiteral("mkResetAllBounces"), [this] { m_core.maintenance().ResetAllBounces(); });
     bind(QStringLiteral("mkMerge"), [this] {

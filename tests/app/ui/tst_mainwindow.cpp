@@ -81,7 +81,7 @@ private slots:
                               << "Alt+F4" << true;
         QTest::newRow("find") << "mkFind"
                               << "Find Record.."
-                              << "F4" << false;
+                              << "F4" << true;
         QTest::newRow("category") << "mkChangeCategory"
                                   << "Change List Category to..."
                                   << "Alt+Return" << true;
