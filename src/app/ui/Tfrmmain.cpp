@@ -2,6 +2,8 @@
 #include "app/ui/Tfrmmain.h"
 
 #include "base/AppPaths.h"
+#include "db/TdmML.h"
+#include "db/ui/TdlgStats.h"
 #include "requests/ActivityLog.h"
 #include "requests/ui/Tdlglog.h"
 #include "settings/Settings.h"
@@ -277,7 +279,9 @@ void Tfrmmain::buildMenus() {
     connect(selector, &QAction::triggered, this, &Tfrmmain::mkColumnSelectorClick);
     view->addSeparator();
     addItem(view, QStringLiteral("mkDisplayErrors"), QStringLiteral("Display Errors..."));
-    addItem(view, QStringLiteral("mkDisplayStatistics"), QStringLiteral("Display Statistics..."));
+    QAction *statistics = addItem(view, QStringLiteral("mkDisplayStatistics"), QStringLiteral("Display Statistics..."));
+    statistics->setEnabled(true);
+    connect(statistics, &QAction::triggered, this, &Tfrmmain::mkDisplayStatsClick);
     QAction *displayLog = addItem(view, QStringLiteral("mkDisplayLog"), QStringLiteral("Display Log..."));
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -299,6 +303,15 @@ void Tfrmmain::buildMenus() {
                            QStringLiteral("Corvane %1\nA mailing-list manager for your desktop.")
                                .arg(QApplication::applicationVersion()));
     });
+}
+
+void Tfrmmain::mkDisplayStatsClick() {
+    TdmML *dm = m_core.dataModule();
+    if (dm == nullptr || !dm->tblStats().isOpen()) {
+        m_prompt.beep();
+        return;
+    }
+    TdlgStats::Execute(m_prompt, dm->tblStats(), this);
 }
 
 void Tfrmmain::mkDisplayLogClick() {

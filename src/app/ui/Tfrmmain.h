@@ -41,6 +41,8 @@ public:
 
     // View, "Display Log...": the log viewer, or the question whether to switch logging on.
     void mkDisplayLogClick();
+    // View, "Display Statistics...": the daily statistics window.
+    void mkDisplayStatsClick();
     // Edit, "Allow In-line Editing": applies the menu item's tick to the grid.
     void mkAllowEditingClick();
     // View, "Column Selector...": shows or hides the box of hidden columns.
