@@ -1,12 +1,12 @@
 // The statistics window.
 #include "db/ui/TdlgStats.h"
 
-#include "base/BusyCursor.h"
 #include "base/CorvaneError.h"
 #include "base/UserPrompt.h"
 #include "db/SqliteTable.h"
 #include "db/StatisticsModel.h"
 #include "db/ui/TdlgStatsDelegate.h"
+#include "listio/ui/GridFileExportDialog.h"
 
 #include <QAction>
 #include <QChart>
@@ -14,7 +14,6 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QEvent>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -304,38 +303,19 @@ void TdlgStats::btnexporthtmlClick() {
     exportGrid(GridFileExport::Format::Html);
 }
 
-QString TdlgStats::askExportFile(GridFileExport::Format format) {
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    if (format == GridFileExport::Format::Worksheet) {
-        dialog.setNameFilter(QStringLiteral("Microsoft Excel Worksheet (*.xls)"));
-        dialog.setDefaultSuffix(QStringLiteral("xls"));
-    } else {
-        dialog.setNameFilter(QStringLiteral("HTML File (*.htm *.html)"));
-        dialog.setDefaultSuffix(QStringLiteral("html"));
-    }
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                   : QString();
-}
-
+// The grid's visible columns, in display order, go to the file chosen with the shared worksheet and HTML
+// save dialogs (or with chooseExportFile when it is set).
 void TdlgStats::exportGrid(GridFileExport::Format format) {
-    const QString path = chooseExportFile ? chooseExportFile(format) : askExportFile(format);
-    if (path.isEmpty()) {
-        return;
-    }
     // An open editor's value belongs in the file.
     commitOpenEditor();
-    try {
-        BusyCursor busy(m_prompt);
-        GridFileExport::write(*m_model,
-                              {StatisticsModel::DateColumn, StatisticsModel::SubscribesColumn,
-                               StatisticsModel::UnsubscribesColumn, StatisticsModel::BouncesColumn,
-                               StatisticsModel::NotesColumn},
-                              path, format);
-    } catch (const CorvaneError &) {
-        m_prompt.message(UserPrompt::Kind::Warning, QStringLiteral("An error was encountered saving your file."),
-                         UserPrompt::Ok);
+    if (!chooseExportFile) {
+        GridFileExportDialog::SaveToFile(this, m_prompt, format, *grdStats);
+        return;
+    }
+    const QString path = chooseExportFile(format);
+    if (!path.isEmpty()) {
+        GridFileExportDialog::saveTo(m_prompt, *m_model,
+                                     GridFileExportDialog::visibleColumns(*grdStats->horizontalHeader()), path, format);
     }
 }
 

@@ -55,8 +55,8 @@ public:
     void btnexportxlsClick();
     void btnexporthtmlClick();
 
-    // Asks for the name of the file to export to in `format`; an empty text when the person cancels. The
-    // save dialog unless replaced (tests replace it).
+    // When set, gives the name of the file to export to in `format` (an empty text cancels) instead of the
+    // save dialog. For tests.
     std::function<QString(GridFileExport::Format format)> chooseExportFile;
 
     StatisticsModel *model() const { return m_model; }
@@ -91,7 +91,6 @@ private:
     // Hands the value of the grid's open cell editor, if any, to the model, which posts it.
     void commitOpenEditor();
     void exportGrid(GridFileExport::Format format);
-    QString askExportFile(GridFileExport::Format format);
 
     UserPrompt &m_prompt;
     StatisticsModel *m_model = nullptr;

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
@@ -276,6 +277,20 @@ private slots:
         QCOMPARE(m_prompt->shown.last().kind, UserPrompt::Kind::Warning);
         QCOMPARE(m_prompt->shown.last().text, QStringLiteral("An error was encountered saving your file."));
         QCOMPARE(m_prompt->busyDepth, 0);
+
+        // Without a replacement the button asks with the save dialog of its kind; cancelling writes nothing.
+        dialog.chooseExportFile = nullptr;
+        QStringList filters;
+        QTimer::singleShot(0, [&filters] {
+            if (auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                filters = files->nameFilters();
+                files->reject();
+            }
+        });
+        button->click();
+        QCOMPARE(filters, QStringList{worksheet ? QStringLiteral("Microsoft Excel Worksheet (*.xls)")
+                                                : QStringLiteral("HTML File (*.htm *.html)")});
+        QCOMPARE(m_prompt->shown.size(), shown + 1);
     }
 
     void executeShowsTheWindowModallyCentred() {
