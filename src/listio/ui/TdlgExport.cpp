@@ -84,6 +84,9 @@ TdlgExport::TdlgExport(UserPrompt &prompt, SqliteTable &table, Form form, QWidge
         }
     });
     connect(btnsave, &QPushButton::clicked, this, &TdlgExport::btnsaveClick);
+    printer = [this](const QStringList &lines, const QString &heading) {
+        ListExportPrinter::print(this, lines, heading);
+    };
     setMinimumWidth(420);
 }
 
@@ -95,9 +98,7 @@ ExportFields TdlgExport::fields() const {
 bool TdlgExport::btnokClick() {
     ListExport run(m_prompt, m_table);
     if (m_form == Form::Print) {
-        run.printer = [this](const QStringList &lines, const QString &heading) {
-            ListExportPrinter::print(this, lines, heading);
-        };
+        run.printer = printer;
         m_result = run.exportlist(QString(), edtfilename->text(), fields(), false, QStringLiteral(","));
     } else {
         m_result = run.exportlist(edtfilename->text(), QString(), fields(), false, edtseparator->text());

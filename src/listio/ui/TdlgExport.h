@@ -37,6 +37,10 @@ public:
     QLabel *lblseparator = nullptr;
     QLineEdit *edtseparator = nullptr;
 
+    // Where the print form sends the gathered lines: ListExportPrinter::print (the print dialog) unless
+    // replaced.
+    std::function<void(const QStringList &lines, const QString &heading)> printer;
+
     Form form() const { return m_form; }
     // The ticked fields.
     ExportFields fields() const;

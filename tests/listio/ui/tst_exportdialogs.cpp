@@ -138,6 +138,24 @@ private slots:
         QCOMPARE(readAll(file), QByteArray("a@example.org;;\r\nb@example.org;Bob B;x,y\r\n"));
     }
 
+    // The print form prints with "," whatever the hidden separator box holds, under the heading shown.
+    void okInPrintFormPrintsTickedFields() {
+        TdlgExport dialog(*m_prompt, m_dm->tblML(), TdlgExport::Form::Print);
+        dialog.edtseparator->setText(QStringLiteral(";"));
+        dialog.lbxfields->item(0)->setCheckState(Qt::Unchecked);
+        dialog.lbxfields->item(4)->setCheckState(Qt::Unchecked);
+        QStringList printed;
+        QString title;
+        dialog.printer = [&](const QStringList &lines, const QString &heading) {
+            printed = lines;
+            title = heading;
+        };
+        QVERIFY(dialog.btnokClick());
+        QCOMPARE(printed, (QStringList{"News,,,0", "Sports,Bob B,Bob,1"}));
+        QCOMPARE(title, dialog.edtfilename->text());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
     // OK closes the dialog also when the export fails; the failure has been told.
     void okClosesAfterFailure() {
         TdlgExport dialog(*m_prompt, m_dm->tblML(), TdlgExport::Form::Export);
