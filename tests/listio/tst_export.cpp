@@ -7,6 +7,7 @@
 #include "db/TdmML.h"
 #include "listio/BackUpFile.h"
 #include "listio/ListExport.h"
+#include "requests/TextRoutines.h"
 #include "settings/Settings.h"
 
 #include <QDir>
@@ -145,6 +146,27 @@ private slots:
         QVERIFY(!m_prompt->progressVisible);
         QCOMPARE(m_prompt->busyDepth, 0);
         QVERIFY(!table().isLocked());
+    }
+
+    // The file reads back through the multi-column import's field splitting: empty fields keep their place,
+    // and a comment holding the separator comes back as two fields.
+    void readsBackThroughImportSplitting() {
+        addThreeEntries();
+        const QString file = path(QStringLiteral("round.csv"));
+        ListExport run(*m_prompt, table());
+        QVERIFY(run.exportlist(file, QString(), ExportFields{}, false, ","));
+        const QList<QByteArray> lines = readAll(file).split('\n');
+        QCOMPARE(lines.size(), 4);
+        const QList<QStringList> expected{
+            {"a@example.org", "News", "Ann Smith", "Ann", "hello", "world", "12"},
+            {"b@example.org", "Sports", "", "", "", "0"},
+            {"c@example.org", "news", "Chlo\u00eb \u00c4", "Chlo\u00eb", "Zo\u00eb \u00fc", "5"}};
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(lines.at(i).endsWith('\r'));
+            QStringList fields;
+            TextRoutines::SplitText(fields, QString::fromUtf8(lines.at(i).chopped(1)), QStringLiteral(","), true, true);
+            QCOMPARE(fields, expected.at(i));
+        }
     }
 
     // The main window's category filter does not narrow the export, and is in force again afterwards.
