@@ -27,7 +27,7 @@ void ListView::setTable(SqliteTable *table) {
         connect(table, &SqliteTable::afterOpen, this, &ListView::emptyCache);
     }
     emptyCache();
-    m_model.setTable(m_prepared ? nullptr : table);
+    m_model.setTable(table);
 }
 
 void ListView::rdballClick(FilterChoice choice) {
@@ -96,10 +96,10 @@ void ListView::newformpreparation(bool on) {
                 // The modal window still opens; it sees the table as it is.
             }
         }
-        m_model.setTable(nullptr);
+        m_model.setFollowing(false);
         return;
     }
-    m_model.setTable(m_table);
+    m_model.setFollowing(true);
     rdballClick(m_choice);
 }
 

@@ -49,8 +49,9 @@ public:
     // exclude text when `excludeOn` and not empty, else no filter. Raises CorvaneError on a table failure.
     void SetFilter(bool includeOn, const QString &includeText, const QString &excludeText, bool excludeOn);
 
-    // Before (true) a modal window that works on the list: drops the filter and stops the grid following the
-    // table. After (false): the grid follows again and the filter is re-applied.
+    // Before (true) a modal window that works on the list: drops the filter, so the grid shows every entry,
+    // and then stops the grid following the table. After (false): the grid follows again and the filter is
+    // re-applied.
     void newformpreparation(bool on);
     bool prepared() const { return m_prepared; }
 

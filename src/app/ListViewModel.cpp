@@ -37,7 +37,17 @@ void ListViewModel::setTable(SqliteTable *table) {
     refresh();
 }
 
+void ListViewModel::setFollowing(bool following) {
+    m_following = following;
+    if (following) {
+        refresh();
+    }
+}
+
 void ListViewModel::refresh() {
+    if (!m_following) {
+        return;
+    }
     beginResetModel();
     m_pages.clear();
     m_recent.clear();

@@ -49,6 +49,10 @@ public:
 
     // Reads the count again and forgets every cached row.
     void refresh();
+    // While not following (a modal job works on the table), changes of the table are not shown; following
+    // again reads the view anew.
+    void setFollowing(bool following);
+    bool following() const { return m_following; }
     // The list table posted a change: a post of this model's own edit keeps the rows in place.
     void tablePosted();
 
@@ -61,6 +65,7 @@ private:
     mutable std::list<qint64> m_recent;
     mutable int m_pagesRead = 0;
     bool m_editable = false;
+    bool m_following = true;
     // The row being posted by setData, or -1.
     int m_postingRow = -1;
     int m_postingColumn = -1;

@@ -6,6 +6,7 @@
 #include "base/CorvaneError.h"
 #include "base/UserPrompt.h"
 #include "db/TdmML.h"
+#include "listio/BackUpFile.h"
 #include "listio/ListMaintenance.h"
 #include "requests/ActivityLog.h"
 #include "requests/EntryRules.h"
@@ -51,6 +52,9 @@ void Tfrmmain::createDataModule() {
     m_log = std::make_unique<ActivityLog>(*m_settings);
     m_rules = std::make_unique<EntryRules>(m_dm->tblML(), *m_settings, *m_log, m_errors, m_prompt, m_acknowledger);
     m_maintenance = std::make_unique<ListMaintenance>(*m_dm, *m_settings, m_prompt);
+    if (!backUp) {
+        backUp = [this] { BackUpFile::writeBackUp(m_prompt, m_dm->tblML(), *m_settings, m_appDir); };
+    }
     connect(m_dm.get(), &TdmML::tablesDetached, this, [this] { m_listView.setTable(nullptr); });
     connect(m_dm.get(), &TdmML::tablesAttached, this, [this] { m_listView.setTable(&m_dm->tblML()); });
     m_dm->dmMLCreate();

@@ -94,8 +94,9 @@ public:
     std::function<void()> restoreLayout;       // grid layout from the settings store
     std::function<void()> saveLayout;          // grid layout to the settings store
     std::function<void()> applyLoadedSettings; // grid caching, editing and panel after Loadentries
-    // Writes the back-up file without a completion message; raises CorvaneError on failure. While no
-    // back-up writer is installed, a back-up on exit counts as failed, so the person is asked.
+    // Writes the back-up file without a completion message; raises CorvaneError on failure. Set to the
+    // back-up file writer when the data module is created; without one a back-up on exit counts as failed,
+    // so the person is asked.
     std::function<void()> backUp;
 
 signals:

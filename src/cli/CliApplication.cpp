@@ -6,6 +6,7 @@
 #include "base/CorvaneError.h"
 #include "base/TextFile.h"
 #include "cli/CliContext.h"
+#include "cli/CliExportCommands.h"
 #include "cli/CliMaintenanceCommands.h"
 #include "cli/CliStatsCommands.h"
 #include "cli/ConsolePrompt.h"
@@ -52,7 +53,7 @@ QString CliApplication::usage() {
                "  change OLD NEW            replace an address in every entry that holds it\n"
                "  errors                    print the errors list\n"
                "  log                       print the activity log\n") +
-           CliMaintenanceCommands::usage() + CliStatsCommands::usage() +
+           CliExportCommands::usage() + CliMaintenanceCommands::usage() + CliStatsCommands::usage() +
            QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
@@ -99,7 +100,8 @@ int CliApplication::run(const QStringList &arguments) {
     static const QStringList known = {
         QStringLiteral("info"),   QStringLiteral("list"),   QStringLiteral("settings"),      QStringLiteral("add"),
         QStringLiteral("remove"), QStringLiteral("bounce"), QStringLiteral("change"),        QStringLiteral("errors"),
-        QStringLiteral("log"),    QStringLiteral("merge"),  QStringLiteral("reset-bounces"), QStringLiteral("stats")};
+        QStringLiteral("log"),    QStringLiteral("merge"),  QStringLiteral("reset-bounces"), QStringLiteral("stats"),
+        QStringLiteral("export"), QStringLiteral("backup")};
     if (!known.contains(command.first())) {
         fail(QStringLiteral("unknown command ") + command.first() + QStringLiteral(" (see --help)"));
         return 2;
@@ -148,6 +150,12 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
     }
     if (name == QLatin1String("reset-bounces")) {
         return CliMaintenanceCommands::resetBounces(context, rest);
+    }
+    if (name == QLatin1String("export")) {
+        return CliExportCommands::exportList(context, rest);
+    }
+    if (name == QLatin1String("backup")) {
+        return CliExportCommands::backUp(context, rest);
     }
     if (name == QLatin1String("stats")) {
         return CliStatsCommands::stats(context, rest);

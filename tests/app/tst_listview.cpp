@@ -150,10 +150,16 @@ private slots:
         QCOMPARE(m_dm->tblML().recordCount(), 3);
         m_view->newformpreparation(true);
         QCOMPARE(m_dm->tblML().recordCount(), 7);
-        QCOMPARE(m_view->model().rowCount(), 0);
+        QCOMPARE(m_view->model().rowCount(), 7);
+        // A job deleting meanwhile is not followed until the window closes.
+        QVERIFY(m_dm->tblML().locate(QStringLiteral("Item"), QStringLiteral("e@x.org")));
+        m_dm->tblML().deleteRecord();
+        QCOMPARE(m_view->model().rowCount(), 7);
         m_view->newformpreparation(false);
         QCOMPARE(m_dm->tblML().recordCount(), 3);
         QCOMPARE(m_view->model().rowCount(), 3);
+        m_view->rdballClick(ListView::FilterChoice::All);
+        QCOMPARE(m_view->model().rowCount(), 6);
     }
 
     void memberCache() {

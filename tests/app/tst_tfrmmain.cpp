@@ -180,6 +180,17 @@ private slots:
         }
     }
 
+    void backUpOnExitWritesTheBackUpFile() {
+        storeValue(QStringLiteral("BackUpOnExit"), QStringLiteral("true"));
+        ScriptedPrompt prompt;
+        auto main = started(prompt);
+        main->FormShow();
+        main->dataModule()->tblML().appendRecord({QStringLiteral("a@x.org"), QStringLiteral("News"), 2});
+        QVERIFY(main->FormCloseQuery());
+        QCOMPARE(TextFile::readLines(m_appDir + QStringLiteral("backup.csv")),
+                 QStringList{QStringLiteral("a@x.org,News,,,,2")});
+    }
+
     void shutdownWritesSettingsRuleFilesAndRecentList() {
         storeValue(QStringLiteral("DBPath"), m_appDir);
         ScriptedPrompt prompt;

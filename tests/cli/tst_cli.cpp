@@ -184,6 +184,17 @@ private slots:
         const Result listed = cli({QStringLiteral("--yes"), QStringLiteral("list")});
         QCOMPARE(listed.out.count(QLatin1Char('\n')), 1);
         QVERIFY(listed.out.contains(QStringLiteral("\tDefault\t")));
+        const QString exported = m_tmp->filePath(QStringLiteral("out.csv"));
+        QCOMPARE(cli({QStringLiteral("--yes"), QStringLiteral("export"), exported, QStringLiteral("--fields"),
+                      QStringLiteral("email,category"), QStringLiteral("--separator"), QStringLiteral(";")})
+                     .status,
+                 0);
+        QFile file(exported);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("a@x.org;Default\r\n"));
+        const Result backup = cli({QStringLiteral("--yes"), QStringLiteral("backup")});
+        QCOMPARE(backup.status, 0);
+        QVERIFY2(backup.out.contains(m_home + QStringLiteral("/backup.csv")), qPrintable(backup.out));
         const Result stats = cli({QStringLiteral("--yes"), QStringLiteral("stats")});
         QCOMPARE(stats.status, 0);
         QVERIFY2(stats.out.contains(QStringLiteral("Total")), qPrintable(stats.out));

@@ -1,7 +1,11 @@
 // The main window's list maintenance commands: the Edit menu, the row pop-up menu and the grid's keys,
 // each handing the selected entries (by Index, in selection order) to the core commands.
 #include "app/ui/Tfrmmain.h"
+#include "db/TdmML.h"
+#include "listio/BackUpFile.h"
 #include "listio/ListMaintenance.h"
+#include "listio/ui/TdlgExport.h"
+#include "listio/ui/TdlgExportOption.h"
 #include "listio/ui/TdlgFind.h"
 #include "requests/ui/DialogAddressChangeAsker.h"
 #include "requests/ui/TdlgChooseCategory.h"
@@ -10,6 +14,7 @@
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableView>
 #include <QTreeView>
 
@@ -92,6 +97,29 @@ void Tfrmmain::connectMaintenance() {
             goToRow(m_core.listModel().rowOfKey(*found));
         }
     });
+    // Commands that write the whole list see every entry: the filter is dropped while they run.
+    const auto wholeList = [this](const std::function<void(SqliteTable &)> &run) {
+        TdmML *dm = m_core.dataModule();
+        if (dm == nullptr || !dm->tblML().isOpen()) {
+            m_prompt.beep();
+            return;
+        }
+        m_core.listView().newformpreparation(true);
+        run(dm->tblML());
+        m_core.listView().newformpreparation(false);
+    };
+    bind(QStringLiteral("mkExport"), [this, wholeList] {
+        wholeList(
+            [this](SqliteTable &table) { TdlgExportOption::exportMailingList(this, m_prompt, table, *dxDBGrid1); });
+    });
+    bind(QStringLiteral("mkPrint"), [this, wholeList] {
+        wholeList([this](SqliteTable &table) { TdlgExport::printList(this, m_prompt, table); });
+    });
+    bind(QStringLiteral("mkBackUp"), [this, wholeList] {
+        wholeList([this](SqliteTable &table) {
+            BackUpFile::SaveBackUpFile(m_prompt, table, m_core.settings(), m_core.applicationDirectory(), true);
+        });
+    });
     bind(QStringLiteral("mkResetAllBounces"), [this] { m_core.maintenance().ResetAllBounces(); });
     bind(QStringLiteral("mkMerge"), [this] {
         if (m_core.maintenance().MergeCategories(true) == ListMaintenance::Outcome::Completed) {
@@ -102,6 +130,9 @@ void Tfrmmain::connectMaintenance() {
         m_core.maintenance().DeleteAllEntries();
         m_core.UpdateDisplay();
     });
+    auto *print = findChild<QPushButton *>(QStringLiteral("btnprint"));
+    print->setEnabled(true);
+    connect(print, &QPushButton::clicked, action(QStringLiteral("mkPrint")), &QAction::trigger);
     // The sending-rights items are available only while members may send to the list.
     QMenu *rights = findChild<QMenu *>(QStringLiteral("mkSendingRights"));
     connect(rights, &QMenu::aboutToShow, this, [this] {

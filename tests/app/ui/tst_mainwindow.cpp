@@ -72,10 +72,10 @@ private slots:
                                 << "Ctrl+M" << false;
         QTest::newRow("print") << "mkPrint"
                                << "Print Mailing List"
-                               << "Ctrl+P" << false;
+                               << "Ctrl+P" << true;
         QTest::newRow("backup") << "mkBackUp"
                                 << "Save Back Up File..."
-                                << "Ctrl+S" << false;
+                                << "Ctrl+S" << true;
         QTest::newRow("exit") << "Exit1"
                               << "Exit"
                               << "Alt+F4" << true;
