@@ -1,12 +1,8 @@
 // The grouped list view over a real list table: one group per value ignoring letter case, with its count,
 // entries read when a group is opened, the filter in force, and a refresh after changes.
-#include "ScriptedPrompt.h"
+#include "TestDatabase.h"
 #include "app/GroupedListModel.h"
-#include "base/AppPaths.h"
-#include "db/TdmML.h"
 
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace corvane;
@@ -15,21 +11,12 @@ class TestGroupedListModel : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_tmp;
-    std::unique_ptr<ScriptedPrompt> m_prompt;
-    std::unique_ptr<TdmML> m_dm;
+    TestDatabase m_db;
 
 private slots:
     void init() {
-        m_tmp = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_tmp->filePath(QStringLiteral("config")));
-        AppPaths::setApplicationDirectory(m_tmp->filePath(QStringLiteral("app")));
-        m_prompt = std::make_unique<ScriptedPrompt>();
-        m_prompt->answer(UserPrompt::Yes);
-        m_dm = std::make_unique<TdmML>(*m_prompt);
-        m_dm->dmMLCreate();
-        QVERIFY(m_dm->DatabaseLoaded());
-        SqliteTable &table = m_dm->tblML();
+        m_db.setUp();
+        SqliteTable &table = m_db.dm->tblML();
         table.lockTable();
         for (int i = 0; i < 1200; ++i) {
             table.appendRecord({QStringLiteral("n%1@x.org").arg(i, 4, 10, QLatin1Char('0')),
@@ -38,16 +25,11 @@ private slots:
         table.appendRecord({QStringLiteral("s@x.org"), QStringLiteral("Sports"), 3});
         table.unlockTable();
     }
-    void cleanup() {
-        m_dm.reset();
-        m_prompt.reset();
-        AppPaths::setApplicationDirectory(QString());
-        m_tmp.reset();
-    }
+    void cleanup() { m_db.tearDown(); }
 
     void groupsIgnoreLetterCaseAndCount() {
         GroupedListModel model;
-        model.setSource(&m_dm->tblML(), 1);
+        model.setSource(&m_db.dm->tblML(), 1);
         QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.groupCount(0), 1200);
         QCOMPARE(model.groupValue(1).toString(), QStringLiteral("Sports"));
@@ -70,7 +52,7 @@ private slots:
 
     void filterAndChangesAreFollowed() {
         GroupedListModel model;
-        SqliteTable &table = m_dm->tblML();
+        SqliteTable &table = m_db.dm->tblML();
         model.setSource(&table, 2);
         QCOMPARE(model.rowCount(), 2);
         table.setFilter(TableFilter::categories(TableFilter::Mode::Include, QStringLiteral("sp")));

@@ -1,13 +1,9 @@
 // The list view's rules on a real list table: category filters and the count line, the pending refresh,
 // sorting clicks with limited caching, the preparation around modal windows, and the member cache.
-#include "ScriptedPrompt.h"
+#include "TestDatabase.h"
 #include "app/ListView.h"
-#include "base/AppPaths.h"
-#include "db/TdmML.h"
 
-#include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace corvane;
@@ -16,9 +12,7 @@ class TestListView : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_tmp;
-    std::unique_ptr<ScriptedPrompt> m_prompt;
-    std::unique_ptr<TdmML> m_dm;
+    TestDatabase m_db;
     std::unique_ptr<ListView> m_view;
 
     QStringList shownCategories() {
@@ -42,30 +36,20 @@ private:
 
 private slots:
     void init() {
-        m_tmp = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_tmp->filePath(QStringLiteral("config")));
-        AppPaths::setApplicationDirectory(m_tmp->filePath(QStringLiteral("app")));
-        m_prompt = std::make_unique<ScriptedPrompt>();
-        m_prompt->answer(UserPrompt::Yes);
-        m_dm = std::make_unique<TdmML>(*m_prompt);
-        m_dm->dmMLCreate();
-        QVERIFY(m_dm->DatabaseLoaded());
+        m_db.setUp();
         const QList<QStringList> entries = {{"c@x.org", "news", "3"},       {"a@x.org", "News", "1"},
                                             {"d@x.org", "newsletter", "0"}, {"b@x.org", "technews", "2"},
                                             {"e@x.org", "Apples", "5"},     {"f@x.org", "bikes", "4"},
                                             {"A@x.org", "Work", "9"}};
         for (const QStringList &e : entries) {
-            m_dm->tblML().appendRecord({e.at(0), e.at(1), e.at(2).toInt(), QString(), QString(), QString(), false});
+            m_db.dm->tblML().appendRecord({e.at(0), e.at(1), e.at(2).toInt(), QString(), QString(), QString(), false});
         }
-        m_view = std::make_unique<ListView>(*m_prompt);
-        m_view->setTable(&m_dm->tblML());
+        m_view = std::make_unique<ListView>(*m_db.prompt);
+        m_view->setTable(&m_db.dm->tblML());
     }
     void cleanup() {
         m_view.reset();
-        m_dm.reset();
-        m_prompt.reset();
-        AppPaths::setApplicationDirectory(QString());
-        m_tmp.reset();
+        m_db.tearDown();
     }
 
     void filters_data() {
@@ -123,14 +107,14 @@ private slots:
         m_view->columnHeaderClick(ListView::EmailColumn, true);
         QCOMPARE(m_view->sortMark(ListView::BouncesColumn), 0);
         QCOMPARE(m_view->sortMark(ListView::EmailColumn), 1);
-        QCOMPARE(m_dm->tblML().indexFieldNames(), QStringLiteral("Item"));
+        QCOMPARE(m_db.dm->tblML().indexFieldNames(), QStringLiteral("Item"));
         m_view->columnHeaderClick(ListView::EmailColumn, true);
         QCOMPARE(m_view->sortMark(ListView::EmailColumn), 0);
-        QCOMPARE(m_dm->tblML().indexFieldNames(), QString());
+        QCOMPARE(m_db.dm->tblML().indexFieldNames(), QString());
         QCOMPARE(shownAddresses().first(), QStringLiteral("c@x.org"));
-        const int beeps = m_prompt->beeps;
+        const int beeps = m_db.prompt->beeps;
         m_view->columnHeaderClick(3, true);
-        QCOMPARE(m_prompt->beeps, beeps + 1);
+        QCOMPARE(m_db.prompt->beeps, beeps + 1);
         m_view->columnHeaderClick(ListView::CategoryColumn, false);
         QCOMPARE(m_view->sortMark(ListView::CategoryColumn), 0);
         QCOMPARE(spy.count(), 3);
@@ -141,22 +125,22 @@ private slots:
         QCOMPARE(m_view->sortMark(ListView::CategoryColumn), 2);
         m_view->sortMenuChoice(ListView::CategoryColumn, false);
         QCOMPARE(m_view->sortMark(ListView::CategoryColumn), 1);
-        QCOMPARE(m_dm->tblML().indexFieldNames(), QStringLiteral("Category"));
+        QCOMPARE(m_db.dm->tblML().indexFieldNames(), QStringLiteral("Category"));
     }
 
     void modalPreparationDropsAndRestoresTheFilter() {
         m_view->edtfilterChange(QStringLiteral("news"));
         m_view->DoIdle();
-        QCOMPARE(m_dm->tblML().recordCount(), 3);
+        QCOMPARE(m_db.dm->tblML().recordCount(), 3);
         m_view->newformpreparation(true);
-        QCOMPARE(m_dm->tblML().recordCount(), 7);
+        QCOMPARE(m_db.dm->tblML().recordCount(), 7);
         QCOMPARE(m_view->model().rowCount(), 7);
         // A job deleting meanwhile is not followed until the window closes.
-        QVERIFY(m_dm->tblML().locate(QStringLiteral("Item"), QStringLiteral("e@x.org")));
-        m_dm->tblML().deleteRecord();
+        QVERIFY(m_db.dm->tblML().locate(QStringLiteral("Item"), QStringLiteral("e@x.org")));
+        m_db.dm->tblML().deleteRecord();
         QCOMPARE(m_view->model().rowCount(), 7);
         m_view->newformpreparation(false);
-        QCOMPARE(m_dm->tblML().recordCount(), 3);
+        QCOMPARE(m_db.dm->tblML().recordCount(), 3);
         QCOMPARE(m_view->model().rowCount(), 3);
         m_view->rdballClick(ListView::FilterChoice::All);
         QCOMPARE(m_view->model().rowCount(), 6);
@@ -173,7 +157,7 @@ private slots:
         QCOMPARE(m_view->lbCache(), QStringList({"a@x.org", "c@x.org"}));
         m_view->LoadCacheEntries(QStringLiteral("NEWS"));
         QCOMPARE(m_view->cacheWalks(), 2);
-        m_dm->tblML().appendRecord({QStringLiteral("z@x.org"), QStringLiteral("News"), 0});
+        m_db.dm->tblML().appendRecord({QStringLiteral("z@x.org"), QStringLiteral("News"), 0});
         QCOMPARE(m_view->edtCachedGroup(), QString());
         m_view->LoadCacheEntries(QStringLiteral("news"));
         QCOMPARE(m_view->cacheWalks(), 3);

@@ -1,12 +1,8 @@
 // The grid's paged model over a real list table: rows in the table's order, pages read lazily and by
 // keyset when scrolling on, and the view following filters, posts and deletions.
-#include "ScriptedPrompt.h"
+#include "TestDatabase.h"
 #include "app/ListViewModel.h"
-#include "base/AppPaths.h"
-#include "db/TdmML.h"
 
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace corvane;
@@ -15,21 +11,12 @@ class TestListViewModel : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_tmp;
-    std::unique_ptr<ScriptedPrompt> m_prompt;
-    std::unique_ptr<TdmML> m_dm;
+    TestDatabase m_db;
 
 private slots:
     void init() {
-        m_tmp = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_tmp->filePath(QStringLiteral("config")));
-        AppPaths::setApplicationDirectory(m_tmp->filePath(QStringLiteral("app")));
-        m_prompt = std::make_unique<ScriptedPrompt>();
-        m_prompt->answer(UserPrompt::Yes);
-        m_dm = std::make_unique<TdmML>(*m_prompt);
-        m_dm->dmMLCreate();
-        QVERIFY(m_dm->DatabaseLoaded());
-        SqliteTable &table = m_dm->tblML();
+        m_db.setUp();
+        SqliteTable &table = m_db.dm->tblML();
         table.lockTable();
         // 1000 entries inserted in reverse address order, categories alternating in letter case.
         for (int i = 999; i >= 0; --i) {
@@ -40,16 +27,11 @@ private slots:
         table.unlockTable();
         table.setIndexFieldNames(QStringLiteral("Item"));
     }
-    void cleanup() {
-        m_dm.reset();
-        m_prompt.reset();
-        AppPaths::setApplicationDirectory(QString());
-        m_tmp.reset();
-    }
+    void cleanup() { m_db.tearDown(); }
 
     void rowsInTableOrderReadLazily() {
         ListViewModel model;
-        model.setTable(&m_dm->tblML());
+        model.setTable(&m_db.dm->tblML());
         QCOMPARE(model.rowCount(), 1000);
         QCOMPARE(model.pagesRead(), 0);
         QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("user0000@example.org"));
@@ -73,7 +55,7 @@ private slots:
 
     void followsFilterAndDeletion() {
         ListViewModel model;
-        SqliteTable &table = m_dm->tblML();
+        SqliteTable &table = m_db.dm->tblML();
         model.setTable(&table);
         table.setFilter(TableFilter::categories(TableFilter::Mode::Include, QStringLiteral("news")));
         table.setFiltered(true);
