@@ -305,6 +305,15 @@ void Tfrmmain::buildMenus() {
     });
 }
 
+void Tfrmmain::showOutlookCommands(bool visible) {
+    for (const char *name : {"btngetoutlook", "btnscanfolders"}) {
+        findChild<QPushButton *>(QString::fromLatin1(name))->setVisible(visible);
+    }
+    for (const char *name : {"mkCheckOutlook", "mkScanOutlookContacts", "mkScanOutlookFolders"}) {
+        action(QString::fromLatin1(name))->setVisible(visible);
+    }
+}
+
 void Tfrmmain::mkDisplayStatsClick() {
     TdmML *dm = m_core.dataModule();
     if (dm == nullptr || !dm->tblStats().isOpen()) {

@@ -41,6 +41,10 @@ public:
 
     // View, "Display Log...": the log viewer, or the question whether to switch logging on.
     void mkDisplayLogClick();
+    // Shows or hides the commands that work with the mail program's folders ("Check for New Entries",
+    // "Scan Outlook Folders" and their menu items), as the choice of mail program in the advanced settings
+    // asks. The choice is not stored: every start shows them.
+    void showOutlookCommands(bool visible);
     // View, "Display Statistics...": the daily statistics window.
     void mkDisplayStatsClick();
     // Edit, "Allow In-line Editing": applies the menu item's tick to the grid.

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTableView>
@@ -305,6 +306,19 @@ private slots:
         QVERIFY(!window->action(QStringLiteral("mkShowGroupPanel"))->isVisible());
         QCOMPARE(window->groupedColumn(), -1);
         QVERIFY(window->dxDBGrid1->isVisible());
+    }
+
+    void outlookCommandsHideAndShow() {
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        auto *check = window->findChild<QPushButton *>(QStringLiteral("btngetoutlook"));
+        window->showOutlookCommands(false);
+        QVERIFY(!check->isVisible());
+        QVERIFY(!window->action(QStringLiteral("mkScanOutlookFolders"))->isVisible());
+        QVERIFY(window->action(QStringLiteral("mkScanFileFolders"))->isVisible());
+        window->showOutlookCommands(true);
+        QVERIFY(check->isVisible());
+        QVERIFY(window->action(QStringLiteral("mkCheckOutlook"))->isVisible());
     }
 
     void placementIsKept() {
