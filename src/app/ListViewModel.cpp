@@ -148,7 +148,7 @@ const QList<TableRow> *ListViewModel::page(qint64 number) const {
         return nullptr;
     }
     ++m_pagesRead;
-    if (static_cast<int>(m_pages.size()) >= kMaxPages) {
+    while (!m_recent.empty() && static_cast<int>(m_pages.size()) >= m_maxPages) {
         m_pages.erase(m_recent.back());
         m_recent.pop_back();
     }

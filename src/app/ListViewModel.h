@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QPointer>
+#include <algorithm>
 #include <list>
 #include <map>
 
@@ -17,6 +18,7 @@ class ListViewModel : public QAbstractTableModel {
 
 public:
     static constexpr int kPageSize = 256;
+    // Pages kept in memory unless a record cache size is set.
     static constexpr int kMaxPages = 64;
 
     explicit ListViewModel(QObject *parent = nullptr);
@@ -33,6 +35,10 @@ public:
     // In-line editing: the entry of the row is found by its Index, the field written and posted at once.
     // False (and the entry unchanged) when editing is off or the table refuses the value.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    // Limits the rows kept in memory to about `rows` (at least four pages); 0 restores the default.
+    void setCacheRows(int rows) { m_maxPages = rows > 0 ? std::max(4, (rows + kPageSize - 1) / kPageSize) : kMaxPages; }
+    int maxPages() const { return m_maxPages; }
 
     // Whether cells can be edited in place.
     void setEditable(bool editable) { m_editable = editable; }
@@ -66,6 +72,7 @@ private:
     mutable int m_pagesRead = 0;
     bool m_editable = false;
     bool m_following = true;
+    int m_maxPages = kMaxPages;
     // The row being posted by setData, or -1.
     int m_postingRow = -1;
     int m_postingColumn = -1;

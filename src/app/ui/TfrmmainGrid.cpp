@@ -182,6 +182,8 @@ void Tfrmmain::mkShowGroupPanelClick() {
 
 void Tfrmmain::SetLoadAllRecords() {
     const bool limited = m_core.settings().LimitDBCache;
+    // The grid always reads the list a page at a time; a limit keeps only that many records in memory.
+    m_core.listModel().setCacheRows(limited ? m_core.settings().DBCacheSize : 0);
     QAction *panelItem = action(QStringLiteral("mkShowGroupPanel"));
     panelItem->setVisible(!limited);
     if (limited) {

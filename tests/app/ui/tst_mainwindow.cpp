@@ -304,6 +304,7 @@ private slots:
         auto window = started(prompt);
         QVERIFY(!window->pnlGroup->isVisible());
         QVERIFY(!window->action(QStringLiteral("mkShowGroupPanel"))->isVisible());
+        QCOMPARE(window->core().listModel().maxPages(), (2000 + 255) / 256);
         QCOMPARE(window->groupedColumn(), -1);
         QVERIFY(window->dxDBGrid1->isVisible());
     }
