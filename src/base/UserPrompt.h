@@ -26,6 +26,14 @@ public:
 
     virtual ~UserPrompt() = default;
 
+    // The most cautious of `buttons`: Cancel, then No, then Ok. What a prompt answers when it cannot ask.
+    static Button cautiousButton(Buttons buttons) {
+        if (buttons.testFlag(Cancel)) {
+            return Cancel;
+        }
+        return buttons.testFlag(No) ? No : Ok;
+    }
+
     // Shows `text` as a modal message of `kind` with `buttons` and returns the button pressed. A prompt that
     // cannot ask (a closed console, a script without answers) returns the most cautious button offered:
     // Cancel, then No, then Ok.

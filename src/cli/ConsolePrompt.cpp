@@ -31,12 +31,6 @@ QString kindWord(UserPrompt::Kind kind) {
     return QString();
 }
 
-UserPrompt::Button cautious(UserPrompt::Buttons buttons) {
-    if (buttons.testFlag(UserPrompt::Cancel)) {
-        return UserPrompt::Cancel;
-    }
-    return buttons.testFlag(UserPrompt::No) ? UserPrompt::No : UserPrompt::Ok;
-}
 } // namespace
 
 ConsolePrompt::ConsolePrompt(Answer fixed, std::FILE *in, std::FILE *err)
@@ -49,7 +43,7 @@ UserPrompt::Button ConsolePrompt::fixedAnswer(Answer fixed, Buttons buttons) {
             return b;
         }
     }
-    return cautious(buttons);
+    return cautiousButton(buttons);
 }
 
 void ConsolePrompt::write(const QString &text) {
@@ -94,7 +88,7 @@ UserPrompt::Button ConsolePrompt::message(Kind kind, const QString &text, Button
         QString line;
         if (!readLine(line)) {
             write(QStringLiteral("\n"));
-            return cautious(buttons);
+            return cautiousButton(buttons);
         }
         const QString answer = line.toLower();
         if (answer.isEmpty()) {

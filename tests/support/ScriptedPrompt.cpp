@@ -5,18 +5,6 @@
 
 namespace corvane {
 
-namespace {
-UserPrompt::Button cautious(UserPrompt::Buttons buttons) {
-    if (buttons.testFlag(UserPrompt::Cancel)) {
-        return UserPrompt::Cancel;
-    }
-    if (buttons.testFlag(UserPrompt::No)) {
-        return UserPrompt::No;
-    }
-    return UserPrompt::Ok;
-}
-} // namespace
-
 UserPrompt::Button ScriptedPrompt::message(Kind kind, const QString &text, Buttons buttons) {
     shown.append({kind, text, buttons});
     if (m_autoAck && buttons == Buttons(Ok)) {
@@ -24,7 +12,7 @@ UserPrompt::Button ScriptedPrompt::message(Kind kind, const QString &text, Butto
     }
     if (m_answers.isEmpty()) {
         QTest::qFail(qPrintable(QStringLiteral("Unexpected prompt: ") + text), __FILE__, __LINE__);
-        return cautious(buttons);
+        return cautiousButton(buttons);
     }
     const Button answer = m_answers.dequeue();
     if (!buttons.testFlag(answer)) {

@@ -80,10 +80,7 @@ UserPrompt::Button WidgetPrompt::message(Kind kind, const QString &text, Buttons
         }
     }
     // Closed with Escape or the title bar: the most cautious button offered.
-    if (buttons.testFlag(Cancel)) {
-        return Cancel;
-    }
-    return buttons.testFlag(No) ? No : Ok;
+    return cautiousButton(buttons);
 }
 
 bool WidgetPrompt::inputText(const QString &caption, const QString &label, QString &value) {
