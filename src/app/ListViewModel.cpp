@@ -136,11 +136,20 @@ const QList<TableRow> *ListViewModel::page(qint64 number) const {
     }
     QList<TableRow> rows;
     try {
-        // Reading on from the page before is a keyset seek; a page far from any cached one is found by
-        // its position in the view.
+        // Next to a cached page a page is a keyset seek from it; the rest are found by position, counted from
+        // whichever end of the view is nearer.
+        const qint64 lastPage = m_count > 0 ? (m_count - 1) / kPageSize : 0;
         const auto before = m_pages.find(number - 1);
+        const auto after = m_pages.find(number + 1);
         if (before != m_pages.end() && before->second.size() == kPageSize) {
             rows = m_table->rowsAfter(before->second.last(), kPageSize);
+        } else if (after != m_pages.end() && !after->second.isEmpty()) {
+            rows = m_table->rowsBefore(after->second.first(), kPageSize);
+        } else if (number == lastPage) {
+            rows = m_table->rowsFromEnd(0, static_cast<int>(m_count - number * kPageSize));
+        } else if (number * kPageSize > m_count / 2) {
+            // In the second half of the view: count back from the end instead of over every row in front.
+            rows = m_table->rowsFromEnd(m_count - (number + 1) * kPageSize, kPageSize);
         } else {
             rows = m_table->rowsAt(number * kPageSize, kPageSize);
         }

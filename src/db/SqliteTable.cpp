@@ -2,6 +2,8 @@
 // and reading pages. Changes to rows are in SqliteTableEditing.cpp.
 #include "db/SqliteTable.h"
 
+#include <algorithm>
+
 #include "db/EngineError.h"
 #include "db/SqliteStatement.h"
 #include "db/TableQuery.h"
@@ -455,6 +457,29 @@ QList<TableRow> SqliteTable::rowsAfter(const TableRow &after, int limit) {
     m_query->bindKey(query, after);
     m_query->bindPage(query, limit, 0);
     return readRows(query);
+}
+
+QList<TableRow> SqliteTable::rowsBefore(const TableRow &before, int limit) {
+    requireOpen();
+    SqliteStatement &query = statement(m_query->pageBefore());
+    query.reset();
+    m_query->bindFilter(query);
+    m_query->bindKey(query, before);
+    m_query->bindPage(query, limit, 0);
+    QList<TableRow> rows = readRows(query);
+    std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
+QList<TableRow> SqliteTable::rowsFromEnd(qint64 fromEnd, int limit) {
+    requireOpen();
+    SqliteStatement &query = statement(m_query->pageFromEnd());
+    query.reset();
+    m_query->bindFilter(query);
+    m_query->bindPage(query, limit, fromEnd);
+    QList<TableRow> rows = readRows(query);
+    std::reverse(rows.begin(), rows.end());
+    return rows;
 }
 
 void SqliteTable::flush() {

@@ -131,6 +131,10 @@ public:
     // the view, and `limit` rows after `after` (a row of this view, found by its sort key and rowid).
     QList<TableRow> rowsAt(qint64 offset, int limit);
     QList<TableRow> rowsAfter(const TableRow &after, int limit);
+    // The `limit` rows before `before`, and the `limit` rows that end `fromEnd` rows before the end of the
+    // view, both in view order: reading backwards from the end costs no scan over the rows in front.
+    QList<TableRow> rowsBefore(const TableRow &before, int limit);
+    QList<TableRow> rowsFromEnd(qint64 fromEnd, int limit);
     // Moves to the row with this rowid when it is in the view.
     bool gotoRowid(qint64 rowid);
 

@@ -116,6 +116,15 @@ QString TableQuery::pageAfter() const {
     return columns() + where(keyCondition(true)) + orderBy(true) + QStringLiteral(" LIMIT ?%1").arg(limitParam());
 }
 
+QString TableQuery::pageBefore() const {
+    return columns() + where(keyCondition(false)) + orderBy(false) + QStringLiteral(" LIMIT ?%1").arg(limitParam());
+}
+
+QString TableQuery::pageFromEnd() const {
+    return columns() + where(QString()) + orderBy(false) +
+           QStringLiteral(" LIMIT ?%1 OFFSET ?%2").arg(limitParam()).arg(limitParam() + 1);
+}
+
 QString TableQuery::byRowid() const {
     return columns() + where(QStringLiteral("rowid = ?") + QString::number(m_filterCount + 1));
 }

@@ -34,6 +34,10 @@ public:
     // bindPage with the offset ignored).
     QString page() const;
     QString pageAfter() const;
+    // `limit` rows before a given row (bindKey, then bindPage), and `limit` rows counted back from the end
+    // of the view, skipping `offset` (bindPage); both in reverse order.
+    QString pageBefore() const;
+    QString pageFromEnd() const;
     // The row of the view with the rowid bound as ?1 after the filter's values.
     QString byRowid() const;
 

@@ -53,6 +53,25 @@ private slots:
         QCOMPARE(model.rowOfKey(5000), -1);
     }
 
+    void pagesFromTheEndAndBackwards() {
+        ListViewModel model;
+        SqliteTable &table = m_db.table();
+        model.setTable(&table);
+        const auto address = [](int i) { return QStringLiteral("user%1@example.org").arg(i, 4, 10, QLatin1Char('0')); };
+        QCOMPARE(model.data(model.index(700, 0)).toString(), address(700));
+        QCOMPARE(model.data(model.index(300, 0)).toString(), address(300));
+        QCOMPARE(model.data(model.index(512, 0)).toString(), address(512));
+        QCOMPARE(model.data(model.index(256, 0)).toString(), address(256));
+        QCOMPARE(model.data(model.index(255, 0)).toString(), address(255));
+        QCOMPARE(model.pagesRead(), 3);
+        table.setFilter(TableFilter::categories(TableFilter::Mode::Include, QStringLiteral("news")));
+        table.setFiltered(true);
+        QCOMPARE(model.rowCount(), 500);
+        QCOMPARE(model.data(model.index(499, 0)).toString(), address(998));
+        QCOMPARE(model.data(model.index(300, 0)).toString(), address(600));
+        QCOMPARE(model.data(model.index(255, 0)).toString(), address(510));
+    }
+
     void followsFilterAndDeletion() {
         ListViewModel model;
         SqliteTable &table = m_db.dm->tblML();
