@@ -1,0 +1,30 @@
+// The message record of the SMTP client: sender, recipients, subject, body lines and attachment paths of the
+// one message that the next SendMail puts on the wire. Filled by the caller before every send.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace corvane {
+
+struct TPostMessage {
+    QString FromAddress;
+    QString FromName;
+    // Each entry is a bare address or a display name followed by the address in angle brackets.
+    QStringList ToAddress;
+    QStringList ToCarbonCopy;
+    // Used only for RCPT commands; never written into the header.
+    QStringList ToBlindCarbonCopy;
+    QString Subject;
+    // Body text as lines without line ends.
+    QStringList Body;
+    // Full paths of the files to attach.
+    QStringList Attachments;
+    // Text of the X-Mailer header.
+    QString LocalProgram = QStringLiteral("Corvane mailing-list manager");
+    QString ReplyTo;
+    // When empty, the current local time is written into the Date header.
+    QString Date;
+};
+
+} // namespace corvane
