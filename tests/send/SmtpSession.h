@@ -34,9 +34,10 @@ struct SmtpSession {
         smtp->client().setTimeLimits(readLimitMs, readLimitMs);
     }
 
-    // A one-recipient plain message in the record.
+    // A one-recipient plain message in the record, from the sender of the settings.
     void plainMessage() {
         TPostMessage &m = smtp->message();
+        m.FromAddress = settings.SMTPEmail;
         m.ToAddress = QStringList{QStringLiteral("member@example.com")};
         m.Subject = QStringLiteral("Hello");
         m.Body = QStringList{QStringLiteral("line one"), QStringLiteral("line two")};
