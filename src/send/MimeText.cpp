@@ -8,8 +8,9 @@ namespace corvane {
 namespace {
 constexpr char kHex[] = "0123456789ABCDEF";
 constexpr qsizetype kQpLineLimit = 76;
-// 45 bytes give 60 base64 characters; with "=?utf-8?B?" and "?=" an encoded word has 72 characters.
-constexpr qsizetype kWordBytes = 45;
+// 30 bytes give 40 base64 characters; with "=?utf-8?B?" and "?=" an encoded word has 52 characters, so a
+// header name and the first word still fit into a line of 76.
+constexpr qsizetype kWordBytes = 30;
 
 void appendEscaped(QByteArray &out, unsigned char c) {
     out.append('=');
