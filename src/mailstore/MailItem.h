@@ -1,0 +1,65 @@
+// One stored message of a Maildir folder as the program sees a mail item: its fields (read from the file on
+// first use and kept), its identity, its read state and its deletion. Reading never changes the file; only
+// setUnRead() and Delete() do.
+#pragma once
+
+#include "mailstore/MailRecipients.h"
+#include "mailstore/MaildirStore.h"
+#include "mailstore/MessageContent.h"
+
+#include <QDateTime>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace corvane {
+
+class MailItem {
+public:
+    // Messages larger than this are refused (they raise on first read) rather than parsed.
+    static constexpr qint64 kMaxMessageBytes = 64LL * 1024 * 1024;
+
+    MailItem(std::shared_ptr<MaildirStore> store, QString folderKey, MaildirEntry entry);
+
+    // The plain-text body (see MessageContent::body). Raises when the file vanished, is too large or is not
+    // a message, or the body's character set is unknown.
+    QString body() const;
+    // The decoded subject, empty when there is none. Raises as body() for an unreadable file.
+    QString subject() const;
+    // The Date header in local time. Raises when it is missing or unreadable, so the caller can fall back.
+    QDateTime senton() const;
+    // The From display name, or the From address when there is no name; empty without From.
+    QString SenderName() const;
+    // The From address (what the safe item's sender-address property gives); empty without From.
+    QString SenderEmailAddress() const;
+    // To, Cc and Bcc recipients in that order, of Type 1, 2 and 3.
+    MailRecipients Recipients() const;
+    // The Reply-To recipients; none when the message has no Reply-To.
+    MailRecipients Replyrecipients() const;
+
+    // The message's identity in its store: the unique part of its file name, unchanged by flags and moves.
+    QString EntryID() const { return m_entry.unique; }
+    QString StoreID() const { return m_store->storeId(); }
+
+    // True while the message is not marked seen (in new/, or in cur/ without the S flag). Raises when the
+    // file vanished.
+    bool UnRead() const;
+    // Marks the message read or unread by renaming its file. Raises when the file vanished or cannot be renamed.
+    void setUnRead(bool unread);
+    // Moves the message to the store's "Deleted Items" folder, creating that folder when missing; a message
+    // already there is removed for good. Afterwards every call on this item raises. Raises when the file
+    // vanished or cannot be moved.
+    void Delete();
+
+private:
+    const MessageContent &content() const;
+    void checkNotDeleted() const;
+
+    std::shared_ptr<MaildirStore> m_store;
+    QString m_folderKey;
+    mutable MaildirEntry m_entry;
+    mutable std::optional<MessageContent> m_content;
+    bool m_deleted = false;
+};
+
+} // namespace corvane

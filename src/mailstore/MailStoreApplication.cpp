@@ -1,0 +1,37 @@
+// Opening the configured Maildir store.
+#include "mailstore/MailStoreApplication.h"
+
+#include "base/AppPaths.h"
+#include "base/CorvaneError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace corvane {
+
+MailStoreApplication::MailStoreApplication(const QString &storeRoot)
+    : m_root(storeRoot.trimmed().isEmpty() ? defaultStorePath() : QDir::cleanPath(storeRoot.trimmed())),
+      m_isDefault(storeRoot.trimmed().isEmpty()) {}
+
+QString MailStoreApplication::defaultStorePath() {
+    return AppPaths::applicationDirectory() + QStringLiteral("Mail");
+}
+
+MailNamespace MailStoreApplication::GetNameSpace(const QString &type) const {
+    if (type.compare(QLatin1String("MAPI"), Qt::CaseInsensitive) != 0)
+        throw CorvaneError(QStringLiteral("The mail store has no namespace \"%1\".").arg(type));
+    if (!m_store) {
+        if (m_isDefault) {
+            for (const char *sub : {"tmp", "new", "cur"}) {
+                if (!QDir().mkpath(m_root + QLatin1Char('/') + QLatin1String(sub)))
+                    throw CorvaneError(QStringLiteral("The mail store %1 cannot be created.").arg(m_root));
+            }
+        } else if (!QFileInfo(m_root).isDir()) {
+            throw CorvaneError(QStringLiteral("The mail store %1 does not exist.").arg(m_root));
+        }
+        m_store = std::make_shared<MaildirStore>(m_root);
+    }
+    return MailNamespace({m_store});
+}
+
+} // namespace corvane

@@ -1,0 +1,81 @@
+// The Maildir++ tree on disk behind one store: which folders exist, which message and vCard files each holds
+// in delivery order, and the few changes the program makes (the Seen flag, moving a message to another
+// folder, removing it, creating a folder). Reading never renames, moves or rewrites a file.
+//
+// Folders are named by their key: "" is the root's own Maildir (shown as "Inbox"), "A" is the directory ".A",
+// "A.B" the directory ".A.B" (folder B inside A).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <vector>
+
+namespace corvane {
+
+// One file of a folder: its identity and where it lies now. `subdir` is "new", "cur", or empty for a vCard
+// kept directly in the folder's directory.
+struct MaildirEntry {
+    QString unique;
+    QString subdir;
+    QString fileName;
+};
+
+class MaildirStore {
+public:
+    // `root` is the Maildir at the top of the store; it must exist (MailStoreApplication checks that).
+    explicit MaildirStore(const QString &root);
+
+    QString root() const { return m_root; }
+    // The store's identity: the canonical path of its root.
+    QString storeId() const { return m_storeId; }
+    // Grows with every change made through this object; item lists compare it to know when to re-read.
+    quint64 generation() const { return m_generation.load(); }
+
+    // The directory of folder `key`, with no trailing "/".
+    QString folderDirectory(const QString &key) const;
+    // True when the folder's directory exists (a parent implied only by its children's names does not).
+    bool folderExists(const QString &key) const;
+    // The names of the folders directly inside `parentKey`, sorted ignoring letter case. The root's own
+    // Maildir ("") has no sub-folders; use topLevelFolders() for the folders beside it.
+    QStringList childFolders(const QString &parentKey) const;
+    QStringList topLevelFolders() const { return childFolders(QString()); }
+
+    // Creates folder `name` inside `parentKey` (empty: at the top level) with new/, cur/, tmp/ and the
+    // "maildirfolder" marker, and returns its key. Raises when the name is empty, contains ".", "/" or "\",
+    // names an existing folder (ignoring letter case; "Inbox" at the top level is taken), or the directories
+    // cannot be made.
+    QString createFolder(const QString &parentKey, const QString &name);
+    // Creates the top-level folder `name` when it is missing and returns its key. Raises as createFolder().
+    QString ensureTopLevelFolder(const QString &name);
+
+    // The message files (new/ and cur/, no "*.vcf") or the vCard files ("*.vcf" in the folder's directory,
+    // new/ and cur/) of folder `key`, oldest delivery first. A missing folder has none.
+    std::vector<MaildirEntry> list(const QString &key, bool vcards) const;
+    // True when the folder holds vCard files and no messages: a contacts folder.
+    bool isContactsFolder(const QString &key) const;
+
+    // The full path of the file whose unique name is entry.unique, updating `entry` when the file has been
+    // renamed since it was listed. Raises when the file is no longer in the folder.
+    QString locate(const QString &key, MaildirEntry &entry) const;
+    // Sets or clears the Seen flag of the message in its file name; a message in new/ that becomes seen moves
+    // to cur/. Raises when the file vanished or cannot be renamed.
+    void setSeen(const QString &key, MaildirEntry &entry, bool seen);
+    // Moves the message to folder `targetKey`, keeping its file name and subdirectory. Raises when the file
+    // vanished, the target already holds that name, or the rename fails.
+    void moveTo(const QString &key, MaildirEntry &entry, const QString &targetKey);
+    // Deletes the message file for good. Raises when it vanished or cannot be removed.
+    void remove(const QString &key, MaildirEntry &entry);
+
+    // Every folder key with a directory, the root's own ("") first.
+    QStringList allFolderKeys() const;
+
+private:
+    void changed() { ++m_generation; }
+
+    QString m_root;
+    QString m_storeId;
+    std::atomic<quint64> m_generation{0};
+};
+
+} // namespace corvane

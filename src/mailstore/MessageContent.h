@@ -1,0 +1,49 @@
+// The parsed content of one stored message: header fields read from the raw text, the body decoded through
+// vmime on first use. Holds no file; the caller gives the bytes.
+#pragma once
+
+#include "mailstore/MailAddress.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace corvane {
+
+class MessageContent {
+public:
+    // Reads the header of `raw`. Raises when the text does not begin with a header field (an empty file, a
+    // binary file, a body without header).
+    explicit MessageContent(const QByteArray &raw);
+
+    // The decoded Subject, empty when there is none. Encoded words in an unknown character set come out with
+    // replacement characters rather than failing.
+    QString subject() const;
+    // The Date header. Raises when it is missing or not a date.
+    QDateTime sentOn() const;
+    // The first mailbox of From, if any.
+    std::optional<MailAddress> from() const;
+    // The mailboxes of Reply-To, To, Cc and Bcc (groups flattened), in header order.
+    std::vector<MailAddress> replyTo() const { return addresses("reply-to"); }
+    std::vector<MailAddress> to() const { return addresses("to"); }
+    std::vector<MailAddress> cc() const { return addresses("cc"); }
+    std::vector<MailAddress> bcc() const { return addresses("bcc"); }
+    // The raw (unfolded, undecoded) text of the first header field `name` (any letter case), empty if absent.
+    QByteArray rawHeader(const QByteArray &name) const { return m_headers.value(name.toLower()); }
+
+    // The plain-text body with "\r\n" line ends: the first text/plain part that is not an attachment, else the
+    // first such text/html part turned into text, else empty. Raises when the part's character set is unknown,
+    // the message is multipart but its boundary never occurs, or vmime cannot read the message.
+    QString body() const;
+
+private:
+    std::vector<MailAddress> addresses(const char *field) const;
+
+    QByteArray m_raw;
+    QHash<QByteArray, QByteArray> m_headers;
+};
+
+} // namespace corvane

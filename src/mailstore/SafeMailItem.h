@@ -1,0 +1,28 @@
+// The safe-item wrapper around a mail item: the same item, plus the sender-address property read by its
+// property tag, as the advanced settings' retrieval methods ask for it.
+#pragma once
+
+#include "mailstore/MailItem.h"
+
+#include <memory>
+
+namespace corvane {
+
+class SafeMailItem {
+public:
+    // The tag of the sender's address property.
+    static constexpr quint32 PR_SENDER_EMAIL_ADDRESS = 0x0C1F001E;
+
+    // Wraps `item` (the wrapper's "item" property, written).
+    void setItem(std::shared_ptr<MailItem> item) { m_item = std::move(item); }
+    std::shared_ptr<MailItem> item() const { return m_item; }
+
+    // The value of property `tag`: for PR_SENDER_EMAIL_ADDRESS the From address. Raises when no item is
+    // wrapped or the tag is not one the store provides.
+    QString fields(quint32 tag) const;
+
+private:
+    std::shared_ptr<MailItem> m_item;
+};
+
+} // namespace corvane
