@@ -262,6 +262,16 @@ void TdlgStats::UpdateChart() {
         last += kDayMs;
     }
     m_axisDates->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
+    // Date ticks fall on whole days: the most ticks, at most eight, that divide the span into whole days.
+    const qint64 days = std::max<qint64>(1, (last - first + kDayMs / 2) / kDayMs);
+    int ticks = 2;
+    for (int candidate = 8; candidate > 2; --candidate) {
+        if (days % (candidate - 1) == 0) {
+            ticks = candidate;
+            break;
+        }
+    }
+    m_axisDates->setTickCount(ticks);
     // Whole-number ticks: steps of 1, 2, 5, 10, 20, 50, ... with at most eight of them.
     const qreal top = std::max<qreal>(highest, 1);
     qreal step = 1;
