@@ -96,6 +96,7 @@ void MailItem::setUnRead(bool unread) {
 
 void MailItem::Delete() {
     checkNotDeleted();
+    m_store->locate(m_folderKey, m_entry);
     const QString target = m_store->ensureTopLevelFolder(kDeletedItems);
     if (target == m_folderKey)
         m_store->remove(m_folderKey, m_entry);
