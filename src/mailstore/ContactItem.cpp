@@ -1,25 +1,15 @@
 // Reading one vCard contact from its file.
 #include "mailstore/ContactItem.h"
 
-#include "base/CorvaneError.h"
-
-#include <QFile>
-
 namespace corvane {
 
-ContactItem::ContactItem(std::shared_ptr<MaildirStore> store, QString folderKey, MaildirEntry entry)
+ContactItem::ContactItem(std::shared_ptr<MailBackend> store, QString folderKey, StoredEntry entry)
     : m_store(std::move(store)), m_folderKey(std::move(folderKey)), m_entry(std::move(entry)) {}
 
 const VCard &ContactItem::card() const {
     if (m_card)
         return *m_card;
-    QFile file(m_store->locate(m_folderKey, m_entry));
-    if (!file.open(QIODevice::ReadOnly))
-        throw CorvaneError(
-            QStringLiteral("The contact %1 cannot be opened: %2").arg(m_entry.unique, file.errorString()));
-    if (file.size() > kMaxCardBytes)
-        throw CorvaneError(QStringLiteral("The contact %1 is too large to be read.").arg(m_entry.unique));
-    m_card = VCard::parse(file.readAll());
+    m_card = VCard::parse(m_store->read(m_folderKey, m_entry, kMaxCardBytes));
     return *m_card;
 }
 

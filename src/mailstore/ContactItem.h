@@ -1,7 +1,7 @@
 // One contact of a contacts folder: a vCard file read on first use. Reading never changes the file.
 #pragma once
 
-#include "mailstore/MaildirStore.h"
+#include "mailstore/MailBackend.h"
 #include "mailstore/VCard.h"
 
 #include <memory>
@@ -14,7 +14,7 @@ public:
     // vCard files larger than this are refused rather than read.
     static constexpr qint64 kMaxCardBytes = 4LL * 1024 * 1024;
 
-    ContactItem(std::shared_ptr<MaildirStore> store, QString folderKey, MaildirEntry entry);
+    ContactItem(std::shared_ptr<MailBackend> store, QString folderKey, StoredEntry entry);
 
     // The first EMAIL of the card, empty when it has none. Raises when the file vanished, is too large or is
     // not a vCard.
@@ -28,9 +28,9 @@ public:
 private:
     const VCard &card() const;
 
-    std::shared_ptr<MaildirStore> m_store;
+    std::shared_ptr<MailBackend> m_store;
     QString m_folderKey;
-    mutable MaildirEntry m_entry;
+    mutable StoredEntry m_entry;
     mutable std::optional<VCard> m_card;
 };
 

@@ -1,9 +1,10 @@
-// One folder of the mail store: a store's top folder ("<Root>" for the first store), its "Inbox" (the root
-// Maildir's own messages) or a Maildir++ folder. Gives its sub-folders, its items and their counts.
+// One folder of the mail store: a store's top folder ("<Root>" for the first store), its "Inbox" (for a
+// Maildir, the root's own messages) or any other folder of the store. Gives its sub-folders, its items and their
+// counts.
 #pragma once
 
+#include "mailstore/MailBackend.h"
 #include "mailstore/MailItems.h"
-#include "mailstore/MaildirStore.h"
 
 #include <QString>
 #include <memory>
@@ -19,11 +20,11 @@ public:
     enum ItemType { MailItemType = 0, ContactItemType = 2 };
 
     // The top folder of `store`, named `name`; it holds no items, only sub-folders.
-    static MailFolder storeTop(std::shared_ptr<MaildirStore> store, const QString &name);
+    static MailFolder storeTop(std::shared_ptr<MailBackend> store, const QString &name);
 
     QString name() const { return m_name; }
     QString StoreID() const { return m_store->storeId(); }
-    // The Maildir++ key of the folder's messages ("" for Inbox), none for a store's top folder.
+    // The back-end's key of the folder, none for a store's top folder.
     std::optional<QString> key() const { return m_itemsKey; }
 
     // The sub-folders, read now.
@@ -34,7 +35,7 @@ public:
     MailFolder Folders(const QString &name) const;
     // Creates the sub-folder `name` with its Maildir directories and marker (inside a store's top folder: a
     // top-level Maildir++ folder). Raises when the name is not allowed or taken, or the directories cannot be
-    // made (see MaildirStore::createFolder).
+    // made (see MailBackend::createFolder).
     MailFolder addFolder(const QString &name) const;
 
     // ContactItemType when the folder holds vCard files and no messages, else MailItemType.
@@ -45,9 +46,9 @@ public:
     int UnReadItemCount() const;
 
 private:
-    MailFolder(std::shared_ptr<MaildirStore> store, std::optional<QString> itemsKey, QString childPrefix, QString name);
+    MailFolder(std::shared_ptr<MailBackend> store, std::optional<QString> itemsKey, QString childPrefix, QString name);
 
-    std::shared_ptr<MaildirStore> m_store;
+    std::shared_ptr<MailBackend> m_store;
     std::optional<QString> m_itemsKey;
     QString m_childPrefix;
     QString m_name;

@@ -2,9 +2,6 @@
 #include "mailstore/MailItem.h"
 
 #include "base/CorvaneError.h"
-#include "mailstore/MaildirFileName.h"
-
-#include <QFile>
 
 namespace corvane {
 
@@ -14,7 +11,7 @@ const QString kDeletedItems = QStringLiteral("Deleted Items");
 
 } // namespace
 
-MailItem::MailItem(std::shared_ptr<MaildirStore> store, QString folderKey, MaildirEntry entry)
+MailItem::MailItem(std::shared_ptr<MailBackend> store, QString folderKey, StoredEntry entry)
     : m_store(std::move(store)), m_folderKey(std::move(folderKey)), m_entry(std::move(entry)) {}
 
 void MailItem::checkNotDeleted() const {
@@ -26,16 +23,7 @@ const MessageContent &MailItem::content() const {
     checkNotDeleted();
     if (m_content)
         return *m_content;
-    QFile file(m_store->locate(m_folderKey, m_entry));
-    if (!file.open(QIODevice::ReadOnly))
-        throw CorvaneError(
-            QStringLiteral("The message %1 cannot be opened: %2").arg(m_entry.unique, file.errorString()));
-    if (file.size() > kMaxMessageBytes)
-        throw CorvaneError(
-            QStringLiteral("The message %1 is too large to be read (%2 bytes).").arg(m_entry.unique).arg(file.size()));
-    const QByteArray raw = file.readAll();
-    if (raw.size() != file.size())
-        throw CorvaneError(QStringLiteral("The message %1 cannot be read completely.").arg(m_entry.unique));
+    const QByteArray raw = m_store->read(m_folderKey, m_entry, kMaxMessageBytes);
     m_content.emplace(raw);
     return *m_content;
 }
@@ -85,8 +73,7 @@ MailRecipients MailItem::Replyrecipients() const {
 
 bool MailItem::UnRead() const {
     checkNotDeleted();
-    m_store->locate(m_folderKey, m_entry);
-    return m_entry.subdir == QLatin1String("new") || !MaildirFileName(m_entry.fileName).hasFlag(QLatin1Char('S'));
+    return m_store->isUnread(m_folderKey, m_entry);
 }
 
 void MailItem::setUnRead(bool unread) {
@@ -96,7 +83,7 @@ void MailItem::setUnRead(bool unread) {
 
 void MailItem::Delete() {
     checkNotDeleted();
-    m_store->locate(m_folderKey, m_entry);
+    m_store->checkPresent(m_folderKey, m_entry);
     const QString target = m_store->ensureTopLevelFolder(kDeletedItems);
     if (target == m_folderKey)
         m_store->remove(m_folderKey, m_entry);

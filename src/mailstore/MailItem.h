@@ -3,8 +3,8 @@
 // setUnRead() and Delete() do.
 #pragma once
 
+#include "mailstore/MailBackend.h"
 #include "mailstore/MailRecipients.h"
-#include "mailstore/MaildirStore.h"
 #include "mailstore/MessageContent.h"
 
 #include <QDateTime>
@@ -19,7 +19,7 @@ public:
     // Messages larger than this are refused (they raise on first read) rather than parsed.
     static constexpr qint64 kMaxMessageBytes = 64LL * 1024 * 1024;
 
-    MailItem(std::shared_ptr<MaildirStore> store, QString folderKey, MaildirEntry entry);
+    MailItem(std::shared_ptr<MailBackend> store, QString folderKey, StoredEntry entry);
 
     // The plain-text body (see MessageContent::body). Raises when the file vanished, is too large or is not
     // a message, or the body's character set is unknown.
@@ -55,9 +55,9 @@ private:
     const MessageContent &content() const;
     void checkNotDeleted() const;
 
-    std::shared_ptr<MaildirStore> m_store;
+    std::shared_ptr<MailBackend> m_store;
     QString m_folderKey;
-    mutable MaildirEntry m_entry;
+    mutable StoredEntry m_entry;
     mutable std::optional<MessageContent> m_content;
     bool m_deleted = false;
 };

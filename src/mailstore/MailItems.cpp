@@ -5,7 +5,7 @@
 
 namespace corvane {
 
-MailItems::MailItems(std::shared_ptr<MaildirStore> store, std::optional<QString> folderKey, bool contacts)
+MailItems::MailItems(std::shared_ptr<MailBackend> store, std::optional<QString> folderKey, bool contacts)
     : m_store(std::move(store)), m_folderKey(std::move(folderKey)), m_contacts(contacts) {}
 
 void MailItems::refresh() const {
@@ -23,7 +23,7 @@ int MailItems::Count() const {
     return static_cast<int>(m_entries.size());
 }
 
-const MaildirEntry &MailItems::entry(int index) const {
+const StoredEntry &MailItems::entry(int index) const {
     refresh();
     if (index < 1 || index > static_cast<int>(m_entries.size()))
         throw CorvaneError(

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "mailstore/ContactItem.h"
+#include "mailstore/MailBackend.h"
 #include "mailstore/MailItem.h"
-#include "mailstore/MaildirStore.h"
 
 #include <memory>
 #include <optional>
@@ -17,7 +17,7 @@ class MailItems {
 public:
     // The items of folder `folderKey`; `contacts` selects the vCard files instead of the messages. Without a
     // key (a store's top folder) there are no items.
-    MailItems(std::shared_ptr<MaildirStore> store, std::optional<QString> folderKey, bool contacts);
+    MailItems(std::shared_ptr<MailBackend> store, std::optional<QString> folderKey, bool contacts);
 
     int Count() const;
     // Message `index` (1-based). Raises when there is no such item or the folder is a contacts folder.
@@ -26,13 +26,13 @@ public:
     std::shared_ptr<ContactItem> Contact(int index) const;
 
 private:
-    const MaildirEntry &entry(int index) const;
+    const StoredEntry &entry(int index) const;
     void refresh() const;
 
-    std::shared_ptr<MaildirStore> m_store;
+    std::shared_ptr<MailBackend> m_store;
     std::optional<QString> m_folderKey;
     bool m_contacts;
-    mutable std::vector<MaildirEntry> m_entries;
+    mutable std::vector<StoredEntry> m_entries;
     mutable quint64 m_generation = 0;
     mutable bool m_read = false;
 };

@@ -3,16 +3,14 @@
 
 #include "base/CorvaneError.h"
 
-#include <QFileInfo>
-
 namespace corvane {
 
-MailNamespace::MailNamespace(std::vector<std::shared_ptr<MaildirStore>> stores) : m_stores(std::move(stores)) {}
+MailNamespace::MailNamespace(std::vector<std::shared_ptr<MailBackend>> stores) : m_stores(std::move(stores)) {}
 
 MailFolders MailNamespace::Folders() const {
     std::vector<MailFolder> tops;
     for (size_t i = 0; i < m_stores.size(); ++i) {
-        const QString name = i == 0 ? QStringLiteral("<Root>") : QFileInfo(m_stores[i]->root()).fileName();
+        const QString name = i == 0 ? QStringLiteral("<Root>") : m_stores[i]->displayName();
         tops.push_back(MailFolder::storeTop(m_stores[i], name));
     }
     return MailFolders(std::move(tops), std::nullopt);
@@ -25,7 +23,7 @@ std::shared_ptr<MailItem> MailNamespace::GetItemFromID(const QString &entryId, c
             continue;
         storeFound = true;
         for (const QString &key : store->allFolderKeys()) {
-            for (const MaildirEntry &entry : store->list(key, false)) {
+            for (const StoredEntry &entry : store->list(key, false)) {
                 if (entry.unique == entryId)
                     return std::make_shared<MailItem>(store, key, entry);
             }

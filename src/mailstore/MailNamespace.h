@@ -2,9 +2,9 @@
 // re-opens a message from its entry ID and store ID.
 #pragma once
 
+#include "mailstore/MailBackend.h"
 #include "mailstore/MailFolders.h"
 #include "mailstore/MailItem.h"
-#include "mailstore/MaildirStore.h"
 
 #include <memory>
 #include <vector>
@@ -13,7 +13,8 @@ namespace corvane {
 
 class MailNamespace {
 public:
-    explicit MailNamespace(std::vector<std::shared_ptr<MaildirStore>> stores);
+    // `stores` in their order; the first is "<Root>".
+    explicit MailNamespace(std::vector<std::shared_ptr<MailBackend>> stores);
 
     // The stores' top folders: "<Root>" for the first, the root directory's name for any other.
     MailFolders Folders() const;
@@ -28,7 +29,7 @@ public:
     std::shared_ptr<MailItem> GetItemFromID(const QString &entryId, const QString &storeId = QString()) const;
 
 private:
-    std::vector<std::shared_ptr<MaildirStore>> m_stores;
+    std::vector<std::shared_ptr<MailBackend>> m_stores;
 };
 
 } // namespace corvane

@@ -105,8 +105,8 @@ QString MaildirStore::ensureTopLevelFolder(const QString &name) {
     return createFolder(QString(), name);
 }
 
-std::vector<MaildirEntry> MaildirStore::list(const QString &key, bool vcards) const {
-    std::vector<MaildirEntry> entries;
+std::vector<StoredEntry> MaildirStore::list(const QString &key, bool vcards) const {
+    std::vector<StoredEntry> entries;
     const QString dir = folderDirectory(key);
     for (const QString &sub : {kNew, kCur}) {
         for (const QString &file : filesIn(dir + QLatin1Char('/') + sub)) {
@@ -120,7 +120,7 @@ std::vector<MaildirEntry> MaildirStore::list(const QString &key, bool vcards) co
                 entries.push_back({file, QString(), file});
         }
     }
-    std::sort(entries.begin(), entries.end(), [](const MaildirEntry &a, const MaildirEntry &b) {
+    std::sort(entries.begin(), entries.end(), [](const StoredEntry &a, const StoredEntry &b) {
         return MaildirFileName::deliveredBefore(a.unique, b.unique);
     });
     return entries;
@@ -130,7 +130,7 @@ bool MaildirStore::isContactsFolder(const QString &key) const {
     return list(key, false).empty() && !list(key, true).empty();
 }
 
-QString MaildirStore::locate(const QString &key, MaildirEntry &entry) const {
+QString MaildirStore::locate(const QString &key, StoredEntry &entry) const {
     const QString dir = folderDirectory(key);
     const QString known = entry.subdir.isEmpty() ? dir + QLatin1Char('/') + entry.fileName
                                                  : dir + QLatin1Char('/') + entry.subdir + '/' + entry.fileName;
@@ -150,7 +150,7 @@ QString MaildirStore::locate(const QString &key, MaildirEntry &entry) const {
     throw CorvaneError(QStringLiteral("The message %1 is no longer in the folder.").arg(entry.unique));
 }
 
-void MaildirStore::setSeen(const QString &key, MaildirEntry &entry, bool seen) {
+void MaildirStore::setSeen(const QString &key, StoredEntry &entry, bool seen) {
     const QString from = locate(key, entry);
     if (entry.subdir.isEmpty())
         throw CorvaneError(QStringLiteral("%1 is not a message.").arg(entry.fileName));
@@ -169,7 +169,7 @@ void MaildirStore::setSeen(const QString &key, MaildirEntry &entry, bool seen) {
     changed();
 }
 
-void MaildirStore::moveTo(const QString &key, MaildirEntry &entry, const QString &targetKey) {
+void MaildirStore::moveTo(const QString &key, StoredEntry &entry, const QString &targetKey) {
     const QString from = locate(key, entry);
     const QString targetDir = folderDirectory(targetKey) + QLatin1Char('/') + entry.subdir;
     if (!QDir().mkpath(targetDir))
@@ -182,7 +182,7 @@ void MaildirStore::moveTo(const QString &key, MaildirEntry &entry, const QString
     changed();
 }
 
-void MaildirStore::remove(const QString &key, MaildirEntry &entry) {
+void MaildirStore::remove(const QString &key, StoredEntry &entry) {
     const QString path = locate(key, entry);
     if (!QFile::remove(path))
         throw CorvaneError(QStringLiteral("The message %1 cannot be deleted.").arg(entry.unique));
@@ -197,6 +197,41 @@ QStringList MaildirStore::allFolderKeys() const {
             keys.append(dir.mid(1));
     }
     return keys;
+}
+
+} // namespace corvane
+
+namespace corvane {
+
+QString MaildirStore::displayName() const {
+    return QFileInfo(m_root).fileName();
+}
+
+int MaildirStore::unreadCount(const QString &key) const {
+    int unread = 0;
+    for (const StoredEntry &entry : list(key, false)) {
+        if (entry.subdir == kNew || !MaildirFileName(entry.fileName).hasFlag(QLatin1Char('S')))
+            ++unread;
+    }
+    return unread;
+}
+
+bool MaildirStore::isUnread(const QString &key, StoredEntry &entry) const {
+    locate(key, entry);
+    return entry.subdir == kNew || !MaildirFileName(entry.fileName).hasFlag(QLatin1Char('S'));
+}
+
+QByteArray MaildirStore::read(const QString &key, StoredEntry &entry, qint64 maxBytes) const {
+    QFile file(locate(key, entry));
+    if (!file.open(QIODevice::ReadOnly))
+        throw CorvaneError(QStringLiteral("The item %1 cannot be opened: %2").arg(entry.unique, file.errorString()));
+    if (file.size() > maxBytes)
+        throw CorvaneError(
+            QStringLiteral("The item %1 is too large to be read (%2 bytes).").arg(entry.unique).arg(file.size()));
+    const QByteArray raw = file.readAll();
+    if (raw.size() != file.size())
+        throw CorvaneError(QStringLiteral("The item %1 cannot be read completely.").arg(entry.unique));
+    return raw;
 }
 
 } // namespace corvane

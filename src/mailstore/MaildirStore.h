@@ -1,10 +1,13 @@
-// The Maildir++ tree on disk behind one store: which folders exist, which message and vCard files each holds
+// The Maildir++ back-end of one store, on disk: which folders exist, which message and vCard files each holds
 // in delivery order, and the few changes the program makes (the Seen flag, moving a message to another
 // folder, removing it, creating a folder). Reading never renames, moves or rewrites a file.
 //
 // Folders are named by their key: "" is the root's own Maildir (shown as "Inbox"), "A" is the directory ".A",
-// "A.B" the directory ".A.B" (folder B inside A).
+// "A.B" the directory ".A.B" (folder B inside A); the Inbox's own sub-folders are ".INBOX.Name". An entry's
+// subdir is "new", "cur", or empty for a vCard kept directly in the folder's directory.
 #pragma once
+
+#include "mailstore/MailBackend.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,24 +16,30 @@
 
 namespace corvane {
 
-// One file of a folder: its identity and where it lies now. `subdir` is "new", "cur", or empty for a vCard
-// kept directly in the folder's directory.
-struct MaildirEntry {
-    QString unique;
-    QString subdir;
-    QString fileName;
-};
-
-class MaildirStore {
+class MaildirStore : public MailBackend {
 public:
     // `root` is the Maildir at the top of the store; it must exist (MailStoreApplication checks that).
     explicit MaildirStore(const QString &root);
 
     QString root() const { return m_root; }
     // The store's identity: the canonical path of its root.
-    QString storeId() const { return m_storeId; }
+    QString storeId() const override { return m_storeId; }
     // Grows with every change made through this object; item lists compare it to know when to re-read.
-    quint64 generation() const { return m_generation.load(); }
+    quint64 generation() const override { return m_generation.load(); }
+
+    // The root directory's name.
+    QString displayName() const override;
+    QString inboxKey() const override { return QStringLiteral(""); }
+    QString inboxChildParent() const override { return QStringLiteral("INBOX"); }
+    QString childKey(const QString &parentKey, const QString &name) const override {
+        return parentKey.isEmpty() ? name : parentKey + QLatin1Char('.') + name;
+    }
+    // Messages in new/, and in cur/ without the S flag.
+    int unreadCount(const QString &key) const override;
+    // The file's bytes. Raises when it vanished, is larger than `maxBytes` or cannot be read whole.
+    QByteArray read(const QString &key, StoredEntry &entry, qint64 maxBytes) const override;
+    bool isUnread(const QString &key, StoredEntry &entry) const override;
+    void checkPresent(const QString &key, StoredEntry &entry) const override { locate(key, entry); }
 
     // The directory of folder `key`, with no trailing "/".
     QString folderDirectory(const QString &key) const;
@@ -38,37 +47,37 @@ public:
     bool folderExists(const QString &key) const;
     // The names of the folders directly inside `parentKey`, sorted ignoring letter case. The root's own
     // Maildir ("") has no sub-folders; use topLevelFolders() for the folders beside it.
-    QStringList childFolders(const QString &parentKey) const;
+    QStringList childFolders(const QString &parentKey) const override;
     QStringList topLevelFolders() const { return childFolders(QString()); }
 
     // Creates folder `name` inside `parentKey` (empty: at the top level) with new/, cur/, tmp/ and the
     // "maildirfolder" marker, and returns its key. Raises when the name is empty, contains ".", "/" or "\",
     // names an existing folder (ignoring letter case; "Inbox" at the top level is taken), or the directories
     // cannot be made.
-    QString createFolder(const QString &parentKey, const QString &name);
+    QString createFolder(const QString &parentKey, const QString &name) override;
     // Creates the top-level folder `name` when it is missing and returns its key. Raises as createFolder().
-    QString ensureTopLevelFolder(const QString &name);
+    QString ensureTopLevelFolder(const QString &name) override;
 
     // The message files (new/ and cur/, no "*.vcf") or the vCard files ("*.vcf" in the folder's directory,
     // new/ and cur/) of folder `key`, oldest delivery first. A missing folder has none.
-    std::vector<MaildirEntry> list(const QString &key, bool vcards) const;
+    std::vector<StoredEntry> list(const QString &key, bool vcards) const override;
     // True when the folder holds vCard files and no messages: a contacts folder.
-    bool isContactsFolder(const QString &key) const;
+    bool isContactsFolder(const QString &key) const override;
 
     // The full path of the file whose unique name is entry.unique, updating `entry` when the file has been
     // renamed since it was listed. Raises when the file is no longer in the folder.
-    QString locate(const QString &key, MaildirEntry &entry) const;
+    QString locate(const QString &key, StoredEntry &entry) const;
     // Sets or clears the Seen flag of the message in its file name; a message in new/ that becomes seen moves
     // to cur/. Raises when the file vanished or cannot be renamed.
-    void setSeen(const QString &key, MaildirEntry &entry, bool seen);
+    void setSeen(const QString &key, StoredEntry &entry, bool seen) override;
     // Moves the message to folder `targetKey`, keeping its file name and subdirectory. Raises when the file
     // vanished, the target already holds that name, or the rename fails.
-    void moveTo(const QString &key, MaildirEntry &entry, const QString &targetKey);
+    void moveTo(const QString &key, StoredEntry &entry, const QString &targetKey) override;
     // Deletes the message file for good. Raises when it vanished or cannot be removed.
-    void remove(const QString &key, MaildirEntry &entry);
+    void remove(const QString &key, StoredEntry &entry) override;
 
     // Every folder key with a directory, the root's own ("") first.
-    QStringList allFolderKeys() const;
+    QStringList allFolderKeys() const override;
 
 private:
     void changed() { ++m_generation; }
