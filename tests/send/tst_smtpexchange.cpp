@@ -18,6 +18,7 @@ private slots:
     void refusedCommands_data();
     void refusedCommands();
     void manyMessagesOneConnection();
+    void hostNameLookup();
     void replyNumber_data();
     void replyNumber();
 };
@@ -255,6 +256,15 @@ void TestSmtpExchange::manyMessagesOneConnection() {
     QCOMPARE(s.server.commandCount.value("."), count);
     QCOMPARE(s.server.commandCount.value("QUIT"), 1);
     QVERIFY(s.server.received.contains("RCPT TO:<m299@example.com>\r\n"));
+}
+
+// A host name is resolved (an IPv4 address preferred, as the server listens on 127.0.0.1 only).
+void TestSmtpExchange::hostNameLookup() {
+    SmtpSession s;
+    s.settings.SMTPHost = QStringLiteral("localhost");
+    QVERIFY(s.smtp->SMTPConnect());
+    QCOMPARE(s.server.connections, 1);
+    QTRY_COMPARE(s.server.received, QByteArray("HELO client.test\r\n"));
 }
 
 void TestSmtpExchange::replyNumber_data() {
