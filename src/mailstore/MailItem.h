@@ -1,4 +1,4 @@
-// One stored message of a Maildir folder as the program sees a mail item: its fields (read from the file on
+// One stored message of a folder as the program sees a mail item: its fields (read from the file on
 // first use and kept), its identity, its read state and its deletion. Reading never changes the file; only
 // setUnRead() and Delete() do.
 #pragma once

@@ -15,7 +15,10 @@ public:
 
     // The display name; the address when the header gave no name, as the program expects of a recipient.
     QString name() const { return m_name.isEmpty() ? m_address : m_name; }
+    QString Name() const { return name(); }
     QString Address() const { return m_address; }
+    // The recipient's address entry; for a stored message it holds the same name and address.
+    const MailRecipient &AddressEntry() const { return *this; }
     int Type() const { return m_type; }
 
 private:

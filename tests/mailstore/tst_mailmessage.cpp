@@ -74,6 +74,9 @@ void TestMailMessage::fields_data() {
                                                    << "cut@example.org"
                                                    << "cut@example.org"
                                                    << "subscribe before the cut";
+    QTest::newRow("unencoded UTF-8 in headers and body, no charset")
+        << "raw-utf8-headers.eml" << QString::fromUtf8("Anmeldung für die Liste") << QString::fromUtf8("Jürgen Raw")
+        << "raw@example.org" << QString::fromUtf8("Anmeldung für die Liste\r\n");
     QTest::newRow("quoted display name with comma") << "replyto.eml"
                                                     << "Re: change address"
                                                     << "Robot, The"
