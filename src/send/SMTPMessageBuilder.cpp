@@ -80,9 +80,10 @@ void appendText(QByteArray &out, const QStringList &body, bool ascii) {
     }
 }
 
-// The quoted parameter value of a file name; quotes and backslashes are escaped.
+// The quoted parameter value of a file name; quotes and backslashes are escaped, and a name that is not
+// ASCII becomes encoded words on one line (folding inside quotes would become part of the name).
 QByteArray quotedFileName(const QString &name) {
-    QByteArray value = MimeText::headerText(name);
+    QByteArray value = MimeText::headerText(name).replace("\r\n ", " ");
     value.replace('\\', "\\\\");
     value.replace('"', "\\\"");
     return '"' + value + '"';
@@ -226,9 +227,11 @@ SMTPMessageBuilder::Composed SMTPMessageBuilder::compose(const TPostMessage &mes
             }
             const QString name = QFileInfo(path).fileName();
             body.append("--" + b + "\r\n");
-            body.append("Content-Type: application/octet-stream; name=" + quotedFileName(name) + "\r\n");
+            // A name that is not ASCII goes on a folded line of its own to keep the lines short.
+            const QByteArray separator = MimeText::isAscii(name) ? "; " : ";\r\n ";
+            body.append("Content-Type: application/octet-stream" + separator + "name=" + quotedFileName(name) + "\r\n");
             body.append("Content-Transfer-Encoding: base64\r\n");
-            body.append("Content-Disposition: attachment; " + dispositionFileName(name) + "\r\n\r\n");
+            body.append("Content-Disposition: attachment" + separator + dispositionFileName(name) + "\r\n\r\n");
             body.append(TNMUUProcessor::encodeBase64Lines(file.readAll()));
         }
         body.append("--" + b + "--\r\n");

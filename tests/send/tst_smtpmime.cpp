@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace corvane;
 
@@ -226,7 +227,8 @@ void TestSmtpMime::nonAsciiText() {
     m.Subject = subject;
     m.Body = body;
     if (attachment) {
-        QFile file(dir.filePath("a.txt"));
+        QFile file(dir.filePath(QString::fromUtf8("Pr\xc3\xbc"
+                                                  "fbericht \"final\".txt")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("abc");
         file.close();
@@ -247,6 +249,17 @@ void TestSmtpMime::nonAsciiText() {
     static const QRegularExpression word(QStringLiteral("=\\?[^?]*\\?B\\?[^?]*\\?="));
     for (auto it = word.globalMatch(QString::fromLatin1(wire)); it.hasNext();) {
         QVERIFY(it.next().capturedLength() <= 75);
+    }
+
+    if (attachment) {
+        const QString name = QString::fromUtf8("Pr\xc3\xbc"
+                                               "fbericht \"final\".txt");
+        static const QRegularExpression param(QStringLiteral("name=\"([^\"]*)\"\r\n"));
+        const QRegularExpressionMatch quoted = param.match(QString::fromLatin1(t.body));
+        QVERIFY(quoted.hasMatch());
+        QCOMPARE(decodeWords(quoted.captured(1).toLatin1()), name);
+        QVERIFY(t.body.contains("Content-Disposition: attachment;\r\n filename*=utf-8''" +
+                                QUrl::toPercentEncoding(name) + "\r\n"));
     }
 
     bool asciiBody = true;
