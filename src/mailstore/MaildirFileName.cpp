@@ -24,29 +24,14 @@ QString MaildirFileName::withFlag(QChar flag, bool set) const {
     return m_unique + QLatin1String(":2,") + flags;
 }
 
-namespace {
-
-// The leading run of digits of `name` as a number (the delivery time), -1 when there is none.
-qint64 leadingNumber(const QString &name) {
+qint64 MaildirFileName::deliveryTime(const QString &unique) {
     qint64 value = -1;
-    for (const QChar c : name) {
-        if (!c.isDigit())
+    for (const QChar c : unique) {
+        if (!c.isDigit() || value > 1'000'000'000'000'000LL)
             break;
         value = (value < 0 ? 0 : value) * 10 + c.digitValue();
-        if (value > 1'000'000'000'000'000LL)
-            break;
     }
     return value;
-}
-
-} // namespace
-
-bool MaildirFileName::deliveredBefore(const QString &uniqueA, const QString &uniqueB) {
-    const qint64 a = leadingNumber(uniqueA);
-    const qint64 b = leadingNumber(uniqueB);
-    if (a != b)
-        return a < b;
-    return uniqueA < uniqueB;
 }
 
 } // namespace corvane

@@ -19,9 +19,10 @@ public:
     // Maildir requires, and the name always carries the ":2," info part.
     QString withFlag(QChar flag, bool set) const;
 
-    // Orders names oldest delivery first: by the leading delivery time in seconds, then by the whole unique
-    // part, so that the order never depends on flags or on the subdirectory.
-    static bool deliveredBefore(const QString &uniqueA, const QString &uniqueB);
+    // The delivery time in seconds that begins a unique name, -1 when it begins with no digit. Folders list
+    // their items by this time, then by the whole unique name, so that the order never depends on flags or on
+    // the subdirectory.
+    static qint64 deliveryTime(const QString &unique);
 
 private:
     QString m_unique;

@@ -120,9 +120,16 @@ std::vector<StoredEntry> MaildirStore::list(const QString &key, bool vcards) con
                 entries.push_back({file, QString(), file});
         }
     }
-    std::sort(entries.begin(), entries.end(), [](const StoredEntry &a, const StoredEntry &b) {
-        return MaildirFileName::deliveredBefore(a.unique, b.unique);
+    std::vector<std::pair<qint64, StoredEntry>> keyed;
+    keyed.reserve(entries.size());
+    for (StoredEntry &entry : entries)
+        keyed.emplace_back(MaildirFileName::deliveryTime(entry.unique), std::move(entry));
+    std::sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
+        return a.first != b.first ? a.first < b.first : a.second.unique < b.second.unique;
     });
+    entries.clear();
+    for (auto &[time, entry] : keyed)
+        entries.push_back(std::move(entry));
     return entries;
 }
 
