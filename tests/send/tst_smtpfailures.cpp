@@ -21,6 +21,7 @@ private slots:
     void sendInterrupted();
     void refusedBeforeSending_data();
     void refusedBeforeSending();
+    void reentrantSendRefused();
 };
 
 namespace {
@@ -224,6 +225,33 @@ void TestSmtpFailures::refusedBeforeSending() {
     QCOMPARE(s.server.commandCount.value("."), 1);
     QVERIFY(!s.server.received.contains("victim"));
     QVERIFY(!s.server.received.contains("X-Injected"));
+}
+
+// A second send started while one is on the wire (events are processed during sends) does nothing on the
+// wire; the connection layer's wait for it expires, aborts the client and reports both sends as failed.
+void TestSmtpFailures::reentrantSendRefused() {
+    SmtpSession s(3000);
+    s.smtp->setWaitLimits(1000, 200);
+    s.server.silentAt = ".";
+    QVERIFY(s.smtp->SMTPConnect());
+    s.plainMessage();
+    bool innerResult = true;
+    bool innerRan = false;
+    QTimer::singleShot(50, &s.smtp->client(), [&] {
+        QVERIFY(s.smtp->client().Busy());
+        innerResult = s.smtp->SendSMTPMail(false);
+        innerRan = true;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!s.smtp->SendSMTPMail(false));
+    QVERIFY(clock.elapsed() < 2000);
+    QVERIFY(innerRan);
+    QVERIFY(!innerResult);
+    QCOMPARE(s.sendErrors.size(), 2);
+    QCOMPARE(s.server.commandCount.value("RSET"), 1);
+    QCOMPARE(s.server.commandCount.value("."), 1);
+    QVERIFY(!s.smtp->client().Busy());
 }
 
 QTEST_GUILESS_MAIN(TestSmtpFailures)
