@@ -43,7 +43,7 @@ int zoneOffset(const QString &zone) {
 
 QDateTime MailDate::parse(const QString &text) {
     static const QRegularExpression form(
-        QStringLiteral("^\\s*(?:[A-Za-z]+\\s*,\\s*)?(\\d{1,2})\\s+([A-Za-z]{3})[A-Za-z]*\\s+(\\d{2,4})\\s+"
+        QStringLiteral("^\\s*(?:[A-Za-z]+\\s*,?\\s*)?(\\d{1,2})\\s+([A-Za-z]{3})[A-Za-z]*\\s+(\\d{2,4})\\s+"
                        "(\\d{1,2}):(\\d{2})(?::(\\d{2}))?\\s*([+-]\\d{4}|[A-Za-z]+)?\\s*$"));
     const QRegularExpressionMatch m = form.match(withoutComments(text));
     if (!m.hasMatch())
