@@ -7,6 +7,7 @@
 #include "base/TextFile.h"
 #include "cli/CliContext.h"
 #include "cli/CliExportCommands.h"
+#include "cli/CliMailCommands.h"
 #include "cli/CliMaintenanceCommands.h"
 #include "cli/CliStatsCommands.h"
 #include "cli/ConsolePrompt.h"
@@ -54,6 +55,7 @@ QString CliApplication::usage() {
                "  errors                    print the errors list\n"
                "  log                       print the activity log\n") +
            CliExportCommands::usage() + CliMaintenanceCommands::usage() + CliStatsCommands::usage() +
+           CliMailCommands::usage() +
            QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
@@ -101,7 +103,7 @@ int CliApplication::run(const QStringList &arguments) {
         QStringLiteral("info"),   QStringLiteral("list"),   QStringLiteral("settings"),      QStringLiteral("add"),
         QStringLiteral("remove"), QStringLiteral("bounce"), QStringLiteral("change"),        QStringLiteral("errors"),
         QStringLiteral("log"),    QStringLiteral("merge"),  QStringLiteral("reset-bounces"), QStringLiteral("stats"),
-        QStringLiteral("export"), QStringLiteral("backup")};
+        QStringLiteral("export"), QStringLiteral("backup"), QStringLiteral("folders")};
     if (!known.contains(command.first())) {
         fail(QStringLiteral("unknown command ") + command.first() + QStringLiteral(" (see --help)"));
         return 2;
@@ -150,6 +152,9 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
     }
     if (name == QLatin1String("reset-bounces")) {
         return CliMaintenanceCommands::resetBounces(context, rest);
+    }
+    if (name == QLatin1String("folders")) {
+        return CliMailCommands::folders(context, rest);
     }
     if (name == QLatin1String("export")) {
         return CliExportCommands::exportList(context, rest);

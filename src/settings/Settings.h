@@ -112,6 +112,10 @@ public:
     RadioPair ScanAllEmailLines;
     // "Mark messages as read"; partner "Delete messages".
     RadioPair ProcessAsUnread;
+    // The mail store: the path of a Maildir; empty means the folder "Mail" in the application directory.
+    QString MailStore;
+    // The mail submission program with its options; empty means "sendmail -oi".
+    QString SubmitCommand;
 
     // "addstr.txt", "remstr.txt", "Modifystr.txt": command words of subscribe, unsubscribe and modify requests.
     RuleList AddSynonyms{QStringLiteral("ADD"), QStringLiteral("JOIN"), QStringLiteral("SUBSCRIBE"),

@@ -219,6 +219,8 @@ std::vector<Value> buildValues() {
         boolean("UpdateCommentsWhenEntryExists", &S::UpdateCommentsWhenEntryExists, true),
         radioBothSet("ScanAllEmailLines", &S::ScanAllEmailLines, true),
         radioPartnerKeeps("ProcessAsUnread", &S::ProcessAsUnread, false),
+        text("MailStore", &S::MailStore),
+        text("SubmitCommand", &S::SubmitCommand),
 
         // The list database's values. DBPath is saved as "%" while the database is the one in the
         // application directory (the directory text with its trailing separator, compared as text).
@@ -268,7 +270,7 @@ const std::vector<const SettingsCatalog::Value *> &SettingsCatalog::saveOrder() 
                                 "AutoScanDelayed|MaintainLog|AutoScanDelayedTime|GuessSalutation|SMTPHost|"
                                 "SMTPPort|SMTPID|SMTPName|SMTPEmail|DNSHost|DNSProcessBounce|DNSTimeOut|"
                                 "StaggerDelay|UserSending|UserSendingFolder|ForwardAll|ForwardToWhom|"
-                                "DefaultNoUserSend|CheckUser|MustBelongToGroup")
+                                "DefaultNoUserSend|CheckUser|MustBelongToGroup|MailStore|SubmitCommand")
                 .split(QLatin1Char('|'));
         std::vector<const Value *> resolved;
         for (const QString &name : names) {

@@ -200,6 +200,34 @@ private slots:
         QVERIFY2(stats.out.contains(QStringLiteral("Total")), qPrintable(stats.out));
     }
 
+    void foldersListsTheMailStore() {
+        const QString store = m_tmp->filePath(QStringLiteral("Maildir"));
+        for (const QString &dir :
+             {QStringLiteral("/new"), QStringLiteral("/cur"), QStringLiteral("/tmp"), QStringLiteral("/.Lists/new"),
+              QStringLiteral("/.Lists/cur"), QStringLiteral("/.Lists/tmp")}) {
+            QVERIFY(QDir().mkpath(store + dir));
+        }
+        QFile(store + QStringLiteral("/.Lists/maildirfolder")).open(QIODevice::WriteOnly);
+        const QByteArray message =
+            "From: a@x.org\r\nSubject: hi\r\nDate: Tue, 1 Dec 2026 10:00:00 +0000\r\n\r\nbody\r\n";
+        for (const QString &name :
+             {QStringLiteral("/new/1700000000.1.host"), QStringLiteral("/.Lists/cur/1700000001.2.host:2,S"),
+              QStringLiteral("/.Lists/new/1700000002.3.host")}) {
+            QFile file(store + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(message);
+        }
+        QCOMPARE(cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"),
+                      QStringLiteral("MailStore"), store})
+                     .status,
+                 0);
+        const Result r = cli({QStringLiteral("--yes"), QStringLiteral("folders")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("Mail store: ") + store +
+                            QStringLiteral("\n<Root>\n  Inbox\titems 1\tunread 1\n  Lists\titems 2\tunread 1\n"));
+        QVERIFY(QFileInfo::exists(store + QStringLiteral("/.Lists/new/1700000002.3.host")));
+    }
+
     void settingsSetAndGet() {
         Result r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"),
                         QStringLiteral("SendCount "), QStringLiteral("25")});

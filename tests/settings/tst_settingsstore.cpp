@@ -78,6 +78,8 @@ const QList<Sample> &samples() {
         {"UpdateCommentsWhenEntryExists", "true", "False"},
         {"ScanAllEmailLines", "true", "False"},
         {"ProcessAsUnread", "False", "true"},
+        {"MailStore", "", "/home/ann/Maildir"},
+        {"SubmitCommand", "", "/usr/sbin/sendmail -t -i"},
         {"DBPath", "/srv/lists", "/data/lists/"},
         {"StrictChangeDetection", "False", "true"},
         {"DBExclusive", "true", "False"},
