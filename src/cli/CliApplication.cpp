@@ -100,10 +100,12 @@ int CliApplication::run(const QStringList &arguments) {
         return 2;
     }
     static const QStringList known = {
-        QStringLiteral("info"),   QStringLiteral("list"),   QStringLiteral("settings"),      QStringLiteral("add"),
-        QStringLiteral("remove"), QStringLiteral("bounce"), QStringLiteral("change"),        QStringLiteral("errors"),
-        QStringLiteral("log"),    QStringLiteral("merge"),  QStringLiteral("reset-bounces"), QStringLiteral("stats"),
-        QStringLiteral("export"), QStringLiteral("backup"), QStringLiteral("folders")};
+        QStringLiteral("info"),     QStringLiteral("list"),          QStringLiteral("settings"),
+        QStringLiteral("add"),      QStringLiteral("remove"),        QStringLiteral("bounce"),
+        QStringLiteral("change"),   QStringLiteral("errors"),        QStringLiteral("log"),
+        QStringLiteral("merge"),    QStringLiteral("reset-bounces"), QStringLiteral("stats"),
+        QStringLiteral("export"),   QStringLiteral("backup"),        QStringLiteral("folders"),
+        QStringLiteral("smtp-test")};
     if (!known.contains(command.first())) {
         fail(QStringLiteral("unknown command ") + command.first() + QStringLiteral(" (see --help)"));
         return 2;
@@ -152,6 +154,9 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
     }
     if (name == QLatin1String("reset-bounces")) {
         return CliMaintenanceCommands::resetBounces(context, rest);
+    }
+    if (name == QLatin1String("smtp-test")) {
+        return CliMailCommands::smtpTest(context, rest);
     }
     if (name == QLatin1String("folders")) {
         return CliMailCommands::folders(context, rest);

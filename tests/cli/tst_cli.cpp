@@ -1,5 +1,6 @@
 // corvane-cli end to end: options, the database questions answered by --yes/--no, the commands and their
 // exit status, each run as its own process on a throw-away application directory and settings file.
+#include "../send/ScriptedSmtpServer.h"
 #include "ScriptedPrompt.h"
 #include "base/AppPaths.h"
 #include "db/TdmML.h"
@@ -226,6 +227,31 @@ private slots:
         QCOMPARE(r.out, QStringLiteral("Mail store: ") + store +
                             QStringLiteral("\n<Root>\n  Inbox\titems 1\tunread 1\n  Lists\titems 2\tunread 1\n"));
         QVERIFY(QFileInfo::exists(store + QStringLiteral("/.Lists/new/1700000002.3.host")));
+    }
+
+    void smtpTestSendsOneMessageAndPrintsTheDialogue() {
+        corvane::ScriptedSmtpServer server;
+        QVERIFY(server.listening());
+        for (const auto &[name, value] : {std::pair{QStringLiteral("SMTPHost"), QStringLiteral("127.0.0.1")},
+                                          std::pair{QStringLiteral("SMTPPort"), QString::number(server.port())},
+                                          std::pair{QStringLiteral("SMTPEmail"), QStringLiteral("list@example.org")}}) {
+            QCOMPARE(
+                cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"), name, value}).status,
+                0);
+        }
+        // The server answers from this process's event loop, so the program is waited for without blocking it.
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(CORVANE_CLI), {QStringLiteral("--home"), m_home, QStringLiteral("--yes"),
+                                                    QStringLiteral("smtp-test"), QStringLiteral("ann@example.org")});
+        QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 30000);
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY2(out.contains(QStringLiteral("C: RCPT TO:<ann@example.org>\nS: 250")), qPrintable(out));
+        QVERIFY(server.received.contains("Subject: Corvane SMTP test\r\n"));
+        QVERIFY(server.received.contains("MAIL FROM:<list@example.org>\r\n"));
     }
 
     void settingsSetAndGet() {
