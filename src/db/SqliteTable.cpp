@@ -233,11 +233,14 @@ void SqliteTable::first() {
     ++m_steps;
     // The first row is read and the statement let go at once: a table that was merely opened or
     // positioned holds no read lock. The walk's stepping statement starts with the first next().
-    SqliteStatement &walk = statement(m_query->walk());
-    StatementReset guard(walk);
-    m_query->bindFilter(walk);
-    if (walk.step()) {
-        becomeCurrent(walk);
+    becomeFirstOf(statement(m_query->walk()));
+}
+
+void SqliteTable::becomeFirstOf(SqliteStatement &query) {
+    StatementReset guard(query);
+    m_query->bindFilter(query);
+    if (query.step()) {
+        becomeCurrent(query);
     } else {
         m_hasRow = false;
         m_row = TableRow();
@@ -263,16 +266,7 @@ void SqliteTable::last() {
     requireOpen();
     postPending();
     releaseCursor();
-    SqliteStatement &query = statement(m_query->last());
-    StatementReset guard(query);
-    m_query->bindFilter(query);
-    if (query.step()) {
-        becomeCurrent(query);
-    } else {
-        m_hasRow = false;
-        m_row = TableRow();
-        m_eof = true;
-    }
+    becomeFirstOf(statement(m_query->last()));
 }
 
 qint64 SqliteTable::recordCount() {

@@ -175,6 +175,8 @@ private:
     QList<TableRow> readRows(SqliteStatement &statement);
     const LocatePlan &locatePlan(const QString &fieldNames, bool caseInsensitive);
     void becomeCurrent(const SqliteStatement &statement);
+    // Runs `query` with the filter bound and makes its first row current; none leaves no row and eof().
+    void becomeFirstOf(SqliteStatement &query);
 
     const TableSchema &m_schema;
     SqliteDatabase m_db;
