@@ -1,7 +1,10 @@
 // The seam between the mail-store objects (namespace, folders, items) and one store's storage: the Maildir++
 // tree today (MaildirStore), an IMAP account later. Folders are named by keys the back-end chooses; items by
-// their identity (the EntryID) plus where the back-end last found them.
+// their identity (the EntryID) plus where the back-end last found them. A store also carries how the
+// messages composed in it are submitted.
 #pragma once
+
+#include "mailstore/MailSubmission.h"
 
 #include <QByteArray>
 #include <QString>
@@ -63,6 +66,15 @@ public:
     virtual void moveTo(const QString &key, StoredEntry &entry, const QString &targetKey) = 0;
     // Deletes the item for good. Raises when it is gone or cannot be removed.
     virtual void remove(const QString &key, StoredEntry &entry) = 0;
+    // Files `raw` as a new message of folder `key` carrying the Maildir flag letters `flags` (empty: a new,
+    // unseen message). No reader ever sees it half-written. Raises when it cannot be written whole.
+    virtual StoredEntry deliver(const QString &key, const QByteArray &raw, const QString &flags) = 0;
+
+    const MailSubmission &submission() const { return m_submission; }
+    void setSubmission(const MailSubmission &submission) { m_submission = submission; }
+
+private:
+    MailSubmission m_submission;
 };
 
 } // namespace corvane

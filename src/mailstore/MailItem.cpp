@@ -2,6 +2,9 @@
 #include "mailstore/MailItem.h"
 
 #include "base/CorvaneError.h"
+#include "mailstore/MessageAttachmentReader.h"
+
+#include <QLocale>
 
 namespace corvane {
 
@@ -69,6 +72,58 @@ MailRecipients MailItem::Replyrecipients() const {
     for (const auto &a : content().replyTo())
         all.emplace_back(a.name, a.address, MailRecipient::To);
     return MailRecipients(std::move(all));
+}
+
+QString MailItem::quotedOriginal() const {
+    const MessageContent &message = content();
+    QString sent;
+    try {
+        sent = QLocale().toString(senton(), QLocale::LongFormat);
+    } catch (const CorvaneError &) {
+    }
+    QStringList to;
+    for (const auto &a : message.to())
+        to << (a.name.isEmpty() ? a.address : a.name);
+    QString text = QStringLiteral("\r\n\r\n-----Original Message-----\r\n");
+    text += QStringLiteral("From: ") + SenderName() + QStringLiteral("\r\n");
+    if (!sent.isEmpty())
+        text += QStringLiteral("Sent: ") + sent + QStringLiteral("\r\n");
+    if (!to.isEmpty())
+        text += QStringLiteral("To: ") + to.join(QStringLiteral("; ")) + QStringLiteral("\r\n");
+    text += QStringLiteral("Subject: ") + subject() + QStringLiteral("\r\n\r\n");
+    return text + body();
+}
+
+std::shared_ptr<MailDraft> MailItem::reply() const {
+    const MessageContent &message = content();
+    auto draft = std::make_shared<MailDraft>(m_store);
+    std::vector<MailAddress> to = message.replyTo();
+    if (to.empty()) {
+        if (const auto from = message.from())
+            to.push_back(*from);
+    }
+    if (to.empty())
+        throw CorvaneError(QStringLiteral("The message has no sender to reply to."));
+    for (const auto &a : to)
+        draft->Recipients().Add(a.address, a.name).Resolve();
+    draft->setSubject(QStringLiteral("RE: ") + subject().simplified());
+    draft->setBody(quotedOriginal());
+    const QByteArray id = message.rawHeader("message-id").trimmed();
+    QByteArray references = message.rawHeader("references").simplified();
+    if (!id.isEmpty())
+        references = (references + ' ' + id).trimmed();
+    draft->setInReplyTo(id, references);
+    return draft;
+}
+
+std::shared_ptr<MailDraft> MailItem::forward() const {
+    auto draft = std::make_shared<MailDraft>(m_store);
+    draft->setSubject(QStringLiteral("FW: ") + subject().simplified());
+    draft->setBody(quotedOriginal());
+    const QByteArray raw = m_store->read(m_folderKey, m_entry, kMaxMessageBytes);
+    for (const MailAttachment &a : MessageAttachmentReader::read(raw))
+        draft->Attachments().addContent(a.displayName, a.mediaType, a.data);
+    return draft;
 }
 
 bool MailItem::UnRead() const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "mailstore/MailBackend.h"
+#include "mailstore/MailDraft.h"
 #include "mailstore/MailRecipients.h"
 #include "mailstore/MessageContent.h"
 
@@ -37,6 +38,14 @@ public:
     // The Reply-To recipients; none when the message has no Reply-To.
     MailRecipients Replyrecipients() const;
 
+    // A reply to the sender: To the Reply-To recipients or else the From address, subject "RE: " and the
+    // subject, the body a blank line, the original's header block and its body, with the reply headers.
+    // Raises when the message cannot be read or has no one to reply to.
+    std::shared_ptr<MailDraft> reply() const;
+    // A forwarded copy: no recipients, subject "FW: " and the subject, the body as in reply(), and every
+    // attachment of the original. Raises when the message or its attachments cannot be read.
+    std::shared_ptr<MailDraft> forward() const;
+
     // The message's identity in its store: the unique part of its file name, unchanged by flags and moves.
     QString EntryID() const { return m_entry.unique; }
     QString StoreID() const { return m_store->storeId(); }
@@ -53,6 +62,7 @@ public:
 
 private:
     const MessageContent &content() const;
+    QString quotedOriginal() const;
     void checkNotDeleted() const;
 
     std::shared_ptr<MailBackend> m_store;

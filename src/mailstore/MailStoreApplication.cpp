@@ -30,8 +30,22 @@ MailNamespace MailStoreApplication::GetNameSpace(const QString &type) const {
             throw CorvaneError(QStringLiteral("The mail store %1 does not exist.").arg(m_root));
         }
         m_store = std::make_shared<MaildirStore>(m_root);
+        m_store->setSubmission(m_submission);
     }
     return MailNamespace({m_store});
+}
+
+void MailStoreApplication::setSubmission(const MailSubmission &submission) {
+    m_submission = submission;
+    if (m_store)
+        m_store->setSubmission(submission);
+}
+
+std::shared_ptr<MailDraft> MailStoreApplication::CreateItem(int type) const {
+    if (type != 0)
+        throw CorvaneError(QStringLiteral("The mail store cannot create items of type %1.").arg(type));
+    GetNameSpace(QStringLiteral("MAPI"));
+    return std::make_shared<MailDraft>(m_store);
 }
 
 } // namespace corvane

@@ -2,7 +2,9 @@
 // Maildir store at the configured root (creating the default one on first use) and gives its namespace.
 #pragma once
 
+#include "mailstore/MailDraft.h"
 #include "mailstore/MailNamespace.h"
+#include "mailstore/MailSubmission.h"
 #include "mailstore/MaildirStore.h"
 
 #include <QString>
@@ -26,9 +28,19 @@ public:
     // type, a missing configured root, or a default root that cannot be created.
     MailNamespace GetNameSpace(const QString &type) const;
 
+    // How composed messages are sent and shown; applies to the store from now on.
+    void setSubmission(const MailSubmission &submission);
+    const MailSubmission &submission() const { return m_submission; }
+
+    // A new, empty mail item of type `type`, which must be 0 (a mail message). Opens the store as
+    // GetNameSpace() does, since a sent message is filed there. Raises for another type or when the store
+    // cannot be opened.
+    std::shared_ptr<MailDraft> CreateItem(int type) const;
+
 private:
     QString m_root;
     bool m_isDefault;
+    MailSubmission m_submission;
     mutable std::shared_ptr<MaildirStore> m_store;
 };
 

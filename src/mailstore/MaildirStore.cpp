@@ -4,11 +4,15 @@
 #include "base/CorvaneError.h"
 #include "mailstore/MaildirFileName.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QSysInfo>
 #include <algorithm>
+#include <unistd.h>
 
 namespace corvane {
 
@@ -239,6 +243,56 @@ QByteArray MaildirStore::read(const QString &key, StoredEntry &entry, qint64 max
     if (raw.size() != file.size())
         throw CorvaneError(QStringLiteral("The item %1 cannot be read completely.").arg(entry.unique));
     return raw;
+}
+
+namespace {
+
+// The host part of a new unique name, with "/" and ":" written as Maildir asks ("\\057", "\\072").
+QString uniqueHostPart() {
+    QString host = QSysInfo::machineHostName();
+    if (host.isEmpty())
+        host = QStringLiteral("localhost");
+    host.replace(QLatin1Char('/'), QLatin1String("\\057"));
+    host.replace(QLatin1Char(':'), QLatin1String("\\072"));
+    return host;
+}
+
+} // namespace
+
+StoredEntry MaildirStore::deliver(const QString &key, const QByteArray &raw, const QString &flags) {
+    const QString dir = folderDirectory(key);
+    for (const QString &sub : {QStringLiteral("tmp"), kNew, kCur}) {
+        if (!QDir().mkpath(dir + QLatin1Char('/') + sub))
+            throw CorvaneError(QStringLiteral("The folder %1 cannot be written.").arg(dir));
+    }
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    const QString unique = QStringLiteral("%1.M%2P%3Q%4.%5")
+                               .arg(nowMs / 1000)
+                               .arg((nowMs % 1000) * 1000)
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(++m_deliveries)
+                               .arg(uniqueHostPart());
+    StoredEntry entry;
+    entry.unique = unique;
+    entry.subdir = flags.isEmpty() ? kNew : kCur;
+    entry.fileName = unique;
+    if (!flags.isEmpty()) {
+        for (const QChar flag : flags)
+            entry.fileName = MaildirFileName(entry.fileName).withFlag(flag, true);
+    }
+    const QString tmpPath = dir + QStringLiteral("/tmp/") + unique;
+    QFile file(tmpPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw CorvaneError(QStringLiteral("The message cannot be stored in %1: %2").arg(dir, file.errorString()));
+    const bool written = file.write(raw) == raw.size() && file.flush() && ::fsync(file.handle()) == 0;
+    file.close();
+    const QString finalPath = dir + QLatin1Char('/') + entry.subdir + QLatin1Char('/') + entry.fileName;
+    if (!written || !QFile::rename(tmpPath, finalPath)) {
+        QFile::remove(tmpPath);
+        throw CorvaneError(QStringLiteral("The message cannot be stored in %1.").arg(dir));
+    }
+    changed();
+    return entry;
 }
 
 } // namespace corvane

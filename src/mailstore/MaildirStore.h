@@ -75,6 +75,9 @@ public:
     void moveTo(const QString &key, StoredEntry &entry, const QString &targetKey) override;
     // Deletes the message file for good. Raises when it vanished or cannot be removed.
     void remove(const QString &key, StoredEntry &entry) override;
+    // Writes the message under tmp/ with a new unique name, flushes it to disk and renames it into new/ (no
+    // flags) or cur/ (with ":2," and the flags in ASCII order). A failed write leaves nothing behind.
+    StoredEntry deliver(const QString &key, const QByteArray &raw, const QString &flags) override;
 
     // Every folder key with a directory, the root's own ("") first.
     QStringList allFolderKeys() const override;
@@ -84,6 +87,7 @@ private:
 
     QString m_root;
     QString m_storeId;
+    std::atomic<quint64> m_deliveries{0};
     std::atomic<quint64> m_generation{0};
 };
 

@@ -13,4 +13,10 @@ QString SafeMailItem::fields(quint32 tag) const {
     throw CorvaneError(QStringLiteral("The message property 0x%1 is not available.").arg(tag, 8, 16, QLatin1Char('0')));
 }
 
+MailDraft &SafeMailItem::draft() const {
+    if (!m_draft)
+        throw CorvaneError(QStringLiteral("The safe item holds no message being composed."));
+    return *m_draft;
+}
+
 } // namespace corvane

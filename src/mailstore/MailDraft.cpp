@@ -1,0 +1,101 @@
+// Composing, sending and showing a new message, reply or forward.
+#include "mailstore/MailDraft.h"
+
+#include "base/CorvaneError.h"
+#include "mailstore/HtmlText.h"
+#include "mailstore/MimeComposer.h"
+#include "mailstore/SubmissionProgram.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace corvane {
+
+namespace {
+
+const QString kSentItems = QStringLiteral("Sent Items");
+const QString kDrafts = QStringLiteral("Drafts");
+
+} // namespace
+
+MailDraft::MailDraft(std::shared_ptr<MailBackend> store) : m_store(std::move(store)) {}
+
+void MailDraft::setSubject(const QString &subject) {
+    if (subject.contains(QLatin1Char('\r')) || subject.contains(QLatin1Char('\n')))
+        throw CorvaneError(QStringLiteral("A subject may not contain a line break."));
+    m_subject = subject;
+}
+
+QString MailDraft::Body() const {
+    return m_html.isEmpty() ? m_body : HtmlText::toPlainText(m_html);
+}
+
+void MailDraft::setBody(const QString &body) {
+    m_body = body;
+    m_html.clear();
+}
+
+void MailDraft::setHTMLBody(const QString &html) {
+    m_html = html;
+    m_body.clear();
+}
+
+void MailDraft::setInReplyTo(const QByteArray &messageId, const QByteArray &references) {
+    m_inReplyTo = messageId;
+    m_references = references;
+}
+
+QByteArray MailDraft::toMime(bool withBcc) {
+    for (int i = 1; i <= m_recipients.Count(); ++i) {
+        MailRecipient &recipient = m_recipients.Item(i);
+        if (!recipient.Resolved() && !recipient.Resolve())
+            throw CorvaneError(QStringLiteral("\"%1\" is not an e-mail address.").arg(recipient.Address()));
+    }
+    if (m_messageId.isEmpty())
+        m_messageId = MimeComposer::newMessageId();
+    MimeComposition c;
+    c.senderName = m_store->submission().senderName;
+    c.senderAddress = m_store->submission().senderAddress;
+    for (int i = 1; i <= m_recipients.Count(); ++i)
+        c.recipients.push_back(m_recipients.Item(i));
+    c.withBcc = withBcc;
+    c.subject = m_subject;
+    c.plainBody = Body();
+    c.htmlBody = m_html;
+    c.attachments = m_attachments.all();
+    c.readReceipt = m_readReceipt;
+    c.messageId = m_messageId;
+    c.inReplyTo = m_inReplyTo;
+    c.references = m_references;
+    return MimeComposer::compose(c);
+}
+
+void MailDraft::Send() {
+    if (m_recipients.Count() == 0)
+        throw CorvaneError(QStringLiteral("There must be at least one recipient to send a message to."));
+    const QByteArray outgoing = toMime(false);
+    QStringList addresses;
+    for (int i = 1; i <= m_recipients.Count(); ++i)
+        addresses << m_recipients.Item(i).Address();
+    SubmissionProgram::submit(m_store->submission(), addresses, outgoing);
+    try {
+        m_store->deliver(m_store->ensureTopLevelFolder(kSentItems), toMime(true), QStringLiteral("S"));
+    } catch (const CorvaneError &e) {
+        throw CorvaneError(QStringLiteral("The message was sent, but its copy could not be filed in \"%1\": %2")
+                               .arg(kSentItems, e.message()));
+    }
+}
+
+void MailDraft::display() {
+    const QByteArray draft = toMime(true);
+    const StoredEntry entry = m_store->deliver(m_store->ensureTopLevelFolder(kDrafts), draft, QStringLiteral("DS"));
+    const QString dir = QDir::tempPath() + QStringLiteral("/corvane-drafts");
+    QDir().mkpath(dir);
+    QFile copy(dir + QLatin1Char('/') + entry.unique + QStringLiteral(".eml"));
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(draft) != draft.size())
+        throw CorvaneError(QStringLiteral("The message cannot be written to %1 to be shown.").arg(copy.fileName()));
+    copy.close();
+    SubmissionProgram::display(m_store->submission(), copy.fileName());
+}
+
+} // namespace corvane
