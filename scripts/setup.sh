@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-charts-dev libqt6opengl6-dev libgl-dev
     libsqlite3-dev sqlite3 libvmime-dev
     xvfb xauth imagemagick
+    postfix python3
 )
 
 missing=()
@@ -27,5 +28,10 @@ if [ "$(id -u)" -ne 0 ]; then
     SUDO="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive
+# The SMTP tests start their own Postfix with a throw-away configuration; the system one stays unconfigured,
+# and so never started, by answering "No configuration" before the package is installed.
+if [[ " ${missing[*]} " == *" postfix "* ]]; then
+    echo "postfix postfix/main_mailer_type select No configuration" | $SUDO debconf-set-selections
+fi
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
