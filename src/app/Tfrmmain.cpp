@@ -50,7 +50,8 @@ void Tfrmmain::createDataModule() {
     connect(m_dm.get(), &TdmML::recentDatabasesChanged, this, &Tfrmmain::recentDatabasesChanged);
     m_store = std::make_unique<SettingsStore>(m_prompt, *m_dm);
     m_log = std::make_unique<ActivityLog>(*m_settings);
-    m_rules = std::make_unique<EntryRules>(m_dm->tblML(), *m_settings, *m_log, m_errors, m_prompt, m_acknowledger);
+    m_acknowledger = std::make_unique<AcknowledgementMailer>(*m_settings, *m_log, m_prompt);
+    m_rules = std::make_unique<EntryRules>(m_dm->tblML(), *m_settings, *m_log, m_errors, m_prompt, *m_acknowledger);
     m_maintenance = std::make_unique<ListMaintenance>(*m_dm, *m_settings, m_prompt);
     if (!backUp) {
         backUp = [this] { BackUpFile::writeBackUp(m_prompt, m_dm->tblML(), *m_settings, m_appDir); };

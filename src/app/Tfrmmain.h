@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/ListView.h"
-#include "requests/Acknowledger.h"
+#include "requests/AcknowledgementMailer.h"
 #include "requests/ErrorsList.h"
 
 #include <QObject>
@@ -122,8 +122,8 @@ private:
     std::unique_ptr<SettingsStore> m_store;
     ListView m_listView;
     ErrorsList m_errors;
-    Acknowledger m_acknowledger;
     std::unique_ptr<ActivityLog> m_log;
+    std::unique_ptr<AcknowledgementMailer> m_acknowledger;
     std::unique_ptr<EntryRules> m_rules;
     std::unique_ptr<ListMaintenance> m_maintenance;
 };

@@ -7,7 +7,7 @@
 #include "mailstore/MailFolder.h"
 #include "mailstore/MailFolders.h"
 #include "mailstore/MailNamespace.h"
-#include "mailstore/MailStoreApplication.h"
+#include "send/MailStoreSettings.h"
 #include "send/SMTPConnection.h"
 #include "send/TPostMessage.h"
 #include "settings/Settings.h"
@@ -28,7 +28,7 @@ int CliMailCommands::folders(CliContext &context, const QStringList &arguments) 
     }
     context.main.settingsStore()->Loadentries(context.main.settings());
     try {
-        const MailStoreApplication store(context.main.settings().MailStore);
+        const MailStoreApplication store = MailStoreSettings::application(context.main.settings());
         context.print(QStringLiteral("Mail store: ") + store.storeRoot());
         printFolders(context, store.GetNameSpace(QStringLiteral("MAPI")).Folders(), 0);
     } catch (const CorvaneError &error) {

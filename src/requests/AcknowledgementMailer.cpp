@@ -1,0 +1,99 @@
+// Sending acknowledgement e-mails through the mail store or the SMTP client.
+#include "requests/AcknowledgementMailer.h"
+
+#include "base/CorvaneError.h"
+#include "base/UserPrompt.h"
+#include "mailstore/SafeMailItem.h"
+#include "requests/ActivityLog.h"
+#include "requests/AddressRoutines.h"
+#include "send/MailStoreSettings.h"
+#include "send/SMTPConnection.h"
+#include "settings/Settings.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr int kSmtpMethod = 3;
+constexpr int kSafeItemMethod = 2;
+
+} // namespace
+
+AcknowledgementMailer::AcknowledgementMailer(const Settings &settings, const ActivityLog &log, UserPrompt &prompt)
+    : m_settings(settings), m_log(log), m_prompt(prompt) {}
+
+void AcknowledgementMailer::log(const QString &line) const {
+    m_log.AddToLog(line);
+}
+
+QStringList AcknowledgementMailer::messageLines(const QString &sentence) const {
+    QStringList lines = m_settings.AckHeader;
+    lines << QString() << sentence << QString();
+    lines << m_settings.AckFooter;
+    return lines;
+}
+
+void AcknowledgementMailer::SendAcknowledgement(const QString &address, const QString &sentence) {
+    if (!m_settings.SendAcknowledgement || !AddressRoutines::validemailaddress(address).valid)
+        return;
+    if (m_settings.EmailMethod == kSmtpMethod)
+        SMTPSendAcknowledgement(address, sentence);
+    else
+        OLESendAcknowledgement(address, sentence, m_settings.EmailMethod == kSafeItemMethod);
+}
+
+bool AcknowledgementMailer::OLESendAcknowledgement(const QString &address, const QString &sentence,
+                                                   bool throughSafeItem) {
+    std::shared_ptr<MailDraft> item;
+    SafeMailItem safe;
+    try {
+        item = MailStoreSettings::application(m_settings).CreateItem(0);
+        MailDraft *draft = item.get();
+        if (throughSafeItem) {
+            safe.setItem(item);
+            draft = &safe.draft();
+        }
+        draft->setSubject(m_settings.AcknowledgementSubject);
+        draft->setBody(messageLines(sentence).join(QStringLiteral("\r\n")));
+        draft->Recipients().Add(address).setType(MailRecipient::To);
+        if (m_settings.AlwaysResolveAddresses)
+            draft->resolveall();
+    } catch (const CorvaneError &) {
+        m_prompt.message(UserPrompt::Kind::Information,
+                         QStringLiteral("MAPI Sending Error.  Go to Advanced options and select a different "
+                                        "sending option."),
+                         UserPrompt::Ok);
+        return false;
+    }
+    try {
+        (throughSafeItem ? safe.draft() : *item).Send();
+    } catch (const CorvaneError &) {
+        log(QStringLiteral("Error sending Acknowledgement e-mail to ") + address);
+        return false;
+    }
+    log(QStringLiteral("Successful send of Acknowledgement e-mail to ") + address);
+    return true;
+}
+
+bool AcknowledgementMailer::SMTPSendAcknowledgement(const QString &address, const QString &sentence) {
+    SMTPConnection connection(m_settings, m_prompt);
+    if (m_connectionSetup)
+        m_connectionSetup(connection);
+    if (!connection.SMTPConnect())
+        return false;
+    TPostMessage &message = connection.message();
+    message.ToAddress = QStringList{address};
+    message.Body = messageLines(sentence);
+    message.Subject = m_settings.AcknowledgementSubject;
+    const bool sent = connection.SendSMTPMail(false);
+    if (sent) {
+        log(QStringLiteral("Successful send of Acknowledgement e-mail to ") + address);
+    } else {
+        m_prompt.message(UserPrompt::Kind::Error, QStringLiteral("SMTP Acknowledgement failed"), UserPrompt::Abort);
+        log(QStringLiteral("Error sending Acknowledgement e-mail to ") + address);
+    }
+    connection.SMTPDisconnect();
+    return sent;
+}
+
+} // namespace corvane
