@@ -2,55 +2,27 @@
 #include "mailstore/MessageContent.h"
 
 #include "base/CorvaneError.h"
-#include "mailstore/HtmlText.h"
+#include "mailstore/MailCharset.h"
 #include "mailstore/MailDate.h"
+#include "mailstore/MessageBody.h"
 #include "mailstore/VmimePlatform.h"
 
-#include <QStringDecoder>
-#include <vmime/contentTypeField.hpp>
 #include <vmime/vmime.hpp>
 
 namespace corvane {
 
 namespace {
 
-// `bytes` as UTF-8 when they are valid UTF-8, else as ISO-8859-1 (raw 8-bit text of unknown origin).
-QString lenientText(const std::string &bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-bool isUtf8OrAscii(const std::string &charsetName) {
-    const std::string name = vmime::utility::stringUtils::toLower(charsetName);
-    return name == "utf-8" || name == "utf8" || name == "us-ascii" || name == "ascii" || name.empty();
-}
-
-// `bytes` in character set `charsetName` as text. Raises when the character set is unknown.
-QString convertedText(const std::string &bytes, const std::string &charsetName) {
-    if (isUtf8OrAscii(charsetName))
-        return lenientText(bytes);
-    std::string utf8;
-    try {
-        vmime::charset::convert(bytes, utf8, vmime::charset(charsetName), vmime::charset(vmime::charsets::UTF_8));
-    } catch (const std::exception &) {
-        throw CorvaneError(QStringLiteral("The message uses the unknown character set \"%1\".")
-                               .arg(QString::fromStdString(charsetName)));
-    }
-    return QString::fromStdString(utf8);
-}
-
 // A decoded header text: each word in its own character set; a word in an unknown set is read leniently.
 QString decodedText(const vmime::text &text) {
     QString out;
     for (size_t i = 0; i < text.getWordCount(); ++i) {
         const auto word = text.getWordAt(i);
+        const std::string &bytes = word->getBuffer();
         try {
-            out += convertedText(word->getBuffer(), word->getCharset().getName());
+            out += MailCharset::convertedText(bytes, word->getCharset().getName());
         } catch (const CorvaneError &) {
-            out += lenientText(word->getBuffer());
+            out += MailCharset::lenientText(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
         }
     }
     return out;
@@ -60,76 +32,6 @@ void appendMailbox(std::vector<MailAddress> &out, const vmime::mailbox &mailbox)
     const QString address = QString::fromStdString(mailbox.getEmail().toString()).trimmed();
     if (!address.isEmpty())
         out.push_back({decodedText(mailbox.getName()).trimmed(), address});
-}
-
-std::string lowered(const std::string &text) {
-    return vmime::utility::stringUtils::toLower(text);
-}
-
-// The content type of `part`; text/plain when it has none.
-vmime::mediaType contentType(const vmime::bodyPart &part) {
-    const auto field = part.getHeader()->findField(vmime::fields::CONTENT_TYPE);
-    if (!field)
-        return vmime::mediaType("text", "plain");
-    const auto type = vmime::dynamicCast<const vmime::mediaType>(field->getValue());
-    return type ? *type : vmime::mediaType("text", "plain");
-}
-
-bool isAttachment(const vmime::bodyPart &part) {
-    const auto field = part.getHeader()->findField(vmime::fields::CONTENT_DISPOSITION);
-    if (!field)
-        return false;
-    const auto disposition = vmime::dynamicCast<const vmime::contentDisposition>(field->getValue());
-    return disposition && lowered(disposition->getName()) == "attachment";
-}
-
-// The first part of type text/`subtype` inside `part`, depth first, skipping attachments and enclosed
-// messages; null when there is none.
-std::shared_ptr<const vmime::bodyPart> findText(const std::shared_ptr<const vmime::bodyPart> &part,
-                                                const std::string &subtype) {
-    if (isAttachment(*part))
-        return nullptr;
-    const vmime::mediaType type = contentType(*part);
-    if (lowered(type.getType()) == "multipart") {
-        for (size_t i = 0; i < part->getBody()->getPartCount(); ++i) {
-            if (auto found = findText(part->getBody()->getPartAt(i), subtype))
-                return found;
-        }
-        return nullptr;
-    }
-    if (lowered(type.getType()) == "text" && lowered(type.getSubType()) == subtype)
-        return part;
-    return nullptr;
-}
-
-// The transfer-decoded text of `part` in UTF-8. Raises for an unknown character set.
-QString partText(const vmime::bodyPart &part) {
-    std::string bytes;
-    vmime::utility::outputStreamStringAdapter stream(bytes);
-    part.getBody()->getContents()->extract(stream);
-    std::string charsetName;
-    const auto field = part.getHeader()->findField<vmime::contentTypeField>(vmime::fields::CONTENT_TYPE);
-    if (field && field->hasCharset())
-        charsetName = field->getCharset().getName();
-    return convertedText(bytes, charsetName);
-}
-
-QString withCrLf(QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return text;
-}
-
-// Raises when `message` is multipart but its raw text lacks the boundary, which vmime would read as one empty
-// part and so lose the whole body.
-void checkBoundary(const vmime::message &message, const QByteArray &raw) {
-    if (lowered(contentType(message).getType()) != "multipart")
-        return;
-    const auto field = message.getHeader()->findField<vmime::contentTypeField>(vmime::fields::CONTENT_TYPE);
-    const bool hasBoundary = field && field->hasBoundary() && !field->getBoundary().empty();
-    if (!hasBoundary || !raw.contains("--" + QByteArray::fromStdString(field->getBoundary())))
-        throw CorvaneError(QStringLiteral("The message's MIME structure is broken: its part boundary is missing."));
 }
 
 bool isFieldName(const QByteArray &name) {
@@ -198,7 +100,7 @@ QString MessageContent::subject() const {
         text.parse(raw.toStdString());
         return decodedText(text);
     } catch (const std::exception &) {
-        return lenientText(raw.toStdString());
+        return MailCharset::lenientText(raw);
     }
 }
 
@@ -214,10 +116,11 @@ QDateTime MessageContent::sentOn() const {
 }
 
 std::optional<MailAddress> MessageContent::from() const {
-    const std::vector<MailAddress> list = addresses("from");
-    if (list.empty())
-        return std::nullopt;
-    return list.front();
+    if (!m_from) {
+        const std::vector<MailAddress> list = addresses("from");
+        m_from.emplace(list.empty() ? std::nullopt : std::optional<MailAddress>(list.front()));
+    }
+    return *m_from;
 }
 
 std::vector<MailAddress> MessageContent::addresses(const char *field) const {
@@ -246,21 +149,7 @@ std::vector<MailAddress> MessageContent::addresses(const char *field) const {
 }
 
 QString MessageContent::body() const {
-    VmimePlatform::ensure();
-    try {
-        auto message = std::make_shared<vmime::message>();
-        message->parse(std::string(m_raw.constData(), static_cast<size_t>(m_raw.size())));
-        checkBoundary(*message, m_raw);
-        if (const auto plain = findText(message, "plain"))
-            return withCrLf(partText(*plain));
-        if (const auto html = findText(message, "html"))
-            return withCrLf(HtmlText::toPlainText(partText(*html)));
-        return {};
-    } catch (const CorvaneError &) {
-        throw;
-    } catch (const std::exception &e) {
-        throw CorvaneError(QStringLiteral("The message cannot be read: %1").arg(QString::fromLocal8Bit(e.what())));
-    }
+    return MessageBody::plainText(m_raw);
 }
 
 } // namespace corvane

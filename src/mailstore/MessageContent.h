@@ -24,7 +24,7 @@ public:
     QString subject() const;
     // The Date header. Raises when it is missing or not a date.
     QDateTime sentOn() const;
-    // The first mailbox of From, if any.
+    // The first mailbox of From, if any; read once and kept.
     std::optional<MailAddress> from() const;
     // The mailboxes of Reply-To, To, Cc and Bcc (groups flattened), in header order.
     std::vector<MailAddress> replyTo() const { return addresses("reply-to"); }
@@ -34,9 +34,8 @@ public:
     // The raw (unfolded, undecoded) text of the first header field `name` (any letter case), empty if absent.
     QByteArray rawHeader(const QByteArray &name) const { return m_headers.value(name.toLower()); }
 
-    // The plain-text body with "\r\n" line ends: the first text/plain part that is not an attachment, else the
-    // first such text/html part turned into text, else empty. Raises when the part's character set is unknown,
-    // the message is multipart but its boundary never occurs, or vmime cannot read the message.
+    // The plain-text body (see MessageBody::plainText). Raises when the part's character set is unknown, the
+    // message is multipart but its boundary never occurs, or vmime cannot read the message.
     QString body() const;
 
 private:
@@ -44,6 +43,7 @@ private:
 
     QByteArray m_raw;
     QHash<QByteArray, QByteArray> m_headers;
+    mutable std::optional<std::optional<MailAddress>> m_from;
 };
 
 } // namespace corvane
