@@ -18,6 +18,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace corvane;
@@ -25,19 +26,23 @@ using namespace corvane;
 namespace {
 
 // The lock-step reference: one connection, HELO, then RSET and sendmail (MAIL, RCPT, DATA) per message.
-// Prints the messages per second of the send loop.
-constexpr char kReferenceClient[] = R"(import smtplib, sys, time
+// Prints the messages per second of the send loop, then its CPU microseconds and context switches per message.
+constexpr char kReferenceClient[] = R"(import resource, smtplib, sys, time
 host, port, count, path = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
 message = open(path, "rb").read()
 s = smtplib.SMTP(host, port)
 s.helo("bench.test")
+before = resource.getrusage(resource.RUSAGE_SELF)
 start = time.perf_counter()
 for i in range(count):
     s.rset()
     s.sendmail("list@example.org", ["member@example.com"], message)
 elapsed = time.perf_counter() - start
+after = resource.getrusage(resource.RUSAGE_SELF)
 s.quit()
-print(count / elapsed)
+cpu = (after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime) * 1e6 / count
+switches = (after.ru_nvcsw + after.ru_nivcsw - before.ru_nvcsw - before.ru_nivcsw) / count
+print(count / elapsed, cpu, switches)
 )";
 
 const QString kFrom = QStringLiteral("list@example.org");
@@ -80,9 +85,27 @@ void fillMessage(TPostMessage &m) {
     }
 }
 
-// Messages per second of Corvane's client: Connect once, SendMail `count` times, Disconnect. Throws on a failed
-// send.
-double corvaneRate(quint16 port, int count) {
+// The figures of one client's send loop.
+struct Figures {
+    double rate = -1;    // messages per second; negative when the client failed
+    double cpuUs = 0;    // CPU time (user and system) per message, in microseconds
+    double switches = 0; // context switches per message
+};
+
+struct Usage {
+    double cpuUs;
+    long switches;
+};
+
+Usage usageNow() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return {(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e6 + u.ru_utime.tv_usec + u.ru_stime.tv_usec,
+            u.ru_nvcsw + u.ru_nivcsw};
+}
+
+// Corvane's client: Connect once, SendMail `count` times, Disconnect. Throws on a failed send.
+Figures corvaneFigures(quint16 port, int count) {
     TNMSMTP client;
     client.Host = QStringLiteral("127.0.0.1");
     client.Port = port;
@@ -90,6 +113,7 @@ double corvaneRate(quint16 port, int count) {
     client.setTimeLimits(10000, 10000);
     client.Connect();
     fillMessage(client.PostMessage);
+    const Usage before = usageNow();
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < count; ++i) {
@@ -97,20 +121,22 @@ double corvaneRate(quint16 port, int count) {
         client.SendMail();
     }
     const qint64 ns = timer.nsecsElapsed();
+    const Usage after = usageNow();
     client.Disconnect();
-    return count / (static_cast<double>(ns) / 1e9);
+    return {count / (static_cast<double>(ns) / 1e9), (after.cpuUs - before.cpuUs) / count,
+            static_cast<double>(after.switches - before.switches) / count};
 }
 
-// Messages per second of the reference client sending `content` (the bytes after DATA); a negative value when
-// it failed, with its output printed.
-double referenceRate(const QString &python, quint16 port, int count, const QByteArray &content,
-                     const QTemporaryDir &dir) {
+// The reference client sending `content` (the bytes after DATA); a negative rate when it failed, with its
+// output printed.
+Figures referenceFigures(const QString &python, quint16 port, int count, const QByteArray &content,
+                         const QTemporaryDir &dir) {
     QFile script(dir.filePath(QStringLiteral("reference.py")));
     QFile message(dir.filePath(QStringLiteral("message.eml")));
     if (!script.open(QIODevice::WriteOnly) || script.write(kReferenceClient) < 0 ||
         !message.open(QIODevice::WriteOnly) || message.write(content) < 0) {
         std::fprintf(stderr, "cannot write the reference client's files\n");
-        return -1;
+        return {};
     }
     script.close();
     message.close();
@@ -120,11 +146,19 @@ double referenceRate(const QString &python, quint16 port, int count, const QByte
     if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         std::fprintf(stderr, "reference client failed: %s\n%s\n", qPrintable(process.errorString()),
                      process.readAllStandardError().constData());
-        return -1;
+        return {};
     }
-    bool ok = false;
-    const double rate = process.readAllStandardOutput().trimmed().toDouble(&ok);
-    return ok ? rate : -1;
+    const QList<QByteArray> fields = process.readAllStandardOutput().simplified().split(' ');
+    if (fields.size() != 3) {
+        std::fprintf(stderr, "unexpected output of the reference client\n");
+        return {};
+    }
+    return {fields[0].toDouble(), fields[1].toDouble(), fields[2].toDouble()};
+}
+
+void printFigures(const char *name, const Figures &f) {
+    std::printf("%-26s %8.0f messages/s  %7.1f us CPU/message  %5.1f context switches/message\n", name, f.rate, f.cpuUs,
+                f.switches);
 }
 
 } // namespace
@@ -173,14 +207,14 @@ int main(int argc, char **argv) {
             SMTPMessageBuilder::compose(sample, SMTPMessageBuilder::Plain, QStringLiteral("us-ascii"));
         std::printf("%d messages of %lld bytes over one connection to smtp-sink on 127.0.0.1\n", count,
                     static_cast<long long>(composed.headerBlock.size() + composed.body.size()));
-        const double corvane = corvaneRate(port, count);
-        std::printf("Corvane TNMSMTP:           %10.0f messages/s\n", corvane);
-        const double reference = referenceRate(python, port, count, composed.headerBlock + composed.body, dir);
-        if (reference <= 0) {
+        const Figures corvane = corvaneFigures(port, count);
+        printFigures("Corvane TNMSMTP:", corvane);
+        const Figures reference = referenceFigures(python, port, count, composed.headerBlock + composed.body, dir);
+        if (reference.rate <= 0) {
             status = 1;
         } else {
-            std::printf("Python smtplib reference:  %10.0f messages/s\n", reference);
-            std::printf("Corvane / reference:       %10.1f %%\n", 100.0 * corvane / reference);
+            printFigures("Python smtplib reference:", reference);
+            std::printf("Corvane / reference: %.1f %%\n", 100.0 * corvane.rate / reference.rate);
         }
     } catch (const CorvaneError &e) {
         std::fprintf(stderr, "send failed: %s\n", qPrintable(e.message()));

@@ -10,6 +10,9 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <cstdio>
+
 namespace corvane {
 
 namespace {
@@ -61,21 +64,36 @@ QByteArray joinEntries(const QStringList &entries) {
     return out;
 }
 
+// Appends one text line (without line end) as wire lines: quoted-printable unless `ascii`, and every wire line
+// that begins with "." gets one more.
+void appendLine(QByteArray &out, const QString &line, bool ascii) {
+    auto appendWire = [&out](const QByteArray &wire) {
+        if (wire.startsWith('.')) {
+            out.append('.');
+        }
+        out.append(wire);
+        out.append("\r\n");
+    };
+    if (ascii) {
+        appendWire(line.toLatin1());
+        return;
+    }
+    for (const QByteArray &wire : MimeText::quotedPrintable(line)) {
+        appendWire(wire);
+    }
+}
+
 // Appends the body text lines: line breaks inside an entry start new lines, non-ASCII text becomes
 // quoted-printable, and every wire line that begins with "." gets one more.
 void appendText(QByteArray &out, const QStringList &body, bool ascii) {
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     for (const QString &entry : body) {
-        const QStringList lines = MimeText::hasLineBreak(entry) ? entry.split(lineBreak) : QStringList{entry};
-        for (const QString &line : lines) {
-            const QByteArrayList wire = ascii ? QByteArrayList{line.toLatin1()} : MimeText::quotedPrintable(line);
-            for (const QByteArray &w : wire) {
-                if (w.startsWith('.')) {
-                    out.append('.');
-                }
-                out.append(w);
-                out.append("\r\n");
+        if (MimeText::hasLineBreak(entry)) {
+            for (const QString &line : entry.split(lineBreak)) {
+                appendLine(out, line, ascii);
             }
+        } else {
+            appendLine(out, entry, ascii);
         }
     }
 }
@@ -128,18 +146,15 @@ QByteArray SMTPMessageBuilder::dateText(const QDateTime &time) {
     static const char *days[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
     static const char *months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const QDate d = time.date();
+    const QTime t = time.time();
     const int offset = time.offsetFromUtc() / 60;
     const int absOffset = offset < 0 ? -offset : offset;
-    return QStringLiteral("%1, %2 %3 %4 %5 %6%7%8")
-        .arg(QLatin1String(days[d.dayOfWeek() - 1]))
-        .arg(d.day(), 2, 10, QLatin1Char('0'))
-        .arg(QLatin1String(months[d.month() - 1]))
-        .arg(d.year())
-        .arg(time.time().toString(QStringLiteral("HH:mm:ss")))
-        .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-        .arg(absOffset / 60, 2, 10, QLatin1Char('0'))
-        .arg(absOffset % 60, 2, 10, QLatin1Char('0'))
-        .toLatin1();
+    // Formatted directly rather than through QString::arg: this runs for every message sent.
+    char text[64];
+    const int length = std::snprintf(text, sizeof text, "%s, %02d %s %d %02d:%02d:%02d %c%02d%02d",
+                                     days[d.dayOfWeek() - 1], d.day(), months[d.month() - 1], d.year(), t.hour(),
+                                     t.minute(), t.second(), offset < 0 ? '-' : '+', absOffset / 60, absOffset % 60);
+    return QByteArray(text, std::clamp(length, 0, static_cast<int>(sizeof text) - 1));
 }
 
 QByteArray SMTPMessageBuilder::newMessageId(const QString &fromAddress) {

@@ -202,7 +202,21 @@ QByteArray TNMSMTP::readLine() {
     case Wait::Closed:
         failConnection(socketErrorText(m_socket->error()));
     }
-    QByteArray line = m_socket->readLine(kLineLimit + 1);
+    // Read in small pieces: asking QIODevice for a line of up to the whole limit would allocate the limit for
+    // every reply line. The result is the same: the bytes up to and including the first line feed, at most
+    // kLineLimit of them.
+    QByteArray line;
+    char piece[512];
+    while (line.size() < kLineLimit) {
+        const qint64 n = m_socket->readLine(piece, std::min<qint64>(sizeof piece, kLineLimit - line.size() + 1));
+        if (n <= 0) {
+            break;
+        }
+        line.append(piece, n);
+        if (piece[n - 1] == '\n') {
+            break;
+        }
+    }
     while (line.endsWith('\n') || line.endsWith('\r')) {
         line.chop(1);
     }
@@ -297,9 +311,13 @@ void TNMSMTP::SendMail() {
     command("DATA");
     refuseFrom(400);
 
-    writeRaw(composed.headerBlock);
-    for (qsizetype start = 0; start < composed.body.size(); start += kChunk) {
-        writeRaw(composed.body.mid(start, kChunk));
+    // Header, body and the final "." go out as one byte stream in writes of at most kChunk bytes, so that a short
+    // message takes a single write (one segment for the server to read, not three).
+    QByteArray content;
+    content.reserve(composed.headerBlock.size() + composed.body.size() + 3);
+    content.append(composed.headerBlock).append(composed.body).append(".\r\n");
+    for (qsizetype start = 0; start < content.size(); start += kChunk) {
+        writeRaw(content.mid(start, kChunk));
         const Wait wait = waitFor([this] { return m_socket->bytesToWrite() <= kUnsentLimit; }, m_readLimit, true);
         if (wait == Wait::Aborted) {
             failConnection(QStringLiteral("Socket send aborted"));
@@ -309,7 +327,8 @@ void TNMSMTP::SendMail() {
             failConnection(socketErrorText(m_socket->error()));
         }
     }
-    command(".");
+    emit dialogue(".", true);
+    readReply(false);
     if (m_replyNumber >= 400) {
         emit messageFailed();
         throw CorvaneError(QString::fromLatin1(m_replyLine));
