@@ -3,7 +3,7 @@
 // virtual mailbox (member@corvane.test) into a Maildir there. Nothing outside 127.0.0.1 is ever reached:
 // local, relay and default transports are the error transport. The instance never depends on the machine's
 // /etc/postfix configuration. It is stopped, and every process of it killed, when the object goes; the
-// master daemon also ends by itself after a few minutes in case the test process dies without cleaning up.
+// master daemon also ends by itself after two minutes in case the test process dies without cleaning up.
 // Starting Postfix needs root.
 #pragma once
 
@@ -11,6 +11,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QHostAddress>
+#include <QList>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -18,6 +20,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
+#include <utility>
 
 #include <pwd.h>
 #include <signal.h>
@@ -31,7 +34,7 @@ public:
     // The one address the instance delivers; everything else is refused.
     static constexpr const char *kRecipient = "member@corvane.test";
     // Seconds after which the master daemon ends by itself, even when stop() never runs.
-    static constexpr int kExitTimeSeconds = 300;
+    static constexpr int kExitTimeSeconds = 120;
 
     PostfixInstance() = default;
     PostfixInstance(const PostfixInstance &) = delete;
