@@ -1,15 +1,17 @@
-// Locating the text part of a message and decoding it through vmime.
+// Locating the text part of a message and decoding it through vmime, with the message's structure read by
+// Corvane where that gives what vmime would read.
 #include "mailstore/MessageBody.h"
 
 #include "base/CorvaneError.h"
 #include "mailstore/HtmlText.h"
 #include "mailstore/MailCharset.h"
+#include "mailstore/MimeFieldLines.h"
+#include "mailstore/MultipartRanges.h"
 #include "mailstore/VmimePlatform.h"
 
 #include <vmime/contentTypeField.hpp>
 #include <vmime/vmime.hpp>
 
-#include <cstring>
 #include <optional>
 
 namespace corvane {
@@ -101,70 +103,6 @@ void checkBoundary(const vmime::bodyPart &message, const QByteArray &raw) {
         throw CorvaneError(QStringLiteral("The message's MIME structure is broken: its part boundary is missing."));
 }
 
-// Whether the field named by the `length` bytes at `name` can change how the body is found or decoded.
-bool isMimeField(const char *name, qsizetype length) {
-    static const char *const fields[] = {"content-type", "content-transfer-encoding", "content-disposition",
-                                         "mime-version"};
-    for (const char *field : fields) {
-        if (static_cast<qsizetype>(std::strlen(field)) == length && qstrnicmp(name, field, length) == 0)
-            return true;
-    }
-    return false;
-}
-
-// A cleanly formed header cut down to its MIME fields.
-struct MimeFields {
-    // The MIME fields as written, each with its folded lines, then the empty line that ends the header.
-    std::string header;
-    // Where the body begins in the raw message.
-    qsizetype bodyStart = 0;
-};
-
-// The MIME fields of `raw`; none when the header is not cleanly formed (a line that is neither a field nor a
-// folded continuation, a folded line of blanks alone, which vmime takes for the end of the header, or no empty
-// line at all), so that only vmime decides how to read it.
-std::optional<MimeFields> mimeFields(const QByteArray &raw) {
-    const char *const data = raw.constData();
-    const qsizetype size = raw.size();
-    MimeFields fields;
-    bool inField = false;
-    bool keep = false;
-    qsizetype pos = 0;
-    while (pos < size) {
-        const qsizetype eol = raw.indexOf('\n', pos);
-        if (eol < 0)
-            return std::nullopt;
-        const qsizetype next = eol + 1;
-        qsizetype contentEnd = eol;
-        if (contentEnd > pos && data[contentEnd - 1] == '\r')
-            --contentEnd;
-        if (contentEnd == pos) {
-            fields.header.append(data + pos, static_cast<size_t>(next - pos));
-            fields.bodyStart = next;
-            return fields;
-        }
-        if (data[pos] == ' ' || data[pos] == '\t') {
-            bool blank = true;
-            for (qsizetype i = pos; i < contentEnd && blank; ++i)
-                blank = data[i] == ' ' || data[i] == '\t';
-            if (!inField || blank)
-                return std::nullopt;
-        } else {
-            qsizetype colon = pos;
-            while (colon < contentEnd && data[colon] > 32 && data[colon] < 127 && data[colon] != ':')
-                ++colon;
-            if (colon == pos || colon == contentEnd || data[colon] != ':')
-                return std::nullopt;
-            inField = true;
-            keep = isMimeField(data + pos, colon - pos);
-        }
-        if (keep)
-            fields.header.append(data + pos, static_cast<size_t>(next - pos));
-        pos = next;
-    }
-    return std::nullopt;
-}
-
 // The body text of a parsed message or part (see MessageBody::plainText); `raw` is the message as stored.
 QString textOf(const std::shared_ptr<const vmime::bodyPart> &message, const QByteArray &raw) {
     checkBoundary(*message, raw);
@@ -188,9 +126,9 @@ template <typename Read> auto guarded(Read read) {
 }
 
 // A part holding the header `fields`; its body is left empty.
-std::shared_ptr<vmime::bodyPart> partWithHeader(const MimeFields &fields) {
+std::shared_ptr<vmime::bodyPart> partWithHeader(const MimeFieldLines &fields) {
     auto part = std::make_shared<vmime::bodyPart>();
-    part->getHeader()->parse(fields.header);
+    part->getHeader()->parse(fields.header());
     return part;
 }
 
@@ -204,26 +142,56 @@ std::shared_ptr<vmime::message> parsedMessage(const std::string &text) {
     return message;
 }
 
+// Deeper nesting than this is left to vmime.
+constexpr int kMaxDepth = 16;
+
+// The part whose bytes are raw[begin, end), built as vmime's parser would build it: its MIME fields, and either
+// its parts (multipart, split at its boundary) or its contents, decoded on extraction by the encoder of its
+// Content-Transfer-Encoding (7bit when there is none). Null when the part, or one inside it, needs vmime's own
+// parser: a header not cleanly formed, a multipart without boundary parameter, nesting beyond kMaxDepth.
+std::shared_ptr<vmime::bodyPart> builtPart(const QByteArray &raw, qsizetype begin, qsizetype end, int depth) {
+    // Two boundary lines in a row: vmime reads a part with neither fields nor contents.
+    if (begin == end)
+        return std::make_shared<vmime::bodyPart>();
+    const std::optional<MimeFieldLines> fields = MimeFieldLines::read(raw, begin, end);
+    if (!fields || depth > kMaxDepth)
+        return nullptr;
+    auto part = partWithHeader(*fields);
+    const qsizetype bodyStart = fields->bodyStart();
+    if (bodyStart == end)
+        return part;
+    const auto typeField = part->getHeader()->findField<vmime::contentTypeField>(vmime::fields::CONTENT_TYPE);
+    if (typeField && typeField->getValue<vmime::mediaType>()->getType() == vmime::mediaTypes::MULTIPART) {
+        if (!typeField->hasBoundary() || typeField->getBoundary().empty())
+            return nullptr;
+        const QByteArray boundary = QByteArray::fromStdString(typeField->getBoundary());
+        for (const auto &range : MultipartRanges::of(raw, bodyStart, end, boundary)) {
+            auto child = builtPart(raw, range.begin, range.end, depth + 1);
+            if (!child)
+                return nullptr;
+            part->getBody()->appendPart(child);
+        }
+        return part;
+    }
+    vmime::encoding encoding(vmime::encodingTypes::SEVEN_BIT);
+    if (const auto field = part->getHeader()->findField(vmime::fields::CONTENT_TRANSFER_ENCODING))
+        encoding = *field->getValue<vmime::encoding>();
+    const std::string contents(raw.constData() + bodyStart, static_cast<size_t>(end - bodyStart));
+    part->getBody()->setContents(std::make_shared<vmime::stringContentHandler>(contents, encoding));
+    return part;
+}
+
 } // namespace
 
 QString MessageBody::plainText(const QByteArray &raw) {
     return guarded([&] {
-        const std::optional<MimeFields> fields = mimeFields(raw);
+        if (const auto part = builtPart(raw, 0, raw.size(), 0))
+            return textOf(part, raw);
+        const std::optional<MimeFieldLines> fields = MimeFieldLines::read(raw, 0, raw.size());
         if (!fields)
             return plainTextOfWholeMessage(raw);
-        const auto body = raw.constData() + fields->bodyStart;
-        const auto bodySize = static_cast<size_t>(raw.size() - fields->bodyStart);
-        auto part = partWithHeader(*fields);
-        if (isMultipart(*part))
-            return textOf(parsedMessage(fields->header + std::string(body, bodySize)), raw);
-        // What vmime does for a body that is not multipart: the contents as they are, decoded on extraction by
-        // the encoder of the Content-Transfer-Encoding, 7bit when there is none.
-        vmime::encoding encoding(vmime::encodingTypes::SEVEN_BIT);
-        if (const auto field = part->getHeader()->findField(vmime::fields::CONTENT_TRANSFER_ENCODING))
-            encoding = *field->getValue<vmime::encoding>();
-        part->getBody()->setContents(
-            std::make_shared<vmime::stringContentHandler>(std::string(body, bodySize), encoding));
-        return textOf(part, raw);
+        const auto bodyStart = static_cast<size_t>(fields->bodyStart());
+        return textOf(parsedMessage(fields->header() + raw.toStdString().substr(bodyStart)), raw);
     });
 }
 
@@ -233,10 +201,9 @@ QString MessageBody::plainTextOfWholeMessage(const QByteArray &raw) {
 
 MessageBody::Route MessageBody::routeFor(const QByteArray &raw) {
     return guarded([&] {
-        const std::optional<MimeFields> fields = mimeFields(raw);
-        if (!fields)
-            return Route::WholeMessage;
-        return isMultipart(*partWithHeader(*fields)) ? Route::MimeFieldsOnly : Route::SinglePart;
+        if (const auto part = builtPart(raw, 0, raw.size(), 0))
+            return isMultipart(*part) ? Route::Multipart : Route::SinglePart;
+        return MimeFieldLines::read(raw, 0, raw.size()) ? Route::MimeFieldsOnly : Route::WholeMessage;
     });
 }
 

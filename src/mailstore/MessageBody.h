@@ -1,8 +1,8 @@
-// Finds and decodes the plain-text body of a raw message through vmime. vmime would parse every header field of
-// the message (Received, DKIM, addresses...), which is most of its cost for small messages; so when the header is
-// cleanly formed, only the MIME fields go to vmime, and a message that is not multipart is not parsed as a
-// message at all: its body is decoded directly by vmime's decoder for its transfer encoding. A header that is not
-// cleanly formed goes to vmime whole.
+// Finds and decodes the plain-text body of a raw message. vmime would parse every header field of the message
+// (Received, DKIM, addresses...) and copy each part before parsing its header, which is most of its cost; so
+// when every header in the message is cleanly formed, Corvane splits the message into its parts itself, the way
+// vmime's parser does (MultipartRanges), gives vmime only each part's MIME fields (MimeFieldLines) and lets
+// vmime's decoders decode the text part found. Anything else goes to vmime's parser.
 #pragma once
 
 #include <QByteArray>
@@ -16,10 +16,12 @@ public:
     enum class Route {
         // Not multipart: the MIME fields are parsed alone and the body decoded directly.
         SinglePart,
-        // Multipart: the MIME fields and the body go to vmime, the other fields are left out.
+        // Multipart: split into parts by Corvane, each part's MIME fields parsed alone.
+        Multipart,
+        // A part needs vmime's parser (a part's header not cleanly formed, no boundary parameter, deep
+        // nesting): the message's MIME fields and its body go to vmime, its other fields are left out.
         MimeFieldsOnly,
-        // The header is not cleanly formed (a line that is neither a field nor a folded continuation, a line of
-        // blanks, no end): the whole message goes to vmime.
+        // The message's own header is not cleanly formed: the whole message goes to vmime.
         WholeMessage,
     };
 

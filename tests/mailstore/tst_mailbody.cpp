@@ -115,33 +115,79 @@ void TestMessageBody::sameAsWholeMessage_data() {
     const QByteArray alternative = "--b\nContent-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: "
                                    "quoted-printable\n\nFr=C3=BChling\n--b\nContent-Type: text/html\n\n<p>html</p>\n"
                                    "--b--\n";
+    const QByteArray mixed = common + "Content-Type: multipart/mixed; boundary=b\n";
+    const QByteArray text = "Content-Type: text/plain\n\n";
     QTest::newRow("multipart/alternative")
         << message(common + "MIME-Version: 1.0\nContent-Type: multipart/alternative; boundary=b\n", alternative)
-        << R::MimeFieldsOnly;
+        << R::Multipart;
     QTest::newRow("multipart with boundary in capitals and folded")
-        << message(common + "Content-Type: Multipart/Mixed;\n boundary=\"b\"\n", alternative) << R::MimeFieldsOnly;
+        << message(common + "Content-Type: Multipart/Mixed;\n boundary=\"b\"\n", alternative) << R::Multipart;
     QTest::newRow("multipart without boundary parameter")
         << message(common + "Content-Type: multipart/mixed\n", alternative) << R::MimeFieldsOnly;
     QTest::newRow("multipart whose boundary never occurs")
-        << message(common + "Content-Type: multipart/mixed; boundary=zz\n", "just text\n") << R::MimeFieldsOnly;
+        << message(common + "Content-Type: multipart/mixed; boundary=zz\n", text + "just text\n") << R::Multipart;
     QTest::newRow("multipart whose boundary occurs only in a dropped field")
-        << message(common + "X-Note: --zz\nContent-Type: multipart/mixed; boundary=zz\n", "just text\n")
-        << R::MimeFieldsOnly;
-    QTest::newRow("multipart without closing boundary, padded boundary lines")
-        << message(common + "Content-Type: multipart/mixed; boundary=b\n",
-                   "prolog\n--b  \nContent-Type: text/plain\n\nfirst\n--b\t\nContent-Type: text/plain\n\nsecond\n")
-        << R::MimeFieldsOnly;
+        << message(common + "X-Note: --zz\nContent-Type: multipart/mixed; boundary=zz\n", text + "just text\n")
+        << R::Multipart;
+    QTest::newRow("multipart with empty body") << message(mixed, "") << R::Multipart;
+    QTest::newRow("multipart without closing boundary, blank after a boundary")
+        << message(mixed, "prolog\n--b\n" + text + "first\n--b \n" + text + "second\n--b\t\n") << R::Multipart;
+    QTest::newRow("blanks after the closing boundary")
+        << message(mixed, "--b\n" + text + "first\n--b-- \t\r\nepilogue\n") << R::Multipart;
+    QTest::newRow("boundary that begins a longer word or follows other text")
+        << message(mixed, "--b\n" + text + "one\n--bb\nx --b\n--b junk\n--b\n" + text + "two\n--b--\n") << R::Multipart;
+    QTest::newRow("padding between dashes and boundary")
+        << message(mixed, "--  b\n" + text + "one\n--\tb--\n") << R::Multipart;
+    QTest::newRow("single dash after a boundary")
+        << message(mixed, "--b\n" + text + "one\n--b-\n" + text + "two\n--b--\n") << R::MimeFieldsOnly;
+    QTest::newRow("successive boundaries, empty parts")
+        << message(mixed, "--b\n--b\n\n--b--b\n" + text + "late\n--b--\n") << R::Multipart;
+    QTest::newRow("boundary at the very end without line end")
+        << message(mixed, "--b\n" + text + "one\n--b") << R::Multipart;
+    QTest::newRow("epilogue with another boundary after the closing one")
+        << message(mixed, "--b\n" + QByteArray("Content-Disposition: attachment\n\nno\n--b--\nepilogue\n--b\n") + text +
+                              "after the end\n")
+        << R::Multipart;
+    QTest::newRow("inner multipart not closed, its boundary recurring later")
+        << message(mixed, "--b\nContent-Type: multipart/alternative; boundary=i\n\n--i\n" +
+                              QByteArray("Content-Type: text/html\n\n<p>inner</p>\n--b\n") + text +
+                              "outer\n--b--\n--i\n" + text + "past the end\n")
+        << R::Multipart;
+    QTest::newRow("inner multipart not closed, its boundary never recurring")
+        << message(mixed, "--b\nContent-Type: multipart/alternative; boundary=i\n\n--i\n" +
+                              QByteArray("Content-Disposition: attachment\n\nskip\n--b\n") + text + "outer\n--b--\n")
+        << R::Multipart;
+    QTest::newRow("part with an empty header") << message(mixed, "--b\n\nimplicit text/plain\n--b--\n") << R::Multipart;
+    QTest::newRow("part without header") << message(mixed, "--b\nplain words\n--b--\n") << R::MimeFieldsOnly;
+    QTest::newRow("part whose header has a line without colon")
+        << message(mixed, "--b\nContent-Type: text/plain\nbroken line\n\nx\n--b--\n") << R::MimeFieldsOnly;
+    QTest::newRow("CR-only line ends") << message(mixed, "\r--b\r" + text + "x\r--b--\r") << R::MimeFieldsOnly;
+    QTest::newRow("enclosed message inside multipart")
+        << message(mixed, "--b\nContent-Type: message/rfc822\n\nSubject: in\n\ninner\n--b\n" + text + "outer\n--b--\n")
+        << R::Multipart;
+    QByteArray large = "--b\nContent-Type: application/octet-stream\nContent-Transfer-Encoding: base64\n\n";
+    for (int i = 0; i < 5; ++i) {
+        large += QByteArray(5000 + i * 2731, 'A') + "\n--b\nContent-Type: image/png\n\n";
+    }
+    large += "png\n--b\n" + text + "after large parts\n--b--\n";
+    QTest::newRow("boundaries far into a large body") << message(mixed, large) << R::Multipart;
+    QByteArray nested = text + "deepest\n";
+    for (int level = 0; level < 20; ++level) {
+        const QByteArray b = "n" + QByteArray::number(level);
+        nested = "Content-Type: multipart/mixed; boundary=" + b + "\n\n--" + b + "\n" + nested + "\n--" + b + "--\n";
+    }
+    QTest::newRow("nesting deeper than Corvane splits") << common + nested << R::MimeFieldsOnly;
     QTest::newRow("nested multipart after an attachment, CRLF")
         << QByteArray("Content-Type: multipart/mixed; boundary=o\r\n\r\n--o\r\nContent-Disposition: attachment\r\n"
                       "\r\nattached\r\n--o\r\nContent-Type: multipart/alternative; boundary=i\r\n\r\n--i\r\n"
                       "Content-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: base64\r\n\r\n"
                       "Q2Fm6Q==\r\n--i--\r\n--o--\r\n")
-        << R::MimeFieldsOnly;
+        << R::Multipart;
     QTest::newRow("multipart with HTML only")
         << message(common + "Content-Type: multipart/related; boundary=r\n",
                    "--r\nContent-Type: text/html\n\n<div>a</div><div>b</div>\n--r\nContent-Type: image/png\n\nx\n"
                    "--r--\n")
-        << R::MimeFieldsOnly;
+        << R::Multipart;
 
     QTest::newRow("mbox From line") << QByteArray("From a@example.org Mon Mar  3 14:05:09 2025\n") +
                                            message(common, "subscribe\n")
@@ -157,7 +203,7 @@ void TestMessageBody::sameAsWholeMessage_data() {
         << message(" folded\n" + common, "subscribe\n") << R::WholeMessage;
     QTest::newRow("header without end") << QByteArray("Subject: s\nContent-Type: text/plain\n") << R::WholeMessage;
     QTest::newRow("header without end or line end") << QByteArray("Subject: s") << R::WholeMessage;
-    QTest::newRow("empty file") << QByteArray() << R::WholeMessage;
+    QTest::newRow("empty file") << QByteArray() << R::SinglePart;
 }
 
 void TestMessageBody::sameAsWholeMessage() {
