@@ -18,21 +18,37 @@ namespace corvane {
 
 namespace {
 
+// One part of a message as the search for its text sees it: its header, and its parts when it is multipart or
+// else its contents (still transfer-encoded). Built either from vmime's parse of the whole message or by
+// Corvane; never changed afterwards.
+struct Part {
+    std::shared_ptr<const vmime::header> header;
+    std::vector<Part> parts;
+    std::shared_ptr<const vmime::contentHandler> contents;
+};
+
+Part partOf(const vmime::bodyPart &parsed) {
+    Part part{parsed.getHeader(), {}, parsed.getBody()->getContents()};
+    for (size_t i = 0; i < parsed.getBody()->getPartCount(); ++i)
+        part.parts.push_back(partOf(*parsed.getBody()->getPartAt(i)));
+    return part;
+}
+
 std::string lowered(const std::string &text) {
     return vmime::utility::stringUtils::toLower(text);
 }
 
-// The content type of `part`; text/plain when it has none.
-vmime::mediaType contentType(const vmime::bodyPart &part) {
-    const auto field = part.getHeader()->findField(vmime::fields::CONTENT_TYPE);
+// The content type of a part with header `header`; text/plain when it has none.
+vmime::mediaType contentType(const vmime::header &header) {
+    const auto field = header.findField(vmime::fields::CONTENT_TYPE);
     if (!field)
         return vmime::mediaType("text", "plain");
     const auto type = vmime::dynamicCast<const vmime::mediaType>(field->getValue());
     return type ? *type : vmime::mediaType("text", "plain");
 }
 
-bool isAttachment(const vmime::bodyPart &part) {
-    const auto field = part.getHeader()->findField(vmime::fields::CONTENT_DISPOSITION);
+bool isAttachment(const vmime::header &header) {
+    const auto field = header.findField(vmime::fields::CONTENT_DISPOSITION);
     if (!field)
         return false;
     const auto disposition = vmime::dynamicCast<const vmime::contentDisposition>(field->getValue());
@@ -41,30 +57,31 @@ bool isAttachment(const vmime::bodyPart &part) {
 
 // The first part of type text/`subtype` inside `part`, depth first, skipping attachments and enclosed
 // messages; null when there is none.
-std::shared_ptr<const vmime::bodyPart> findText(const std::shared_ptr<const vmime::bodyPart> &part,
-                                                const std::string &subtype) {
-    if (isAttachment(*part))
+const Part *findText(const Part &part, const std::string &subtype) {
+    if (isAttachment(*part.header))
         return nullptr;
-    const vmime::mediaType type = contentType(*part);
+    const vmime::mediaType type = contentType(*part.header);
     if (lowered(type.getType()) == "multipart") {
-        for (size_t i = 0; i < part->getBody()->getPartCount(); ++i) {
-            if (auto found = findText(part->getBody()->getPartAt(i), subtype))
+        for (const Part &child : part.parts) {
+            if (const Part *found = findText(child, subtype))
                 return found;
         }
         return nullptr;
     }
     if (lowered(type.getType()) == "text" && lowered(type.getSubType()) == subtype)
-        return part;
+        return &part;
     return nullptr;
 }
 
 // The transfer-decoded text of `part`. Raises for an unknown character set.
-QString partText(const vmime::bodyPart &part) {
+QString partText(const Part &part) {
     std::string bytes;
-    vmime::utility::outputStreamStringAdapter stream(bytes);
-    part.getBody()->getContents()->extract(stream);
+    if (part.contents) {
+        vmime::utility::outputStreamStringAdapter stream(bytes);
+        part.contents->extract(stream);
+    }
     std::string charsetName;
-    const auto field = part.getHeader()->findField<vmime::contentTypeField>(vmime::fields::CONTENT_TYPE);
+    const auto field = part.header->findField<vmime::contentTypeField>(vmime::fields::CONTENT_TYPE);
     if (field && field->hasCharset())
         charsetName = field->getCharset().getName();
     return MailCharset::convertedText(bytes, charsetName);
@@ -94,21 +111,21 @@ QString withCrLf(const QString &text) {
 
 // Raises when `message` is multipart but `raw` (the whole message as stored) lacks the boundary, which vmime
 // would read as one empty part and so lose the whole body.
-void checkBoundary(const vmime::bodyPart &message, const QByteArray &raw) {
-    if (lowered(contentType(message).getType()) != "multipart")
+void checkBoundary(const Part &message, const QByteArray &raw) {
+    if (lowered(contentType(*message.header).getType()) != "multipart")
         return;
-    const auto field = message.getHeader()->findField<vmime::contentTypeField>(vmime::fields::CONTENT_TYPE);
+    const auto field = message.header->findField<vmime::contentTypeField>(vmime::fields::CONTENT_TYPE);
     const bool hasBoundary = field && field->hasBoundary() && !field->getBoundary().empty();
     if (!hasBoundary || !raw.contains("--" + QByteArray::fromStdString(field->getBoundary())))
         throw CorvaneError(QStringLiteral("The message's MIME structure is broken: its part boundary is missing."));
 }
 
-// The body text of a parsed message or part (see MessageBody::plainText); `raw` is the message as stored.
-QString textOf(const std::shared_ptr<const vmime::bodyPart> &message, const QByteArray &raw) {
-    checkBoundary(*message, raw);
-    if (const auto plain = findText(message, "plain"))
+// The body text of a message (see MessageBody::plainText); `raw` is the message as stored.
+QString textOf(const Part &message, const QByteArray &raw) {
+    checkBoundary(message, raw);
+    if (const Part *plain = findText(message, "plain"))
         return withCrLf(partText(*plain));
-    if (const auto html = findText(message, "html"))
+    if (const Part *html = findText(message, "html"))
         return withCrLf(HtmlText::toPlainText(partText(*html)));
     return {};
 }
@@ -125,21 +142,10 @@ template <typename Read> auto guarded(Read read) {
     }
 }
 
-// A part holding the header `fields`; its body is left empty.
-std::shared_ptr<vmime::bodyPart> partWithHeader(const MimeFieldLines &fields) {
-    auto part = std::make_shared<vmime::bodyPart>();
-    part->getHeader()->parse(fields.header());
-    return part;
-}
-
-bool isMultipart(const vmime::bodyPart &part) {
-    return lowered(contentType(part).getType()) == "multipart";
-}
-
-std::shared_ptr<vmime::message> parsedMessage(const std::string &text) {
-    auto message = std::make_shared<vmime::message>();
-    message->parse(text);
-    return message;
+Part parsedMessage(const std::string &text) {
+    vmime::message message;
+    message.parse(text);
+    return partOf(message);
 }
 
 // Deeper nesting than this is left to vmime.
@@ -147,37 +153,39 @@ constexpr int kMaxDepth = 16;
 
 // The part whose bytes are raw[begin, end), built as vmime's parser would build it: its MIME fields, and either
 // its parts (multipart, split at its boundary) or its contents, decoded on extraction by the encoder of its
-// Content-Transfer-Encoding (7bit when there is none). Null when the part, or one inside it, needs vmime's own
+// Content-Transfer-Encoding (7bit when there is none). None when the part, or one inside it, needs vmime's own
 // parser: a header not cleanly formed, a multipart without boundary parameter, nesting beyond kMaxDepth.
-std::shared_ptr<vmime::bodyPart> builtPart(const QByteArray &raw, qsizetype begin, qsizetype end, int depth) {
+std::optional<Part> builtPart(const QByteArray &raw, qsizetype begin, qsizetype end, int depth) {
+    auto header = std::make_shared<vmime::header>();
     // Two boundary lines in a row: vmime reads a part with neither fields nor contents.
     if (begin == end)
-        return std::make_shared<vmime::bodyPart>();
+        return Part{header, {}, nullptr};
     const std::optional<MimeFieldLines> fields = MimeFieldLines::read(raw, begin, end);
     if (!fields || depth > kMaxDepth)
-        return nullptr;
-    auto part = partWithHeader(*fields);
+        return std::nullopt;
+    header->parse(fields->header());
+    Part part{header, {}, nullptr};
     const qsizetype bodyStart = fields->bodyStart();
     if (bodyStart == end)
         return part;
-    const auto typeField = part->getHeader()->findField<vmime::contentTypeField>(vmime::fields::CONTENT_TYPE);
+    const auto typeField = header->findField<vmime::contentTypeField>(vmime::fields::CONTENT_TYPE);
     if (typeField && typeField->getValue<vmime::mediaType>()->getType() == vmime::mediaTypes::MULTIPART) {
         if (!typeField->hasBoundary() || typeField->getBoundary().empty())
-            return nullptr;
+            return std::nullopt;
         const QByteArray boundary = QByteArray::fromStdString(typeField->getBoundary());
         for (const auto &range : MultipartRanges::of(raw, bodyStart, end, boundary)) {
-            auto child = builtPart(raw, range.begin, range.end, depth + 1);
+            std::optional<Part> child = builtPart(raw, range.begin, range.end, depth + 1);
             if (!child)
-                return nullptr;
-            part->getBody()->appendPart(child);
+                return std::nullopt;
+            part.parts.push_back(std::move(*child));
         }
         return part;
     }
     vmime::encoding encoding(vmime::encodingTypes::SEVEN_BIT);
-    if (const auto field = part->getHeader()->findField(vmime::fields::CONTENT_TRANSFER_ENCODING))
+    if (const auto field = header->findField(vmime::fields::CONTENT_TRANSFER_ENCODING))
         encoding = *field->getValue<vmime::encoding>();
     const std::string contents(raw.constData() + bodyStart, static_cast<size_t>(end - bodyStart));
-    part->getBody()->setContents(std::make_shared<vmime::stringContentHandler>(contents, encoding));
+    part.contents = std::make_shared<vmime::stringContentHandler>(contents, encoding);
     return part;
 }
 
@@ -185,8 +193,8 @@ std::shared_ptr<vmime::bodyPart> builtPart(const QByteArray &raw, qsizetype begi
 
 QString MessageBody::plainText(const QByteArray &raw) {
     return guarded([&] {
-        if (const auto part = builtPart(raw, 0, raw.size(), 0))
-            return textOf(part, raw);
+        if (const std::optional<Part> part = builtPart(raw, 0, raw.size(), 0))
+            return textOf(*part, raw);
         const std::optional<MimeFieldLines> fields = MimeFieldLines::read(raw, 0, raw.size());
         if (!fields)
             return plainTextOfWholeMessage(raw);
@@ -201,8 +209,8 @@ QString MessageBody::plainTextOfWholeMessage(const QByteArray &raw) {
 
 MessageBody::Route MessageBody::routeFor(const QByteArray &raw) {
     return guarded([&] {
-        if (const auto part = builtPart(raw, 0, raw.size(), 0))
-            return isMultipart(*part) ? Route::Multipart : Route::SinglePart;
+        if (const std::optional<Part> part = builtPart(raw, 0, raw.size(), 0))
+            return lowered(contentType(*part->header).getType()) == "multipart" ? Route::Multipart : Route::SinglePart;
         return MimeFieldLines::read(raw, 0, raw.size()) ? Route::MimeFieldsOnly : Route::WholeMessage;
     });
 }

@@ -129,6 +129,14 @@ void TestMessageBody::sameAsWholeMessage_data() {
     QTest::newRow("multipart whose boundary occurs only in a dropped field")
         << message(common + "X-Note: --zz\nContent-Type: multipart/mixed; boundary=zz\n", text + "just text\n")
         << R::Multipart;
+    QTest::newRow("boundary with characters vmime would not generate")
+        << message(common + "Content-Type: multipart/mixed; boundary=\"a$b[c] d%\"\n",
+                   "--a$b[c] d%\n" + text + "odd boundary\n--a$b[c] d%--\n")
+        << R::Multipart;
+    QTest::newRow("boundary of 80 characters")
+        << message(common + "Content-Type: multipart/mixed; boundary=" + QByteArray(80, 'x') + "\n",
+                   "--" + QByteArray(80, 'x') + "\n" + text + "long boundary\n--" + QByteArray(80, 'x') + "--\n")
+        << R::Multipart;
     QTest::newRow("multipart with empty body") << message(mixed, "") << R::Multipart;
     QTest::newRow("multipart without closing boundary, blank after a boundary")
         << message(mixed, "prolog\n--b\n" + text + "first\n--b \n" + text + "second\n--b\t\n") << R::Multipart;
