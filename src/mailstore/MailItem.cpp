@@ -55,6 +55,13 @@ QString MailItem::SenderEmailAddress() const {
     return from ? from->address : QString();
 }
 
+MailRecipient MailItem::Sender() const {
+    const auto from = content().from();
+    if (!from)
+        throw CorvaneError(QStringLiteral("The message has no sender."));
+    return MailRecipient(from->name, from->address, MailRecipient::To);
+}
+
 MailRecipients MailItem::Recipients() const {
     std::vector<MailRecipient> all;
     const MessageContent &message = content();

@@ -33,6 +33,9 @@ public:
     QString SenderName() const;
     // The From address (what the safe item's sender-address property gives); empty without From.
     QString SenderEmailAddress() const;
+    // The sender as the session object gives it: From's display name (its address when it has none) and
+    // address. Raises when the message has no From, or as body() for an unreadable file.
+    MailRecipient Sender() const;
     // To, Cc and Bcc recipients in that order, of Type 1, 2 and 3.
     MailRecipients Recipients() const;
     // The Reply-To recipients; none when the message has no Reply-To.

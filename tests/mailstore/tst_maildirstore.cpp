@@ -3,6 +3,7 @@
 #include "MaildirFixture.h"
 #include "base/AppPaths.h"
 #include "base/CorvaneError.h"
+#include "mailstore/MAPISession.h"
 #include "mailstore/MailFolders.h"
 #include "mailstore/MailStoreApplication.h"
 #include "mailstore/SafeMailItem.h"
@@ -337,6 +338,16 @@ void TestMaildirStore::reopenByIdentity() {
     QCOMPARE(ns.GetItemFromID(QStringLiteral("1700000001.one.host"))->subject(), QString::fromUtf8("Unsubscribe été"));
     QVERIFY_THROWS_EXCEPTION(CorvaneError, ns.GetItemFromID(entryId, QStringLiteral("/no/such/store")));
     QVERIFY_THROWS_EXCEPTION(CorvaneError, ns.GetItemFromID(QStringLiteral("1.none.host"), storeId));
+
+    // The session object finds the moved message by the same identity and gives its sender.
+    MAPISession session(box.root());
+    QVERIFY_THROWS_EXCEPTION(CorvaneError, session.GetMessage(entryId, storeId));
+    session.Logon(QString(), QString(), false, true, 0);
+    const MailRecipient sender = session.GetMessage(entryId, storeId)->Sender();
+    QCOMPARE(sender.name(), QStringLiteral("Robot, The"));
+    QCOMPARE(sender.Address(), QStringLiteral("robot@example.org"));
+    session.logoff();
+    QVERIFY_THROWS_EXCEPTION(CorvaneError, session.GetMessage(entryId, storeId));
 }
 
 void TestMaildirStore::storeRoot() {

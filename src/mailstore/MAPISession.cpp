@@ -1,0 +1,28 @@
+// Logging on to the mail store and re-opening messages by identity.
+#include "mailstore/MAPISession.h"
+
+#include "base/CorvaneError.h"
+
+namespace corvane {
+
+void MAPISession::Logon(const QString &profileName, const QString &password, bool showDialog, bool newSession,
+                        qintptr parentWindow) {
+    Q_UNUSED(profileName);
+    Q_UNUSED(password);
+    Q_UNUSED(showDialog);
+    Q_UNUSED(parentWindow);
+    if (m_namespace && !newSession)
+        return;
+    MailStoreApplication application(m_storeRoot);
+    application.setSubmission(m_submission);
+    m_namespace = application.GetNameSpace(QStringLiteral("MAPI"));
+    m_application = std::move(application);
+}
+
+std::shared_ptr<MailItem> MAPISession::GetMessage(const QString &entryId, const QString &storeId) const {
+    if (!m_namespace)
+        throw CorvaneError(QStringLiteral("The mail session is not logged on."));
+    return m_namespace->GetItemFromID(entryId, storeId);
+}
+
+} // namespace corvane
