@@ -148,6 +148,27 @@ Part parsedMessage(const std::string &text) {
     return partOf(message);
 }
 
+// The header made of the MIME field lines `text`, parsed by vmime. The same few field lines recur in message
+// after message, so the last ones parsed are kept, per thread, and shared read-only by the parts that carry them.
+std::shared_ptr<const vmime::header> parsedHeader(const std::string &text) {
+    constexpr size_t kKept = 32;
+    thread_local std::vector<std::pair<std::string, std::shared_ptr<const vmime::header>>> kept;
+    thread_local size_t next = 0;
+    for (const auto &[lines, header] : kept) {
+        if (lines == text)
+            return header;
+    }
+    auto header = std::make_shared<vmime::header>();
+    header->parse(text);
+    if (kept.size() < kKept) {
+        kept.emplace_back(text, header);
+    } else {
+        kept[next] = {text, header};
+        next = (next + 1) % kKept;
+    }
+    return header;
+}
+
 // Deeper nesting than this is left to vmime.
 constexpr int kMaxDepth = 16;
 
@@ -156,14 +177,13 @@ constexpr int kMaxDepth = 16;
 // Content-Transfer-Encoding (7bit when there is none). None when the part, or one inside it, needs vmime's own
 // parser: a header not cleanly formed, a multipart without boundary parameter, nesting beyond kMaxDepth.
 std::optional<Part> builtPart(const QByteArray &raw, qsizetype begin, qsizetype end, int depth) {
-    auto header = std::make_shared<vmime::header>();
     // Two boundary lines in a row: vmime reads a part with neither fields nor contents.
     if (begin == end)
-        return Part{header, {}, nullptr};
+        return Part{std::make_shared<vmime::header>(), {}, nullptr};
     const std::optional<MimeFieldLines> fields = MimeFieldLines::read(raw, begin, end);
     if (!fields || depth > kMaxDepth)
         return std::nullopt;
-    header->parse(fields->header());
+    const std::shared_ptr<const vmime::header> header = parsedHeader(fields->header());
     Part part{header, {}, nullptr};
     const qsizetype bodyStart = fields->bodyStart();
     if (bodyStart == end)
