@@ -7,6 +7,7 @@
 #include "mailstore/MailCharset.h"
 #include "mailstore/MimeFieldLines.h"
 #include "mailstore/MultipartRanges.h"
+#include "mailstore/QuotedPrintable.h"
 #include "mailstore/VmimePlatform.h"
 
 #include <vmime/contentTypeField.hpp>
@@ -19,16 +20,18 @@ namespace corvane {
 namespace {
 
 // One part of a message as the search for its text sees it: its header, and its parts when it is multipart or
-// else its contents (still transfer-encoded). Built either from vmime's parse of the whole message or by
-// Corvane; never changed afterwards.
+// else its contents, still transfer-encoded: vmime's content handler when vmime parsed the message, else the
+// part's body bytes and transfer encoding. Never changed once built.
 struct Part {
     std::shared_ptr<const vmime::header> header;
     std::vector<Part> parts;
     std::shared_ptr<const vmime::contentHandler> contents;
+    std::string body;
+    vmime::encoding encoding;
 };
 
 Part partOf(const vmime::bodyPart &parsed) {
-    Part part{parsed.getHeader(), {}, parsed.getBody()->getContents()};
+    Part part{parsed.getHeader(), {}, parsed.getBody()->getContents(), {}, {}};
     for (size_t i = 0; i < parsed.getBody()->getPartCount(); ++i)
         part.parts.push_back(partOf(*parsed.getBody()->getPartAt(i)));
     return part;
@@ -73,12 +76,29 @@ const Part *findText(const Part &part, const std::string &subtype) {
     return nullptr;
 }
 
-// The transfer-decoded text of `part`. Raises for an unknown character set.
+// `body` decoded from transfer encoding `encoding` exactly as vmime's decoder for it would decode it: the
+// identity encodings and quoted-printable by Corvane, any other through vmime. Raises (vmime's exception) for
+// an encoding vmime does not know.
+std::string decodedBody(const std::string &body, const vmime::encoding &encoding) {
+    const std::string name = lowered(encoding.getName());
+    if (name == "7bit" || name == "8bit" || name == "binary")
+        return body;
+    if (name == "quoted-printable")
+        return QuotedPrintable::decoded(body);
+    std::string bytes;
+    vmime::utility::outputStreamStringAdapter stream(bytes);
+    vmime::stringContentHandler(body, encoding).extract(stream);
+    return bytes;
+}
+
+// The transfer-decoded text of `part`. Raises for an unknown character set or transfer encoding.
 QString partText(const Part &part) {
     std::string bytes;
     if (part.contents) {
         vmime::utility::outputStreamStringAdapter stream(bytes);
         part.contents->extract(stream);
+    } else {
+        bytes = decodedBody(part.body, part.encoding);
     }
     std::string charsetName;
     const auto field = part.header->findField<vmime::contentTypeField>(vmime::fields::CONTENT_TYPE);
@@ -179,15 +199,17 @@ constexpr int kMaxDepth = 16;
 std::optional<Part> builtPart(const QByteArray &raw, qsizetype begin, qsizetype end, int depth) {
     // Two boundary lines in a row: vmime reads a part with neither fields nor contents.
     if (begin == end)
-        return Part{std::make_shared<vmime::header>(), {}, nullptr};
+        return Part{std::make_shared<vmime::header>(), {}, std::make_shared<vmime::emptyContentHandler>(), {}, {}};
     const std::optional<MimeFieldLines> fields = MimeFieldLines::read(raw, begin, end);
     if (!fields || depth > kMaxDepth)
         return std::nullopt;
     const std::shared_ptr<const vmime::header> header = parsedHeader(fields->header());
-    Part part{header, {}, nullptr};
+    Part part{header, {}, nullptr, {}, vmime::encoding(vmime::encodingTypes::SEVEN_BIT)};
     const qsizetype bodyStart = fields->bodyStart();
-    if (bodyStart == end)
+    if (bodyStart == end) {
+        part.contents = std::make_shared<vmime::emptyContentHandler>();
         return part;
+    }
     const auto typeField = header->findField<vmime::contentTypeField>(vmime::fields::CONTENT_TYPE);
     if (typeField && typeField->getValue<vmime::mediaType>()->getType() == vmime::mediaTypes::MULTIPART) {
         if (!typeField->hasBoundary() || typeField->getBoundary().empty())
@@ -201,11 +223,9 @@ std::optional<Part> builtPart(const QByteArray &raw, qsizetype begin, qsizetype 
         }
         return part;
     }
-    vmime::encoding encoding(vmime::encodingTypes::SEVEN_BIT);
     if (const auto field = header->findField(vmime::fields::CONTENT_TRANSFER_ENCODING))
-        encoding = *field->getValue<vmime::encoding>();
-    const std::string contents(raw.constData() + bodyStart, static_cast<size_t>(end - bodyStart));
-    part.contents = std::make_shared<vmime::stringContentHandler>(contents, encoding);
+        part.encoding = *field->getValue<vmime::encoding>();
+    part.body.assign(raw.constData() + bodyStart, static_cast<size_t>(end - bodyStart));
     return part;
 }
 
