@@ -311,24 +311,31 @@ void TNMSMTP::SendMail() {
     command("DATA");
     refuseFrom(400);
 
-    // Header, body and the final "." go out as one byte stream in writes of at most kChunk bytes, so that a short
-    // message takes a single write (one segment for the server to read, not three).
-    QByteArray content;
-    content.reserve(composed.headerBlock.size() + composed.body.size() + 3);
-    content.append(composed.headerBlock).append(composed.body).append(".\r\n");
-    for (qsizetype start = 0; start < content.size(); start += kChunk) {
-        writeRaw(content.mid(start, kChunk));
-        const Wait wait = waitFor([this] { return m_socket->bytesToWrite() <= kUnsentLimit; }, m_readLimit, true);
-        if (wait == Wait::Aborted) {
-            failConnection(QStringLiteral("Socket send aborted"));
-        } else if (wait == Wait::TimedOut) {
-            failConnection(QStringLiteral("The SMTP server did not take the message in time"));
-        } else if (wait == Wait::Closed) {
+    if (composed.headerBlock.size() + composed.body.size() + 3 <= kChunk) {
+        // A short message goes out with its final "." in a single write: one segment for the server to read
+        // instead of three. The longer path below would process no event between its writes for a message this
+        // short (its drain wait is satisfied at once), so the one write sends the same bytes in the same state.
+        writeRaw(composed.headerBlock + composed.body + ".\r\n");
+        if (!Connected()) {
             failConnection(socketErrorText(m_socket->error()));
         }
+        emit dialogue(".", true);
+        readReply(false);
+    } else {
+        writeRaw(composed.headerBlock);
+        for (qsizetype start = 0; start < composed.body.size(); start += kChunk) {
+            writeRaw(composed.body.mid(start, kChunk));
+            const Wait wait = waitFor([this] { return m_socket->bytesToWrite() <= kUnsentLimit; }, m_readLimit, true);
+            if (wait == Wait::Aborted) {
+                failConnection(QStringLiteral("Socket send aborted"));
+            } else if (wait == Wait::TimedOut) {
+                failConnection(QStringLiteral("The SMTP server did not take the message in time"));
+            } else if (wait == Wait::Closed) {
+                failConnection(socketErrorText(m_socket->error()));
+            }
+        }
+        command(".");
     }
-    emit dialogue(".", true);
-    readReply(false);
     if (m_replyNumber >= 400) {
         emit messageFailed();
         throw CorvaneError(QString::fromLatin1(m_replyLine));
