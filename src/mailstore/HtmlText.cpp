@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace corvane {
 
 namespace {
@@ -36,17 +38,46 @@ bool isBlockTag(const QString &tag) {
     return blocks.contains(tag);
 }
 
+bool isLineSpace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+// The lower-case name of the tag whose text between "<" and ">" is html[begin, end), and whether it is a closing
+// tag: the text is trimmed, a leading "/" marks a closing tag, and the name ends at the first blank or "/".
+// Names made of ASCII characters and ending at a "/", a space, a tab or a line end are cut here; any other goes
+// through the regular expression that defines the cut for every character.
+QString tagName(const QString &html, qsizetype begin, qsizetype end, bool &closing) {
+    const QChar *const text = html.constData();
+    qsizetype start = begin;
+    while (start < end && text[start].isSpace())
+        ++start;
+    closing = start < end && text[start] == QLatin1Char('/');
+    if (closing)
+        ++start;
+    qsizetype stop = start;
+    while (stop < end && text[stop].unicode() < 128 && !text[stop].isSpace() && text[stop] != QLatin1Char('/'))
+        ++stop;
+    if (stop == end || text[stop] == QLatin1Char('/') || isLineSpace(text[stop].unicode()))
+        return QString(text + start, stop - start).toLower();
+    static const QRegularExpression tagEnd(QStringLiteral("[\\s/]"));
+    const QString inner = html.mid(begin, end - begin).trimmed();
+    return (closing ? inner.mid(1) : inner).section(tagEnd, 0, 0).toLower();
+}
+
 } // namespace
 
 QString HtmlText::toPlainText(const QString &html) {
-    QString raw;
-    raw.reserve(html.size());
+    // Nothing written below is longer than what it stands for, so the text fits in the size of the HTML.
+    QString raw(html.size(), Qt::Uninitialized);
+    QChar *const start = raw.data();
+    QChar *out = start;
+    const QChar *const in = html.constData();
     qsizetype i = 0;
     const qsizetype n = html.size();
     while (i < n) {
-        const QChar c = html[i];
-        if (c == QLatin1Char('<')) {
-            if (html.mid(i, 4) == QLatin1String("<!--")) {
+        const char16_t c = in[i].unicode();
+        if (c == u'<') {
+            if (QStringView(html).mid(i, 4) == QLatin1String("<!--")) {
                 const qsizetype end = html.indexOf(QLatin1String("-->"), i + 4);
                 i = end < 0 ? n : end + 3;
                 continue;
@@ -54,11 +85,8 @@ QString HtmlText::toPlainText(const QString &html) {
             const qsizetype end = html.indexOf(QLatin1Char('>'), i + 1);
             if (end < 0)
                 break;
-            const QString inner = html.mid(i + 1, end - i - 1).trimmed();
-            const bool closing = inner.startsWith(QLatin1Char('/'));
-            static const QRegularExpression tagEnd(QStringLiteral("[\\s/]"));
-            QString tag = (closing ? inner.mid(1) : inner).section(tagEnd, 0, 0);
-            tag = tag.toLower();
+            bool closing = false;
+            const QString tag = tagName(html, i + 1, end, closing);
             i = end + 1;
             if (!closing && (tag == QLatin1String("script") || tag == QLatin1String("style") ||
                              tag == QLatin1String("head") || tag == QLatin1String("title"))) {
@@ -68,25 +96,31 @@ QString HtmlText::toPlainText(const QString &html) {
                 continue;
             }
             if (isBlockTag(tag))
-                raw.append(QLatin1Char('\n'));
+                *out++ = QLatin1Char('\n');
             else if (tag == QLatin1String("td") || tag == QLatin1String("th"))
-                raw.append(QLatin1Char(' '));
+                *out++ = QLatin1Char(' ');
             continue;
         }
-        if (c == QLatin1Char('&')) {
-            const qsizetype semi = html.indexOf(QLatin1Char(';'), i + 1);
-            if (semi > 0 && semi - i <= 10) {
+        if (c == u'&') {
+            // An entity is at most ten characters long, ";" included.
+            const qsizetype limit = std::min(n, i + 11);
+            qsizetype semi = i + 1;
+            while (semi < limit && in[semi] != QLatin1Char(';'))
+                ++semi;
+            if (semi < limit) {
                 const QString text = entityText(html.mid(i + 1, semi - i - 1));
                 if (!text.isEmpty()) {
-                    raw.append(text);
+                    for (const QChar t : text)
+                        *out++ = t;
                     i = semi + 1;
                     continue;
                 }
             }
         }
-        raw.append(c.isSpace() ? QLatin1Char(' ') : c);
+        *out++ = in[i].isSpace() ? QLatin1Char(' ') : in[i];
         ++i;
     }
+    raw.truncate(out - start);
     QStringList lines;
     for (const QString &line : raw.split(QLatin1Char('\n'))) {
         const QString tidy = line.simplified();
