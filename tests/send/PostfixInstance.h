@@ -139,6 +139,8 @@ public:
     }
 
     quint16 port() const { return m_port; }
+    // The instance's configuration directory, for its sendmail ("sendmail -C DIR").
+    QString configDirectory() const { return confDir(); }
     // The Maildir of kRecipient (its new/ folder receives the messages).
     QString maildir() const { return mailBase() + QStringLiteral("/inbox"); }
     // The Postfix log of the instance, for failure messages.
