@@ -3,6 +3,7 @@
 #include "mailstore/MessageBody.h"
 
 #include "base/CorvaneError.h"
+#include "mailstore/Base64.h"
 #include "mailstore/HtmlText.h"
 #include "mailstore/MailCharset.h"
 #include "mailstore/MimeFieldLines.h"
@@ -77,7 +78,7 @@ const Part *findText(const Part &part, const std::string &subtype) {
 }
 
 // `body` decoded from transfer encoding `encoding` exactly as vmime's decoder for it would decode it: the
-// identity encodings and quoted-printable by Corvane, any other through vmime. Raises (vmime's exception) for
+// identity encodings, quoted-printable and base64 by Corvane, any other through vmime. Raises (vmime's exception) for
 // an encoding vmime does not know.
 std::string decodedBody(const std::string &body, const vmime::encoding &encoding) {
     const std::string name = lowered(encoding.getName());
@@ -85,6 +86,8 @@ std::string decodedBody(const std::string &body, const vmime::encoding &encoding
         return body;
     if (name == "quoted-printable")
         return QuotedPrintable::decoded(body);
+    if (name == "base64")
+        return Base64::decoded(body);
     std::string bytes;
     vmime::utility::outputStreamStringAdapter stream(bytes);
     vmime::stringContentHandler(body, encoding).extract(stream);
