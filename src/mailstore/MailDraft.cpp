@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <unistd.h>
 
 namespace corvane {
 
@@ -89,7 +90,8 @@ void MailDraft::Send() {
 void MailDraft::display() {
     const QByteArray draft = toMime(true);
     const StoredEntry entry = m_store->deliver(m_store->ensureTopLevelFolder(kDrafts), draft, QStringLiteral("DS"));
-    const QString dir = QDir::tempPath() + QStringLiteral("/corvane-drafts");
+    // One folder per user, so that nobody else's folder of the same name stands in the way.
+    const QString dir = QDir::tempPath() + QStringLiteral("/corvane-drafts-") + QString::number(::getuid());
     QDir().mkpath(dir);
     QFile copy(dir + QLatin1Char('/') + entry.unique + QStringLiteral(".eml"));
     if (!copy.open(QIODevice::WriteOnly) || copy.write(draft) != draft.size())

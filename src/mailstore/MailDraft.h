@@ -54,9 +54,9 @@ public:
     // limit or ends with a failure (its error output is the message). Raises when the copy cannot be filed
     // after a successful hand-over, saying so.
     void Send();
-    // Files the message in "Drafts" (created when missing) as a draft and opens a copy of it ("*.eml" in the
-    // temporary folder) with the display program. Raises when it cannot be built or filed, or the display
-    // program cannot be started.
+    // Files the message in "Drafts" (created when missing) as a draft and opens a copy of it ("*.eml" in a
+    // folder of the user's in the temporary folder) with the display program. Raises when it cannot be built
+    // or filed, or the display program cannot be started.
     void display();
 
 private:
