@@ -78,8 +78,8 @@ const Part *findText(const Part &part, const std::string &subtype) {
 }
 
 // `body` decoded from transfer encoding `encoding` exactly as vmime's decoder for it would decode it: the
-// identity encodings, quoted-printable and base64 by Corvane, any other through vmime. Raises (vmime's exception) for
-// an encoding vmime does not know.
+// identity encodings, quoted-printable and base64 by Corvane, any other through vmime. Raises (vmime's
+// exception) for an encoding vmime does not know.
 std::string decodedBody(const std::string &body, const vmime::encoding &encoding) {
     const std::string name = lowered(encoding.getName());
     if (name == "7bit" || name == "8bit" || name == "binary")
@@ -114,6 +114,17 @@ QString partText(const Part &part) {
 QString withCrLf(const QString &text) {
     QString out;
     out.reserve(text.size() + text.size() / 32 + 16);
+    if (!text.contains(QLatin1Char('\r'))) {
+        // Only "\n" line ends, the usual case: copy the lines between them with Qt's fast search.
+        qsizetype from = 0;
+        for (qsizetype lf = text.indexOf(QLatin1Char('\n')); lf >= 0; lf = text.indexOf(QLatin1Char('\n'), from)) {
+            out.append(QStringView(text).sliced(from, lf - from));
+            out.append(QLatin1String("\r\n"));
+            from = lf + 1;
+        }
+        out.append(QStringView(text).sliced(from));
+        return out;
+    }
     const QChar *c = text.constData();
     const QChar *const end = c + text.size();
     const QChar *run = c;

@@ -34,7 +34,7 @@ void appendMailbox(std::vector<MailAddress> &out, const vmime::mailbox &mailbox)
         out.push_back({decodedText(mailbox.getName()).trimmed(), address});
 }
 
-bool isFieldName(const QByteArray &name) {
+bool isFieldName(QByteArrayView name) {
     if (name.isEmpty())
         return false;
     for (const char c : name) {
@@ -63,7 +63,7 @@ MessageContent::MessageContent(const QByteArray &raw) : m_raw(raw) {
         qsizetype eol = raw.indexOf('\n', pos);
         if (eol < 0)
             eol = raw.size();
-        QByteArray line = raw.mid(pos, eol - pos);
+        QByteArrayView line(raw.constData() + pos, eol - pos);
         pos = eol + 1;
         if (line.endsWith('\r'))
             line.chop(1);
@@ -76,14 +76,14 @@ MessageContent::MessageContent(const QByteArray &raw) : m_raw(raw) {
         }
         store();
         const qsizetype colon = line.indexOf(':');
-        const QByteArray fieldName = colon > 0 ? line.left(colon).trimmed() : QByteArray();
+        const QByteArrayView fieldName = colon > 0 ? line.first(colon).trimmed() : QByteArrayView();
         if (!isFieldName(fieldName)) {
             if (m_headers.isEmpty())
                 throw CorvaneError(QStringLiteral("The file is not a mail message."));
             continue;
         }
-        name = fieldName.toLower();
-        value = line.mid(colon + 1);
+        name = fieldName.toByteArray().toLower();
+        value = line.sliced(colon + 1).toByteArray();
     }
     store();
     if (m_headers.isEmpty())
