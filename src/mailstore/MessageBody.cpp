@@ -15,6 +15,7 @@
 #include <vmime/vmime.hpp>
 
 #include <optional>
+#include <string_view>
 
 namespace corvane {
 
@@ -22,12 +23,13 @@ namespace {
 
 // One part of a message as the search for its text sees it: its header, and its parts when it is multipart or
 // else its contents, still transfer-encoded: vmime's content handler when vmime parsed the message, else the
-// part's body bytes and transfer encoding. Never changed once built.
+// part's body bytes (a view into the raw message, which outlives the part) and transfer encoding. Never changed
+// once built.
 struct Part {
     std::shared_ptr<const vmime::header> header;
     std::vector<Part> parts;
     std::shared_ptr<const vmime::contentHandler> contents;
-    std::string body;
+    std::string_view body;
     vmime::encoding encoding;
 };
 
@@ -80,17 +82,17 @@ const Part *findText(const Part &part, const std::string &subtype) {
 // `body` decoded from transfer encoding `encoding` exactly as vmime's decoder for it would decode it: the
 // identity encodings, quoted-printable and base64 by Corvane, any other through vmime. Raises (vmime's
 // exception) for an encoding vmime does not know.
-std::string decodedBody(const std::string &body, const vmime::encoding &encoding) {
+std::string decodedBody(std::string_view body, const vmime::encoding &encoding) {
     const std::string name = lowered(encoding.getName());
     if (name == "7bit" || name == "8bit" || name == "binary")
-        return body;
+        return std::string(body);
     if (name == "quoted-printable")
         return QuotedPrintable::decoded(body);
     if (name == "base64")
         return Base64::decoded(body);
     std::string bytes;
     vmime::utility::outputStreamStringAdapter stream(bytes);
-    vmime::stringContentHandler(body, encoding).extract(stream);
+    vmime::stringContentHandler(std::string(body), encoding).extract(stream);
     return bytes;
 }
 
@@ -207,9 +209,9 @@ std::shared_ptr<const vmime::header> parsedHeader(const std::string &text) {
 constexpr int kMaxDepth = 16;
 
 // The part whose bytes are raw[begin, end), built as vmime's parser would build it: its MIME fields, and either
-// its parts (multipart, split at its boundary) or its contents, decoded on extraction by the encoder of its
-// Content-Transfer-Encoding (7bit when there is none). None when the part, or one inside it, needs vmime's own
-// parser: a header not cleanly formed, a multipart without boundary parameter, nesting beyond kMaxDepth.
+// its parts (multipart, split at its boundary) or its body and Content-Transfer-Encoding (7bit when there is
+// none). None when the part, or one inside it, needs vmime's own parser: a header not cleanly formed, a
+// multipart without boundary parameter, nesting beyond kMaxDepth.
 std::optional<Part> builtPart(const QByteArray &raw, qsizetype begin, qsizetype end, int depth) {
     // Two boundary lines in a row: vmime reads a part with neither fields nor contents.
     if (begin == end)
@@ -239,7 +241,7 @@ std::optional<Part> builtPart(const QByteArray &raw, qsizetype begin, qsizetype 
     }
     if (const auto field = header->findField(vmime::fields::CONTENT_TRANSFER_ENCODING))
         part.encoding = *field->getValue<vmime::encoding>();
-    part.body.assign(raw.constData() + bodyStart, static_cast<size_t>(end - bodyStart));
+    part.body = std::string_view(raw.constData() + bodyStart, static_cast<size_t>(end - bodyStart));
     return part;
 }
 

@@ -1,5 +1,5 @@
-// The parsed content of one stored message: header fields read from the raw text, the body decoded through
-// vmime on first use. Holds no file; the caller gives the bytes.
+// The parsed content of one stored message: header fields read from the raw text, the body found and decoded
+// (MessageBody) when asked for. Holds no file; the caller gives the bytes.
 #pragma once
 
 #include "mailstore/MailAddress.h"
