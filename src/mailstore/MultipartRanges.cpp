@@ -1,8 +1,6 @@
 // Finding the boundary lines of a multipart body.
 #include "mailstore/MultipartRanges.h"
 
-#include <utility>
-
 namespace corvane {
 
 namespace {

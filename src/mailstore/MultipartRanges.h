@@ -17,9 +17,10 @@ public:
     };
 
     // The parts of the multipart body raw[position, end) whose boundary is `boundary` (without the leading
-    // "--"). The text before the first boundary and after the closing one is no part. When the closing boundary
-    // never occurs, the text after the last boundary is the last part. Never fails; a body without any boundary
-    // line has one part, all of it.
+    // "--"). The text before the first boundary line and after the closing one is no part. Without a closing
+    // boundary line, the text after the last boundary line is the last part when the boundary text never occurs
+    // again in `raw`, and no part when it occurs again only past `end` (inside an enclosing part), as vmime reads
+    // it; so a body without any boundary line is one part, all of it, in the first case. Never fails.
     static std::vector<Range> of(const QByteArray &raw, qsizetype position, qsizetype end, const QByteArray &boundary);
 };
 
