@@ -24,7 +24,7 @@ bool isLatin1(const std::string &charsetName) {
 } // namespace
 
 QString MailCharset::lenientText(QByteArrayView bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;

@@ -102,7 +102,7 @@ QString decodeText(const QByteArray &bytes, const QByteArray &charset) {
             return decoder(bytes);
         return QString::fromUtf8(bytes);
     }
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }

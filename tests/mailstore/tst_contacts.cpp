@@ -33,6 +33,9 @@ void TestContacts::cards_data() {
     QTest::newRow("4.0: CR LF, UTF-8, group prefix, quoted parameter")
         << "v40.vcf"
         << "elodie@example.com" << QString::fromUtf8("Élodie François");
+    QTest::newRow("UTF-8 cut off at the end of a value: every byte kept")
+        << "cutoff-utf8.vcf"
+        << "jose@example.com" << QString::fromUtf8("Jos\u00c3");
     QTest::newRow("no FN: name from N") << "noname.vcf"
                                         << ""
                                         << "Mr. John Q Smith Jr.";

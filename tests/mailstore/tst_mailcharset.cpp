@@ -51,6 +51,8 @@ void TestMailCharset::lenient_data() {
                                                     "e")
                                       << QString::fromUtf8("Grüße");
     QTest::newRow("broken UTF-8 sequence") << QByteArray("caf\xc3 x") << QString::fromUtf8("caf\u00c3 x");
+    // A sequence cut off at the very end is not swallowed: the text is read as ISO-8859-1, every byte kept.
+    QTest::newRow("UTF-8 cut off at the end") << QByteArray("caf\xc3") << QString::fromUtf8("caf\u00c3");
 }
 
 void TestMailCharset::lenient() {
