@@ -80,12 +80,12 @@ Tfrmmain::~Tfrmmain() {
 void Tfrmmain::buildButtons(QWidget *column) {
     auto *layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 8, 0, 0);
-    struct Spec {
+    struct ButtonInfo {
         const char *name;
         const char *caption;
         const char *hint;
     };
-    const Spec top[] = {
+    const ButtonInfo top[] = {
         {"btngetoutlook", "Check for New Entries",
          "Opens Outlook and checks for new entries in the specified mailing list directory"},
         {"btnmanual", "Manually Enter Entries", "Allows you to manually enter addresses into your mailing list"},
@@ -95,25 +95,25 @@ void Tfrmmain::buildButtons(QWidget *column) {
         {"btnsend", "Send E-Mail to List", "Allows you to send a message to your mailing list"},
         {"btnprint", "Print List..", "Prints your mailing list"},
     };
-    const Spec bottom[] = {
+    const ButtonInfo bottom[] = {
         {"btnoptions", "Options..", "Displays Corvane Options"},
         {"btnhelp", "&Help", ""},
         {"btnclose", "&Close", ""},
     };
-    auto make = [&](const Spec &spec) {
-        auto *button = new QPushButton(QString::fromUtf8(spec.caption), column);
-        button->setObjectName(QString::fromUtf8(spec.name));
-        button->setToolTip(QString::fromUtf8(spec.hint));
+    auto make = [&](const ButtonInfo &info) {
+        auto *button = new QPushButton(QString::fromUtf8(info.caption), column);
+        button->setObjectName(QString::fromUtf8(info.name));
+        button->setToolTip(QString::fromUtf8(info.hint));
         button->setEnabled(false);
         layout->addWidget(button);
         return button;
     };
-    for (const Spec &spec : top) {
-        make(spec);
+    for (const ButtonInfo &info : top) {
+        make(info);
     }
     layout->addStretch(1);
-    for (const Spec &spec : bottom) {
-        make(spec);
+    for (const ButtonInfo &info : bottom) {
+        make(info);
     }
     auto *check = column->findChild<QPushButton *>(QStringLiteral("btngetoutlook"));
     check->setDefault(true);
