@@ -3,29 +3,11 @@
 // HTML body (HTML with its plain-text alternative) and the attachments.
 #pragma once
 
-#include "mailstore/MailAttachment.h"
-#include "mailstore/MailRecipient.h"
+#include "mailstore/MimeComposition.h"
 
 #include <QByteArray>
-#include <QString>
-#include <vector>
 
 namespace corvane {
-
-struct MimeComposition {
-    QString senderName;
-    QString senderAddress;
-    std::vector<MailRecipient> recipients;
-    bool withBcc = false;
-    QString subject;
-    QString plainBody;
-    QString htmlBody;
-    std::vector<MailAttachment> attachments;
-    bool readReceipt = false;
-    QByteArray messageId;
-    QByteArray inReplyTo;
-    QByteArray references;
-};
 
 class MimeComposer {
 public:
