@@ -4,6 +4,7 @@
 #include "base/CorvaneError.h"
 
 #include <QProcess>
+#include <QStandardPaths>
 
 namespace corvane {
 
@@ -17,12 +18,22 @@ QStringList commandLine(const QString &command, const QString &fallback) {
 
 } // namespace
 
+QString SubmissionProgram::programPath(const QString &name) {
+    if (name.contains(QLatin1Char('/')))
+        return name;
+    QString found = QStandardPaths::findExecutable(name);
+    if (found.isEmpty())
+        found = QStandardPaths::findExecutable(
+            name, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/lib"), QStringLiteral("/sbin")});
+    return found.isEmpty() ? name : found;
+}
+
 void SubmissionProgram::submit(const MailSubmission &submission, const QStringList &recipients,
                                const QByteArray &message) {
     QStringList args = commandLine(submission.submitCommand, QStringLiteral("sendmail -oi"));
     if (args.isEmpty())
         throw CorvaneError(QStringLiteral("No mail submission program is set."));
-    const QString program = args.takeFirst();
+    const QString program = programPath(args.takeFirst());
     args << QStringLiteral("--") << recipients;
 
     QProcess process;

@@ -19,6 +19,11 @@ public:
     // Starts the display command of `submission` with `path` as its last argument, without waiting. Raises
     // when it cannot be started.
     static void display(const MailSubmission &submission, const QString &path);
+
+    // The program to start for `name`: a name with a "/" as it is; otherwise found on PATH, or else in
+    // /usr/sbin, /usr/lib or /sbin, where sendmail lives but which a user's PATH often leaves out. A name
+    // found nowhere is returned unchanged, so that starting it fails with the usual error.
+    static QString programPath(const QString &name);
 };
 
 } // namespace corvane

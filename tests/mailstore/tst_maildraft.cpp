@@ -7,6 +7,7 @@
 #include "mailstore/MessageAttachmentReader.h"
 #include "mailstore/MessageContent.h"
 #include "mailstore/SafeMailItem.h"
+#include "mailstore/SubmissionProgram.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -289,6 +290,39 @@ private slots:
         QVERIFY(opened.endsWith(QStringLiteral(".eml")));
         QCOMPARE(MessageContent(readAll(opened)).subject(), QStringLiteral("test message"));
         QVERIFY(!QFileInfo::exists(toolFile("stdin")));
+    }
+
+    void submissionProgramLookup_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("on the path first") << "sendmail"
+                                           << "tools/sendmail";
+        // A user's PATH often leaves out /usr/sbin, where sendmail lives.
+        QTest::newRow("system folder outside the path") << "ldconfig"
+                                                        << "/usr/sbin/ldconfig";
+        QTest::newRow("a path stays") << "/opt/x/sendmail"
+                                      << "/opt/x/sendmail";
+        QTest::newRow("found nowhere stays") << "no-such-mailer"
+                                             << "no-such-mailer";
+    }
+
+    void submissionProgramLookup() {
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        if (expected.startsWith(QLatin1String("/usr/sbin/")) && !QFileInfo::exists(expected))
+            QSKIP("this machine has no such system program");
+        const QByteArray saved = qgetenv("PATH");
+        qputenv("PATH", m_tools.path().toLocal8Bit());
+        const QString found = SubmissionProgram::programPath(name);
+        qputenv("PATH", saved);
+        if (expected.startsWith(QLatin1String("tools/")))
+            expected = m_tools.path() + expected.mid(5);
+        // /usr/sbin may be reached through the /sbin link: compare where the names lead.
+        const auto resolved = [](const QString &p) {
+            const QString canonical = QFileInfo(p).canonicalFilePath();
+            return canonical.isEmpty() ? p : canonical;
+        };
+        QCOMPARE(resolved(found), resolved(expected));
     }
 
     void safeItemWrapsADraft() {
