@@ -3,7 +3,6 @@
 
 #include "base/CorvaneError.h"
 #include "mailstore/HtmlText.h"
-#include "mailstore/MimeComposer.h"
 #include "mailstore/SubmissionProgram.h"
 
 #include <QDir>
@@ -46,26 +45,22 @@ void MailDraft::setInReplyTo(const QByteArray &messageId, const QByteArray &refe
     m_references = references;
 }
 
-QByteArray MailDraft::toMime(bool withBcc) {
+MimeComposer::Composed MailDraft::compose() {
     for (int i = 1; i <= m_recipients.Count(); ++i) {
         MailRecipient &recipient = m_recipients.Item(i);
         if (!recipient.Resolved() && !recipient.Resolve())
             throw CorvaneError(QStringLiteral("\"%1\" is not an e-mail address.").arg(recipient.Address()));
     }
-    if (m_messageId.isEmpty())
-        m_messageId = MimeComposer::newMessageId();
     MimeComposition c;
     c.senderName = m_store->submission().senderName;
     c.senderAddress = m_store->submission().senderAddress;
     for (int i = 1; i <= m_recipients.Count(); ++i)
         c.recipients.push_back(m_recipients.Item(i));
-    c.withBcc = withBcc;
     c.subject = m_subject;
     c.plainBody = Body();
     c.htmlBody = m_html;
     c.attachments = m_attachments.all();
     c.readReceipt = m_readReceipt;
-    c.messageId = m_messageId;
     c.inReplyTo = m_inReplyTo;
     c.references = m_references;
     return MimeComposer::compose(c);
@@ -74,13 +69,13 @@ QByteArray MailDraft::toMime(bool withBcc) {
 void MailDraft::Send() {
     if (m_recipients.Count() == 0)
         throw CorvaneError(QStringLiteral("There must be at least one recipient to send a message to."));
-    const QByteArray outgoing = toMime(false);
+    const MimeComposer::Composed message = compose();
     QStringList addresses;
     for (int i = 1; i <= m_recipients.Count(); ++i)
         addresses << m_recipients.Item(i).Address();
-    SubmissionProgram::submit(m_store->submission(), addresses, outgoing);
+    SubmissionProgram::submit(m_store->submission(), addresses, message.submitted);
     try {
-        m_store->deliver(m_store->ensureTopLevelFolder(kSentItems), toMime(true), QStringLiteral("S"));
+        m_store->deliver(m_store->ensureTopLevelFolder(kSentItems), message.filed, QStringLiteral("S"));
     } catch (const CorvaneError &e) {
         throw CorvaneError(QStringLiteral("The message was sent, but its copy could not be filed in \"%1\": %2")
                                .arg(kSentItems, e.message()));
@@ -88,7 +83,7 @@ void MailDraft::Send() {
 }
 
 void MailDraft::display() {
-    const QByteArray draft = toMime(true);
+    const QByteArray draft = compose().filed;
     const StoredEntry entry = m_store->deliver(m_store->ensureTopLevelFolder(kDrafts), draft, QStringLiteral("DS"));
     // One folder per user, so that nobody else's folder of the same name stands in the way.
     const QString dir = QDir::tempPath() + QStringLiteral("/corvane-drafts-") + QString::number(::getuid());

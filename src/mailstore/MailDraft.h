@@ -6,6 +6,7 @@
 #include "mailstore/MailAttachments.h"
 #include "mailstore/MailBackend.h"
 #include "mailstore/MailRecipients.h"
+#include "mailstore/MimeComposer.h"
 
 #include <QByteArray>
 #include <QString>
@@ -43,11 +44,6 @@ public:
     // The message this one answers, for the In-Reply-To and References headers ("<id>" forms).
     void setInReplyTo(const QByteArray &messageId, const QByteArray &references);
 
-    // The message as it is sent: MIME with "\n" line ends, Date and Message-ID, no Bcc header unless
-    // `withBcc`. Resolves the recipients first. Raises when a recipient is not an e-mail address or an
-    // attachment cannot be read.
-    QByteArray toMime(bool withBcc);
-
     // Hands the message to the submission program with every To, CC and BCC address after "--", then files
     // a read copy in "Sent Items" (created when missing). Raises, with nothing filed, when there is no
     // recipient, a recipient is not an e-mail address, the program cannot be started, runs past its time
@@ -60,6 +56,10 @@ public:
     void display();
 
 private:
+    // The message as it is filed and as it is submitted (see MimeComposer). Resolves the recipients first.
+    // Raises when a recipient is not an e-mail address or an attachment cannot be read.
+    MimeComposer::Composed compose();
+
     std::shared_ptr<MailBackend> m_store;
     QString m_subject;
     QString m_body;
@@ -67,7 +67,6 @@ private:
     bool m_readReceipt = false;
     QByteArray m_inReplyTo;
     QByteArray m_references;
-    QByteArray m_messageId;
     MailRecipients m_recipients;
     MailAttachments m_attachments;
 };

@@ -63,36 +63,39 @@ void setBody(vmime::messageBuilder &builder, const MimeComposition &c) {
     html->setPlainText(vmime::make_shared<vmime::stringContentHandler>(utf8(c.plainBody)));
 }
 
-} // namespace
-
-QByteArray MimeComposer::newMessageId() {
-    VmimePlatform::ensure();
-    return QByteArray::fromStdString(vmime::messageId::generateId().getId()).prepend('<').append('>');
+// `generated` with "\n" line ends, ending with one.
+QByteArray withLineFeeds(const std::string &generated) {
+    QByteArray out = QByteArray::fromStdString(generated);
+    out.replace("\r\n", "\n");
+    if (!out.endsWith('\n'))
+        out.append('\n');
+    return out;
 }
 
-QByteArray MimeComposer::compose(const MimeComposition &c) {
+} // namespace
+
+MimeComposer::Composed MimeComposer::compose(const MimeComposition &c) {
     VmimePlatform::ensure();
-    std::string generated;
+    Composed composed;
     try {
         vmime::messageBuilder builder;
         if (!c.senderAddress.isEmpty())
             builder.setExpeditor(*mailbox(c.senderName, c.senderAddress));
         bool placeholderTo = true;
         for (const MailRecipient &r : c.recipients) {
-            const auto box = mailbox(r.Name() == r.Address() ? QString() : r.Name(), r.Address());
+            const auto box = mailbox(r.Name(), r.Address());
             if (r.Type() == MailRecipient::CC) {
                 builder.getCopyRecipients().appendAddress(box);
             } else if (r.Type() == MailRecipient::BCC) {
-                if (c.withBcc)
-                    builder.getBlindCopyRecipients().appendAddress(box);
+                builder.getBlindCopyRecipients().appendAddress(box);
                 continue;
             } else {
                 builder.getRecipients().appendAddress(box);
             }
             placeholderTo = false;
         }
-        // The builder refuses a message without a visible recipient (a draft, or a message to BCC only);
-        // it gets one that is taken out again below.
+        // The builder refuses a message without any recipient (a draft); it gets one that is taken out again
+        // below.
         if (placeholderTo && builder.getBlindCopyRecipients().isEmpty())
             builder.getRecipients().appendAddress(vmime::make_shared<vmime::mailbox>(vmime::emailAddress("x@x")));
         if (!c.subject.isEmpty())
@@ -111,7 +114,7 @@ QByteArray MimeComposer::compose(const MimeComposition &c) {
             if (const auto to = header->findField(vmime::fields::TO))
                 header->removeField(to);
         }
-        header->MessageId()->setValue(c.messageId.isEmpty() ? newMessageId().toStdString() : c.messageId.toStdString());
+        header->MessageId()->setValue(vmime::messageId::generateId());
         if (!c.inReplyTo.isEmpty())
             header->InReplyTo()->setValue(c.inReplyTo.toStdString());
         if (!c.references.isEmpty())
@@ -122,17 +125,16 @@ QByteArray MimeComposer::compose(const MimeComposition &c) {
             receipts.appendMailbox(mailbox(c.senderName, c.senderAddress));
             header->DispositionNotificationTo()->setValue(receipts);
         }
-        generated = message->generate();
+        composed.filed = withLineFeeds(message->generate());
+        if (const auto bcc = header->findField(vmime::fields::BCC))
+            header->removeField(bcc);
+        composed.submitted = withLineFeeds(message->generate());
     } catch (const CorvaneError &) {
         throw;
     } catch (const std::exception &e) {
         throw CorvaneError(QStringLiteral("The message cannot be composed: %1").arg(QString::fromUtf8(e.what())));
     }
-    QByteArray out = QByteArray::fromStdString(generated);
-    out.replace("\r\n", "\n");
-    if (!out.endsWith('\n'))
-        out.append('\n');
-    return out;
+    return composed;
 }
 
 } // namespace corvane

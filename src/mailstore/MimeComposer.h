@@ -1,4 +1,4 @@
-// Builds the MIME text of a composed message with vmime: From, To, Cc and (on request) Bcc, the subject as
+// Builds the MIME text of a composed message with vmime: From, To, Cc and Bcc, the subject as
 // encoded words where needed, Date, Message-ID, the reply headers and the read-receipt request, a plain or
 // HTML body (HTML with its plain-text alternative) and the attachments.
 #pragma once
@@ -11,10 +11,16 @@ namespace corvane {
 
 class MimeComposer {
 public:
-    // The message text with "\n" line ends. Raises when an attachment file cannot be read or vmime fails.
-    static QByteArray compose(const MimeComposition &composition);
-    // A new message identifier, "<...>" included.
-    static QByteArray newMessageId();
+    // One message, generated twice with "\n" line ends: as it is filed (with its Bcc header) and as it is
+    // submitted (without). Both carry the same Date, Message-ID and boundaries.
+    struct Composed {
+        QByteArray filed;
+        QByteArray submitted;
+    };
+
+    // Composes the message with a new Message-ID. Raises when an attachment file cannot be read or vmime
+    // fails.
+    static Composed compose(const MimeComposition &composition);
 };
 
 } // namespace corvane

@@ -1,5 +1,5 @@
-// What a composed message is made of, as MimeComposer turns it into MIME text: sender, recipients (Bcc
-// written only on request), subject, plain and HTML body, attachments, read-receipt request and identities.
+// What a composed message is made of, as MimeComposer turns it into MIME text: sender, recipients, subject,
+// plain and HTML body, attachments, read-receipt request and the message it answers.
 #pragma once
 
 #include "mailstore/MailAttachment.h"
@@ -15,13 +15,11 @@ struct MimeComposition {
     QString senderName;
     QString senderAddress;
     std::vector<MailRecipient> recipients;
-    bool withBcc = false;
     QString subject;
     QString plainBody;
     QString htmlBody;
     std::vector<MailAttachment> attachments;
     bool readReceipt = false;
-    QByteArray messageId;
     QByteArray inReplyTo;
     QByteArray references;
 };

@@ -118,6 +118,12 @@ private slots:
         QCOMPARE(copy->Recipients().Count(), 3);
         QCOMPARE(copy->Recipients().Item(3).Type(), int(MailRecipient::BCC));
         QVERIFY(mail.filesIn(QStringLiteral(".Sent Items"), QStringLiteral("tmp")).isEmpty());
+        // The copy is the message that went out, not a second composition of it.
+        const QString copyPath = mail.root() + QStringLiteral("/.Sent Items/cur/") +
+                                 mail.filesIn(QStringLiteral(".Sent Items"), QStringLiteral("cur")).constFirst();
+        const MessageContent filed(readAll(copyPath));
+        QCOMPARE(filed.rawHeader("message-id"), message.rawHeader("message-id"));
+        QCOMPARE(filed.rawHeader("date"), message.rawHeader("date"));
     }
 
     void failedSubmissionRaisesWithTheProgramsErrorAndFilesNothing_data() {
