@@ -127,8 +127,7 @@ std::shared_ptr<MailDraft> MailItem::forward() const {
     auto draft = std::make_shared<MailDraft>(m_store);
     draft->setSubject(QStringLiteral("FW: ") + subject().simplified());
     draft->setBody(quotedOriginal());
-    const QByteArray raw = m_store->read(m_folderKey, m_entry, kMaxMessageBytes);
-    for (const MailAttachment &a : MessageAttachmentReader::read(raw))
+    for (const MailAttachment &a : MessageAttachmentReader::read(content().raw()))
         draft->Attachments().addContent(a.displayName, a.mediaType, a.data);
     return draft;
 }

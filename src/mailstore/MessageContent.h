@@ -31,6 +31,8 @@ public:
     std::vector<MailAddress> to() const { return addresses("to"); }
     std::vector<MailAddress> cc() const { return addresses("cc"); }
     std::vector<MailAddress> bcc() const { return addresses("bcc"); }
+    // The whole message as it was given.
+    const QByteArray &raw() const { return m_raw; }
     // The raw (unfolded, undecoded) text of the first header field `name` (any letter case), empty if absent.
     QByteArray rawHeader(const QByteArray &name) const { return m_headers.value(name.toLower()); }
 
