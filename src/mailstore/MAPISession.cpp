@@ -16,7 +16,6 @@ void MAPISession::Logon(const QString &profileName, const QString &password, boo
     MailStoreApplication application(m_storeRoot);
     application.setSubmission(m_submission);
     m_namespace = application.GetNameSpace(QStringLiteral("MAPI"));
-    m_application = std::move(application);
 }
 
 std::shared_ptr<MailItem> MAPISession::GetMessage(const QString &entryId, const QString &storeId) const {

@@ -27,15 +27,11 @@ public:
     // not logged on or the message is not there.
     std::shared_ptr<MailItem> GetMessage(const QString &entryId, const QString &storeId) const;
     // Ends the session; later GetMessage calls raise until the next Logon. Never raises.
-    void logoff() {
-        m_namespace.reset();
-        m_application.reset();
-    }
+    void logoff() { m_namespace.reset(); }
 
 private:
     QString m_storeRoot;
     MailSubmission m_submission;
-    std::optional<MailStoreApplication> m_application;
     std::optional<MailNamespace> m_namespace;
 };
 

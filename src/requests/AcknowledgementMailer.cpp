@@ -46,9 +46,10 @@ bool AcknowledgementMailer::OLESendAcknowledgement(const QString &address, const
                                                    bool throughSafeItem) {
     std::shared_ptr<MailDraft> item;
     SafeMailItem safe;
+    MailDraft *draft = nullptr;
     try {
         item = MailStoreSettings::application(m_settings).CreateItem(0);
-        MailDraft *draft = item.get();
+        draft = item.get();
         if (throughSafeItem) {
             safe.setItem(item);
             draft = &safe.draft();
@@ -66,7 +67,7 @@ bool AcknowledgementMailer::OLESendAcknowledgement(const QString &address, const
         return false;
     }
     try {
-        (throughSafeItem ? safe.draft() : *item).Send();
+        draft->Send();
     } catch (const CorvaneError &) {
         log(QStringLiteral("Error sending Acknowledgement e-mail to ") + address);
         return false;
