@@ -2,6 +2,7 @@
 #include "mailstore/VCard.h"
 
 #include "base/CorvaneError.h"
+#include "mailstore/MailCharset.h"
 
 #include <QList>
 #include <QStringDecoder>
@@ -102,9 +103,7 @@ QString decodeText(const QByteArray &bytes, const QByteArray &charset) {
             return decoder(bytes);
         return QString::fromUtf8(bytes);
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+    return MailCharset::lenientText(bytes);
 }
 
 // Removes the backslash escapes of a text value ("\n", "\,", "\;", "\\").
