@@ -184,9 +184,9 @@ void TNMSMTP::writeRaw(const QByteArray &data) {
     m_socket->flush();
 }
 
-void TNMSMTP::sendCommand(const QByteArray &command) {
+void TNMSMTP::sendCommand(const QByteArray &command, const QByteArray &preceding) {
     emit dialogue(command, true);
-    writeRaw(command + "\r\n");
+    writeRaw(preceding + command + "\r\n");
 }
 
 QByteArray TNMSMTP::readLine() {
@@ -239,8 +239,8 @@ void TNMSMTP::readReply(bool greetingRules) {
     }
 }
 
-void TNMSMTP::command(const QByteArray &text) {
-    sendCommand(text);
+void TNMSMTP::command(const QByteArray &text, const QByteArray &preceding) {
+    sendCommand(text, preceding);
     readReply(false);
 }
 
@@ -315,12 +315,7 @@ void TNMSMTP::SendMail() {
         // A short message goes out with its final "." in a single write: one segment for the server to read
         // instead of three. The longer path below would process no event between its writes for a message this
         // short (its drain wait is satisfied at once), so the one write sends the same bytes in the same state.
-        writeRaw(composed.headerBlock + composed.body + ".\r\n");
-        if (!Connected()) {
-            failConnection(socketErrorText(m_socket->error()));
-        }
-        emit dialogue(".", true);
-        readReply(false);
+        command(".", composed.headerBlock + composed.body);
     } else {
         writeRaw(composed.headerBlock);
         for (qsizetype start = 0; start < composed.body.size(); start += kChunk) {

@@ -85,10 +85,11 @@ private:
     QString lookUpHost();
     void openConnection(const QString &address);
     void writeRaw(const QByteArray &data);
-    void sendCommand(const QByteArray &command);
+    // Writes `preceding` (message content, not logged), then the command and its line end, in one write.
+    void sendCommand(const QByteArray &command, const QByteArray &preceding = QByteArray());
     QByteArray readLine();
     void readReply(bool greetingRules);
-    void command(const QByteArray &text);
+    void command(const QByteArray &text, const QByteArray &preceding = QByteArray());
     [[noreturn]] void failConnection(const QString &message);
 
     QTcpSocket *m_socket;
