@@ -5,6 +5,8 @@
 #include "mailstore/HtmlText.h"
 #include "mailstore/SubmissionProgram.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <unistd.h>
@@ -45,6 +47,23 @@ void MailDraft::setInReplyTo(const QByteArray &messageId, const QByteArray &refe
     m_references = references;
 }
 
+void MailDraft::setHeaderField(const QByteArray &name, const QString &value) {
+    const bool nameOk = !name.isEmpty() && std::all_of(name.begin(), name.end(),
+                                                       [](char ch) { return ch > ' ' && ch < 127 && ch != ':'; });
+    if (!nameOk)
+        throw CorvaneError(QStringLiteral("\"%1\" is not a header field name.").arg(QString::fromLatin1(name)));
+    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')) || value.contains(QChar(0)))
+        throw CorvaneError(
+            QStringLiteral("The header field %1 cannot hold a line break.").arg(QString::fromLatin1(name)));
+    for (auto &field : m_extraFields) {
+        if (field.first.compare(name, Qt::CaseInsensitive) == 0) {
+            field.second = value;
+            return;
+        }
+    }
+    m_extraFields.emplace_back(name, value);
+}
+
 MimeComposer::Composed MailDraft::compose() {
     for (int i = 1; i <= m_recipients.Count(); ++i) {
         MailRecipient &recipient = m_recipients.Item(i);
@@ -63,6 +82,7 @@ MimeComposer::Composed MailDraft::compose() {
     c.readReceipt = m_readReceipt;
     c.inReplyTo = m_inReplyTo;
     c.references = m_references;
+    c.extraFields = m_extraFields;
     return MimeComposer::compose(c);
 }
 

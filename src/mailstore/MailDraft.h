@@ -44,6 +44,11 @@ public:
     // The message this one answers, for the In-Reply-To and References headers ("<id>" forms).
     void setInReplyTo(const QByteArray &messageId, const QByteArray &references);
 
+    // Adds the header field `name` with `value` (for example "Auto-Submitted"), replacing an earlier value
+    // given for the same name. Raises when the name is not a header field name or the value holds a line
+    // break.
+    void setHeaderField(const QByteArray &name, const QString &value);
+
     // Hands the message to the submission program with every To, CC and BCC address after "--", then files
     // a read copy in "Sent Items" (created when missing). Raises, with nothing filed, when there is no
     // recipient, a recipient is not an e-mail address, the program cannot be started, runs past its time
@@ -67,6 +72,7 @@ private:
     bool m_readReceipt = false;
     QByteArray m_inReplyTo;
     QByteArray m_references;
+    std::vector<std::pair<QByteArray, QString>> m_extraFields;
     MailRecipients m_recipients;
     MailAttachments m_attachments;
 };

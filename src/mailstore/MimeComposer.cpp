@@ -119,6 +119,11 @@ MimeComposer::Composed MimeComposer::compose(const MimeComposition &c) {
             header->InReplyTo()->setValue(c.inReplyTo.toStdString());
         if (!c.references.isEmpty())
             header->References()->setValue(c.references.toStdString());
+        for (const auto &[name, value] : c.extraFields) {
+            const auto field = vmime::headerFieldFactory::getInstance()->create(name.toStdString());
+            field->setValue(headerText(value));
+            header->appendField(field);
+        }
         // Receipts go to the sender; without a configured sender there is nobody to name.
         if (c.readReceipt && !c.senderAddress.isEmpty()) {
             vmime::mailboxList receipts;

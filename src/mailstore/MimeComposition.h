@@ -1,5 +1,5 @@
 // What a composed message is made of, as MimeComposer turns it into MIME text: sender, recipients, subject,
-// plain and HTML body, attachments, read-receipt request and the message it answers.
+// plain and HTML body, attachments, read-receipt request, the message it answers and further header fields.
 #pragma once
 
 #include "mailstore/MailAttachment.h"
@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <utility>
 #include <vector>
 
 namespace corvane {
@@ -22,6 +23,8 @@ struct MimeComposition {
     bool readReceipt = false;
     QByteArray inReplyTo;
     QByteArray references;
+    // Further header fields (name, unstructured value) written as given, in this order.
+    std::vector<std::pair<QByteArray, QString>> extraFields;
 };
 
 } // namespace corvane

@@ -9,6 +9,10 @@ namespace corvane {
 
 class MailItem;
 
+// The header field every copy Corvane forwards carries, naming the list category it went to (or "ALL" for
+// the whole list); a message that bears it is Corvane's own copy coming back, never a member's post.
+inline constexpr char kForwardedCopyField[] = "X-Corvane-List";
+
 class MemberPostHandler {
 public:
     virtual ~MemberPostHandler() = default;

@@ -194,6 +194,24 @@ private slots:
         QCOMPARE(draft->Recipients().Count(), 0);
     }
 
+    void headerFieldsGoOutAsGivenAndUnsafeOnesAreRefused() {
+        MaildirFixture mail;
+        auto draft = application(mail).CreateItem(0);
+        draft->setSubject(QStringLiteral("plain"));
+        draft->setBody(QStringLiteral("text"));
+        draft->Recipients().Add(QStringLiteral("a@example.com"));
+        draft->setHeaderField("Auto-Submitted", QStringLiteral("auto-generated"));
+        draft->setHeaderField("auto-submitted", QStringLiteral("auto-replied"));
+        draft->setHeaderField("X-Corvane-List", QStringLiteral("Sports News"));
+        QVERIFY_THROWS_EXCEPTION(CorvaneError, draft->setHeaderField("X-Bad", QStringLiteral("a\r\nBcc: b@c.d")));
+        QVERIFY_THROWS_EXCEPTION(CorvaneError, draft->setHeaderField("Bad Name", QStringLiteral("x")));
+        draft->Send();
+        const MessageContent message(readAll(toolFile("stdin")));
+        QCOMPARE(message.rawHeader("auto-submitted"), QByteArray("auto-replied"));
+        QCOMPARE(message.rawHeader("x-corvane-list"), QByteArray("Sports News"));
+        QVERIFY(message.rawHeader("x-bad").isEmpty());
+    }
+
     void htmlWithAttachmentsAndReadReceipt() {
         MaildirFixture mail;
         const MailStoreApplication app = application(mail);
