@@ -134,24 +134,30 @@ void TestSmtpReplies::badRepliesFailTheConnect_data() {
     QTest::addColumn<QByteArray>("greeting");
     QTest::addColumn<QByteArray>("helo");
     QTest::addColumn<QString>("error");
-    QTest::newRow("greeting of text") << QByteArray("hello\r\n") << QByteArray() << unexpected("hello");
+    QTest::addColumn<int>("lineIntervalMs");
+    QTest::newRow("greeting of text") << QByteArray("hello\r\n") << QByteArray() << unexpected("hello") << 0;
     QTest::newRow("greeting with a line beginning with a blank")
-        << QByteArray("220-mx.test\r\n  more text\r\n220 ready\r\n") << QByteArray() << unexpected("  more text");
+        << QByteArray("220-mx.test\r\n  more text\r\n220 ready\r\n") << QByteArray() << unexpected("  more text") << 0;
     QTest::newRow("greeting with the code of HELO")
-        << QByteArray("250 mx.test\r\n") << QByteArray() << unexpected("250 mx.test");
-    QTest::newRow("HELO answered 220") << QByteArray() << QByteArray("220 again\r\n") << unexpected("220 again");
+        << QByteArray("250 mx.test\r\n") << QByteArray() << unexpected("250 mx.test") << 0;
+    QTest::newRow("HELO answered 220") << QByteArray() << QByteArray("220 again\r\n") << unexpected("220 again") << 0;
     QTest::newRow("HELO reply changing its code")
-        << QByteArray() << QByteArray("250-mx.test\r\n251 SIZE\r\n") << unexpected("251 SIZE");
+        << QByteArray() << QByteArray("250-mx.test\r\n251 SIZE\r\n") << unexpected("251 SIZE") << 0;
     QTest::newRow("HELO answered by an endless line")
         << QByteArray() << QByteArray(100 * 1024, 'x')
-        << QStringLiteral("Reply line from the SMTP server longer than 4096 bytes");
+        << QStringLiteral("Reply line from the SMTP server longer than 4096 bytes") << 0;
+    QTest::newRow("greeting trickling past the reply limit")
+        << manyLines(30, "220") << QByteArray() << QStringLiteral("No reply from the SMTP server in time") << 100;
 }
 
 void TestSmtpReplies::badRepliesFailTheConnect() {
     QFETCH(QByteArray, greeting);
     QFETCH(QByteArray, helo);
     QFETCH(QString, error);
+    QFETCH(int, lineIntervalMs);
     SmtpSession s;
+    s.smtp->client().setTimeLimits(1000, 300);
+    s.server.lineIntervalMs = lineIntervalMs;
     if (!greeting.isEmpty()) {
         s.server.greeting = greeting;
     }
