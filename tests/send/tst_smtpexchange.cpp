@@ -285,9 +285,6 @@ void TestSmtpExchange::replyLineForm_data() {
     QTest::newRow("continuation") << QByteArray("250-SIZE") << 250 << false;
     QTest::newRow("code alone") << QByteArray("221") << 221 << true;
     QTest::newRow("code and dash alone") << QByteArray("250-") << 250 << false;
-    QTest::newRow("no digits") << QByteArray("hello there") << -1 << true;
-    QTest::newRow("empty") << QByteArray() << -1 << true;
-    QTest::newRow("two digits") << QByteArray("55 refused") << -1 << true;
     QTest::newRow("four digits") << QByteArray("2500 ok") << -1 << true;
     QTest::newRow("text straight after the code") << QByteArray("250ok") << -1 << true;
     QTest::newRow("leading blank") << QByteArray(" 250 ok") << -1 << true;

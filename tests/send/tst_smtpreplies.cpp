@@ -68,16 +68,10 @@ void TestSmtpReplies::badRepliesFailTheMessage_data() {
         << QByteArray(".") << QByteArray("\r\n") << unexpected("") << false << true;
     QTest::newRow("dot answered with two digits")
         << QByteArray(".") << QByteArray("55 refused\r\n") << unexpected("55 refused") << false << true;
-    QTest::newRow("dot answered with the code of another command")
-        << QByteArray(".") << QByteArray("354 go ahead\r\n") << unexpected("354 go ahead") << false << true;
     QTest::newRow("DATA answered 250: no content goes out")
         << QByteArray("DATA") << QByteArray("250 Ok\r\n") << unexpected("250 Ok") << false << false;
     QTest::newRow("RSET answered 354") << QByteArray("RSET") << QByteArray("354 go ahead\r\n")
                                        << unexpected("354 go ahead") << false << false;
-    QTest::newRow("MAIL answered 220") << QByteArray("MAIL") << QByteArray("220 hello\r\n") << unexpected("220 hello")
-                                       << false << false;
-    QTest::newRow("RCPT answered by text")
-        << QByteArray("RCPT") << QByteArray("ok\r\n") << unexpected("ok") << false << false;
     QTest::newRow("RCPT 251 is a success")
         << QByteArray("RCPT") << QByteArray("251 User not local; will forward\r\n") << QString() << true << true;
     QTest::newRow("code changes inside a reply")
@@ -138,8 +132,6 @@ void TestSmtpReplies::badRepliesFailTheConnect_data() {
     QTest::newRow("greeting of text") << QByteArray("hello\r\n") << QByteArray() << unexpected("hello") << 0;
     QTest::newRow("greeting with a line beginning with a blank")
         << QByteArray("220-mx.test\r\n  more text\r\n220 ready\r\n") << QByteArray() << unexpected("  more text") << 0;
-    QTest::newRow("greeting with the code of HELO")
-        << QByteArray("250 mx.test\r\n") << QByteArray() << unexpected("250 mx.test") << 0;
     QTest::newRow("HELO answered 220") << QByteArray() << QByteArray("220 again\r\n") << unexpected("220 again") << 0;
     QTest::newRow("HELO reply changing its code")
         << QByteArray() << QByteArray("250-mx.test\r\n251 SIZE\r\n") << unexpected("251 SIZE") << 0;
@@ -238,21 +230,15 @@ void TestSmtpReplies::paths_data() {
     QTest::newRow("quoted local part") << "CC"
                                        << "\"a\"@example.com" << refused.arg("\"a\"@example.com", "holds \"\"\"")
                                        << QByteArray();
-    QTest::newRow("semicolon") << "To"
-                               << "a;b@example.com" << refused.arg("a;b@example.com", "holds \";\"") << QByteArray();
     QTest::newRow("control character shown, not written")
         << "To" << QString("a\x01@example.com") << refused.arg("a\\x01@example.com", "holds a control character")
         << QByteArray();
     QTest::newRow("two @") << "To"
                            << "a@b@example.com" << refused.arg("a@b@example.com", "has more than one \"@\"")
                            << QByteArray();
-    QTest::newRow("no @") << "To"
-                          << "example.com" << refused.arg("example.com", "has no \"@\"") << QByteArray();
     QTest::newRow("nothing before @") << "To"
                                       << "@example.com" << refused.arg("@example.com", "has nothing before the \"@\"")
                                       << QByteArray();
-    QTest::newRow("nothing after @") << "To"
-                                     << "a@" << refused.arg("a@", "has nothing after the \"@\"") << QByteArray();
     QTest::newRow("double dot") << "To"
                                 << "a..b@example.com"
                                 << refused.arg("a..b@example.com", "has a misplaced dot before the \"@\"")
