@@ -7,8 +7,10 @@
 #include "mailstore/MailFolder.h"
 #include "mailstore/MailFolders.h"
 #include "mailstore/MailNamespace.h"
+#include "requests/AddressRoutines.h"
 #include "send/MailStoreSettings.h"
 #include "send/SMTPConnection.h"
+#include "send/SMTPMailbox.h"
 #include "send/TPostMessage.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
@@ -43,10 +45,30 @@ int CliMailCommands::smtpTest(CliContext &context, const QStringList &arguments)
         context.fail(QStringLiteral("usage: smtp-test ADDRESS"));
         return 2;
     }
+    // Both addresses go into SMTP commands: only addresses that pass the validity check are sent.
+    auto invalid = [](const QString &address) {
+        const AddressRoutines::Validity validity = AddressRoutines::validemailaddress(address);
+        return validity.valid
+                   ? QString()
+                   : QStringLiteral("\"%1\" is not a valid e-mail address: %2")
+                         .arg(SMTPMailbox::visible(address), AddressRoutines::GetEmailErrorCode(validity.code));
+    };
+    if (const QString problem = invalid(arguments.first()); !problem.isEmpty()) {
+        context.fail(QStringLiteral("smtp-test: ") + problem);
+        return 2;
+    }
     Settings &settings = context.main.settings();
     context.main.settingsStore()->Loadentries(settings);
     if (settings.SMTPHost.trimmed().isEmpty()) {
         context.fail(QStringLiteral("no SMTP host is set (settings set SMTPHost NAME)"));
+        return 1;
+    }
+    if (settings.SMTPEmail.isEmpty()) {
+        context.fail(QStringLiteral("no SMTP sender address is set (settings set SMTPEmail ADDRESS)"));
+        return 1;
+    }
+    if (const QString problem = invalid(settings.SMTPEmail); !problem.isEmpty()) {
+        context.fail(QStringLiteral("the SMTP sender address (SMTPEmail) ") + problem);
         return 1;
     }
     SMTPConnection connection(settings, context.prompt);

@@ -8,6 +8,7 @@
 #include "requests/AddressRoutines.h"
 #include "send/MailStoreSettings.h"
 #include "send/SMTPConnection.h"
+#include "send/SMTPMailbox.h"
 #include "settings/Settings.h"
 
 namespace corvane {
@@ -77,6 +78,19 @@ bool AcknowledgementMailer::OLESendAcknowledgement(const QString &address, const
 }
 
 bool AcknowledgementMailer::SMTPSendAcknowledgement(const QString &address, const QString &sentence) {
+    // Only addresses that pass the validity check go into SMTP commands; a refused one is named in the log,
+    // its control characters made visible, and no connection is opened.
+    const AddressRoutines::Validity recipient = AddressRoutines::validemailaddress(address);
+    const AddressRoutines::Validity sender = AddressRoutines::validemailaddress(m_settings.SMTPEmail);
+    if (!recipient.valid || !sender.valid) {
+        const QString reason = !recipient.valid ? AddressRoutines::GetEmailErrorCode(recipient.code)
+                                                : QStringLiteral("the SMTP sender address \"%1\" is not valid: %2")
+                                                      .arg(SMTPMailbox::visible(m_settings.SMTPEmail),
+                                                           AddressRoutines::GetEmailErrorCode(sender.code));
+        log(QStringLiteral("Error sending Acknowledgement e-mail to ") + SMTPMailbox::visible(address) +
+            QStringLiteral(": ") + reason);
+        return false;
+    }
     SMTPConnection connection(m_settings, m_prompt);
     if (m_connectionSetup)
         m_connectionSetup(connection);

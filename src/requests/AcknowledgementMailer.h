@@ -28,9 +28,10 @@ public:
     // Composes and sends through the mail store. A failure before the send shows the mail store error and logs
     // nothing; a failed send is logged. True when sent.
     bool OLESendAcknowledgement(const QString &address, const QString &sentence, bool throughSafeItem);
-    // Connects with the SMTP settings, sends one plain-text message and disconnects. A failed connection is
-    // reported by the connection layer and logs nothing; a failed send shows "SMTP Acknowledgement failed" and
-    // is logged. True when sent.
+    // Connects with the SMTP settings, sends one plain-text message and disconnects. A recipient or SMTP sender
+    // address that fails the validity check is logged with the reason and nothing is sent. A failed connection
+    // is reported by the connection layer and logs nothing; a failed send shows "SMTP Acknowledgement failed"
+    // and is logged. True when sent.
     bool SMTPSendAcknowledgement(const QString &address, const QString &sentence);
 
     // The body's lines: the header lines, an empty line, the sentence, an empty line, the footer lines.

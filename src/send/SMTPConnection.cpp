@@ -65,6 +65,7 @@ bool SMTPConnection::SMTPConnect() {
         if (!waitDone(started, m_connectWait)) {
             throw CorvaneError(QStringLiteral("Connection Timed out"));
         }
+        m_open = !m_failed;
     } catch (const CorvaneError &e) {
         m_prompt.message(UserPrompt::Kind::Warning,
                          QStringLiteral("An error was encountered while connecting to your SMTP server:\r\n\r\n") +
@@ -84,6 +85,9 @@ bool SMTPConnection::SendSMTPMail(bool html) {
     m_client.PostMessage.FromName = m_settings.SMTPName;
     bool ok = true;
     try {
+        if (m_open && !m_client.Connected()) {
+            reconnect();
+        }
         const qint64 started = QDateTime::currentMSecsSinceEpoch();
         m_client.SendMail();
         ok = waitDone(started, m_sendWait) && !m_failed;
@@ -101,8 +105,23 @@ bool SMTPConnection::SendSMTPMail(bool html) {
     return ok;
 }
 
+// A failed message that closed the connection (a time-out, a reply out of step) must not end the job: the next
+// message opens a new connection, greeted afresh, instead of reading what the old one left behind.
+void SMTPConnection::reconnect() {
+    log(QStringLiteral("Connecting to SMTP server"));
+    try {
+        m_client.Connect();
+    } catch (const CorvaneError &e) {
+        log(QStringLiteral("SMTP Connection Error: ") + e.message());
+        throw;
+    }
+    m_done = false;
+    m_failed = false;
+}
+
 void SMTPConnection::SMTPDisconnect() {
     log(QStringLiteral("Disconnecting from the SMTP server"));
+    m_open = false;
     try {
         m_client.Disconnect();
     } catch (const CorvaneError &) {

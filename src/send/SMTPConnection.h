@@ -38,9 +38,11 @@ public:
     // Opens and greets the connection. On failure shows the connect warning with the error's message, logs
     // "SMTP Connection Error: " and the message, and returns false.
     bool SMTPConnect();
-    // Sends the message record, as HTML when `html`, from the SMTP sender of the settings. On failure shows
+    // Sends the message record, as HTML when `html`, from the SMTP sender of the settings. When an earlier
+    // failure closed the connection that SMTPConnect opened, first connects again (logging "Connecting to
+    // SMTP server", and "SMTP Connection Error: " with the message when that fails). On failure shows
     // "An error was encountered while sending your mail via SMTP!" through the send-error handler and
-    // returns false; the connection stays usable unless the failure closed it.
+    // returns false.
     bool SendSMTPMail(bool html);
     // Logs "Disconnecting from the SMTP server", says goodbye and closes; errors are ignored.
     void SMTPDisconnect();
@@ -48,6 +50,7 @@ public:
 private:
     void log(const QString &line);
     bool waitDone(qint64 startedMs, int limitMs);
+    void reconnect();
 
     const Settings &m_settings;
     UserPrompt &m_prompt;
@@ -58,6 +61,8 @@ private:
     int m_sendWait = 30000;
     bool m_done = false;
     bool m_failed = false;
+    // Between a successful SMTPConnect and SMTPDisconnect.
+    bool m_open = false;
 };
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 
 #include "base/CorvaneError.h"
 #include "send/MimeText.h"
+#include "send/SMTPMailbox.h"
 #include "send/TNMUUProcessor.h"
 
 #include <QFile>
@@ -39,10 +40,19 @@ void checkHeaderValue(const QString &value, const char *field) {
     }
 }
 
-// Refuses an address that cannot travel in MAIL FROM or RCPT TO without extensions.
+// Refuses an address that cannot travel in MAIL FROM or RCPT TO as one plain mailbox without extensions. An
+// empty address passes: the client skips an empty recipient and names a missing sender itself.
 void checkAddress(const QString &address) {
     if (!MimeText::isAscii(address)) {
-        throw CorvaneError(QStringLiteral("Address with non-ASCII characters refused: %1").arg(address));
+        throw CorvaneError(
+            QStringLiteral("Address with non-ASCII characters refused: %1").arg(SMTPMailbox::visible(address)));
+    }
+    if (address.isEmpty()) {
+        return;
+    }
+    const QString problem = SMTPMailbox::problem(address);
+    if (!problem.isEmpty()) {
+        throw CorvaneError(QStringLiteral("Address refused: \"%1\" %2").arg(SMTPMailbox::visible(address), problem));
     }
 }
 

@@ -31,8 +31,9 @@ public:
 
     // Builds header and body of `message` with `subType` and `charset` (the charset used while every body
     // line is ASCII; other text is declared utf-8 and sent quoted-printable). Throws CorvaneError, before
-    // anything is sent, when a header value or address holds a line break, an address is not ASCII, an
-    // attachment cannot be read, or the header block reaches 64 KB.
+    // anything is sent, when a header value or address holds a line break, the sender or a recipient's bare
+    // address is not one plain mailbox (SMTPMailbox), an attachment cannot be read, or the header block
+    // reaches 64 KB.
     static Composed compose(const TPostMessage &message, int subType, const QString &charset);
 
     // The bare address of a recipient entry: the text after the first "<" up to the next "<" or ">"; else

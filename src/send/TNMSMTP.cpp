@@ -3,12 +3,11 @@
 
 #include "base/CorvaneError.h"
 #include "send/SMTPMessageBuilder.h"
+#include "send/SMTPReplyLine.h"
 
-#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QHostInfo>
-#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTimer>
 #include <memory>
@@ -18,7 +17,6 @@ namespace corvane {
 
 namespace {
 
-constexpr qsizetype kLineLimit = 64 * 1024;
 constexpr qsizetype kChunk = 64 * 1024;
 // Body writing waits for the socket to drain below this many unsent bytes before the next chunk.
 constexpr qsizetype kUnsentLimit = 4 * kChunk;
@@ -56,6 +54,20 @@ struct FlagGuard {
     ~FlagGuard() { flag = false; }
 };
 
+// Ends the message limit when the scope ends, however it ends.
+struct DeadlineGuard {
+    QDeadlineTimer &deadline;
+    ~DeadlineGuard() { deadline = QDeadlineTimer(QDeadlineTimer::Forever); }
+};
+
+bool isRefusal(qint64 replyNumber) {
+    return replyNumber >= 400 && replyNumber <= 599;
+}
+
+QString unexpectedReply(const QByteArray &printableLine) {
+    return QStringLiteral("Unexpected reply from the SMTP server: \"%1\"").arg(QString::fromLatin1(printableLine));
+}
+
 } // namespace
 
 TNMSMTP::TNMSMTP(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this)) {
@@ -70,9 +82,10 @@ TNMSMTP::~TNMSMTP() {
     m_socket->abort();
 }
 
-void TNMSMTP::setTimeLimits(int connectMs, int readMs) {
+void TNMSMTP::setTimeLimits(int connectMs, int replyMs, int messageMs) {
     m_connectLimit = connectMs;
-    m_readLimit = readMs;
+    m_replyLimit = replyMs;
+    m_messageLimit = messageMs;
 }
 
 bool TNMSMTP::Connected() const {
@@ -90,23 +103,19 @@ void TNMSMTP::quitWait() {
     }
 }
 
-qint64 TNMSMTP::replyNumberOf(const QByteArray &line) {
-    qint64 number = 0;
-    for (qsizetype i = 0; i < line.size() && i < 10 && line[i] >= '0' && line[i] <= '9'; ++i) {
-        number = number * 10 + (line[i] - '0');
-    }
-    return number;
+QDeadlineTimer TNMSMTP::deadline(int limitMs) const {
+    const QDeadlineTimer own(limitMs);
+    return m_messageDeadline < own ? m_messageDeadline : own;
 }
 
-// Processes events until `ready` holds, `limitMs` pass, Abort is called or (with `stopWhenClosed`) the
+// Processes events until `ready` holds, `until` passes, Abort is called or (with `stopWhenClosed`) the
 // socket is closed; says which came first.
-TNMSMTP::Wait TNMSMTP::waitFor(const std::function<bool()> &ready, int limitMs, bool stopWhenClosed) {
-    const QDeadlineTimer deadline(limitMs);
+TNMSMTP::Wait TNMSMTP::waitFor(const std::function<bool()> &ready, const QDeadlineTimer &until, bool stopWhenClosed) {
     while (!ready()) {
         if (m_aborted) {
             return Wait::Aborted;
         }
-        if (deadline.hasExpired()) {
+        if (until.hasExpired()) {
             return Wait::TimedOut;
         }
         if (stopWhenClosed && m_socket->state() == QAbstractSocket::UnconnectedState) {
@@ -116,7 +125,7 @@ TNMSMTP::Wait TNMSMTP::waitFor(const std::function<bool()> &ready, int limitMs, 
         QTimer timer;
         timer.setSingleShot(true);
         connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timer.start(std::max<qint64>(deadline.remainingTime(), 0));
+        timer.start(std::max<qint64>(until.remainingTime(), 0));
         QEventLoop *outer = m_loop;
         m_loop = &loop;
         loop.exec();
@@ -135,7 +144,7 @@ QString TNMSMTP::lookUpHost() {
         *result = info;
         quitWait();
     });
-    const Wait wait = waitFor([&] { return result->has_value(); }, m_connectLimit, false);
+    const Wait wait = waitFor([&] { return result->has_value(); }, deadline(m_connectLimit), false);
     if (wait != Wait::Ready) {
         QHostInfo::abortHostLookup(id);
         throw CorvaneError(wait == Wait::Aborted ? QStringLiteral("Host Lookup Canceled")
@@ -155,7 +164,7 @@ QString TNMSMTP::lookUpHost() {
 
 void TNMSMTP::openConnection(const QString &address) {
     m_socket->connectToHost(QHostAddress(address), static_cast<quint16>(Port));
-    const Wait wait = waitFor([this] { return Connected(); }, m_connectLimit, true);
+    const Wait wait = waitFor([this] { return Connected(); }, deadline(m_connectLimit), true);
     if (wait == Wait::Ready) {
         m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         return;
@@ -174,6 +183,22 @@ void TNMSMTP::failConnection(const QString &message) {
     throw CorvaneError(message);
 }
 
+void TNMSMTP::failWait(Wait wait, const QString &timeOutText, const QString &abortText) {
+    switch (wait) {
+    case Wait::Aborted:
+        failConnection(abortText);
+    case Wait::TimedOut:
+        failConnection(m_messageDeadline.hasExpired()
+                           ? QStringLiteral("The SMTP server did not complete the message within %1 s")
+                                 .arg(m_messageLimit / 1000.0)
+                           : timeOutText);
+    case Wait::Closed:
+    case Wait::Ready:
+        break;
+    }
+    failConnection(socketErrorText(m_socket->error()));
+}
+
 void TNMSMTP::writeRaw(const QByteArray &data) {
     if (m_aborted) {
         failConnection(QStringLiteral("Socket send aborted"));
@@ -184,64 +209,92 @@ void TNMSMTP::writeRaw(const QByteArray &data) {
     m_socket->flush();
 }
 
+// A reply line waiting before a command is sent belongs to no command of ours (a reply with lines too many, or
+// a server that gave up): reading on would pair every later command with the reply to an earlier one.
 void TNMSMTP::sendCommand(const QByteArray &command, const QByteArray &preceding) {
+    if (m_socket->bytesAvailable() > 0) {
+        QByteArray stale = m_socket->peek(200);
+        stale.truncate(stale.indexOf('\n') < 0 ? stale.size() : stale.indexOf('\n'));
+        while (stale.endsWith('\r')) {
+            stale.chop(1);
+        }
+        failConnection(unexpectedReply(SMTPReplyLine::printable(stale)));
+    }
     emit dialogue(command, true);
     writeRaw(preceding + command + "\r\n");
 }
 
-QByteArray TNMSMTP::readLine() {
-    const Wait wait = waitFor([this] { return m_socket->canReadLine() || m_socket->bytesAvailable() >= kLineLimit; },
-                              m_readLimit, true);
-    switch (wait) {
-    case Wait::Ready:
-        break;
-    case Wait::Aborted:
-        failConnection(QStringLiteral("Socket readln aborted"));
-    case Wait::TimedOut:
-        failConnection(QStringLiteral("No reply from the SMTP server in time"));
-    case Wait::Closed:
-        failConnection(socketErrorText(m_socket->error()));
+// One reply line without its line end (LF, or CR LF). Closes the connection and throws on a time-out, an
+// abort, a closed connection, or a line longer than kReplyLineLimit.
+QByteArray TNMSMTP::readLine(const QDeadlineTimer &until) {
+    const Wait wait = waitFor(
+        [this] { return m_socket->canReadLine() || m_socket->bytesAvailable() >= kReplyLineLimit + 2; }, until, true);
+    if (wait != Wait::Ready) {
+        failWait(wait, QStringLiteral("No reply from the SMTP server in time"),
+                 QStringLiteral("Socket readln aborted"));
     }
-    // Read in small pieces: asking QIODevice for a line of up to the whole limit would allocate the limit for
-    // every reply line. The result is the same: the bytes up to and including the first line feed, at most
-    // kLineLimit of them.
-    QByteArray line;
-    char piece[512];
-    while (line.size() < kLineLimit) {
-        const qint64 n = m_socket->readLine(piece, std::min<qint64>(sizeof piece, kLineLimit - line.size() + 1));
-        if (n <= 0) {
-            break;
-        }
-        line.append(piece, n);
-        if (piece[n - 1] == '\n') {
-            break;
-        }
-    }
+    // Room for the longest line with CR LF, and the terminating zero QIODevice writes.
+    QByteArray line(kReplyLineLimit + 3, Qt::Uninitialized);
+    const qint64 n = m_socket->readLine(line.data(), line.size());
+    line.truncate(std::max<qint64>(n, 0));
+    const bool ended = line.endsWith('\n');
     while (line.endsWith('\n') || line.endsWith('\r')) {
         line.chop(1);
     }
-    emit dialogue(line, false);
+    if (!ended || line.size() > kReplyLineLimit) {
+        failConnection(QStringLiteral("Reply line from the SMTP server longer than %1 bytes").arg(kReplyLineLimit));
+    }
     return line;
 }
 
-// Reads one reply. A line whose fourth character is "-" is followed by more lines of the same reply; for
-// the greeting and HELO (`greetingRules`) so is a line that begins with a blank. The reply number and text
-// are those of the first line.
-void TNMSMTP::readReply(bool greetingRules) {
-    QByteArray line = readLine();
-    m_replyLine = line;
-    m_replyNumber = replyNumberOf(line);
-    auto continues = [greetingRules](const QByteArray &l) {
-        return (l.size() > 3 && l[3] == '-') || (greetingRules && l.startsWith(' '));
-    };
-    while (continues(line)) {
-        line = readLine();
+// Reads one whole reply within the reply limit: lines that all carry the same three-digit code, with "-"
+// after the code on all but the last. The reply number and text are those of the first line. A malformed
+// line, a change of code, too many lines, a time-out or an abort close the connection and throw.
+void TNMSMTP::readReply() {
+    const QDeadlineTimer until = deadline(m_replyLimit);
+    for (int count = 1;; ++count) {
+        const QByteArray raw = readLine(until);
+        const QByteArray shown = SMTPReplyLine::printable(raw);
+        emit dialogue(shown, false);
+        const std::optional<SMTPReplyLine> line = SMTPReplyLine::parse(raw);
+        if (count == 1) {
+            m_replyLine = shown;
+            m_replyNumber = line ? line->code : 0;
+        }
+        if (!line || line->code != m_replyNumber) {
+            failConnection(unexpectedReply(shown));
+        }
+        if (line->last) {
+            return;
+        }
+        if (count == kReplyLinesLimit) {
+            failConnection(QStringLiteral("Reply from the SMTP server longer than %1 lines").arg(kReplyLinesLimit));
+        }
     }
+}
+
+// True when the reply just read has one of the `expected` numbers; false on a refusal (4xx, 5xx), after which
+// the exchange is still in step. Any other number answers no command we sent (or DATA answered 250, which
+// would send the content as commands): closes the connection and throws the reply line.
+bool TNMSMTP::accepted(std::initializer_list<int> expected) {
+    for (const int number : expected) {
+        if (m_replyNumber == number) {
+            return true;
+        }
+    }
+    if (isRefusal(m_replyNumber)) {
+        return false;
+    }
+    failConnection(unexpectedReply(m_replyLine));
+}
+
+QString TNMSMTP::replyText() const {
+    return QString::fromLatin1(m_replyLine);
 }
 
 void TNMSMTP::command(const QByteArray &text, const QByteArray &preceding) {
     sendCommand(text, preceding);
-    readReply(false);
+    readReply();
 }
 
 void TNMSMTP::Connect() {
@@ -251,16 +304,22 @@ void TNMSMTP::Connect() {
     m_aborted = false;
     openConnection(lookUpHost());
     try {
-        readReply(true);
-        if (m_replyNumber >= 400) {
-            throw CorvaneError(QString::fromLatin1(m_replyLine));
+        readReply();
+        if (!accepted({220})) {
+            throw CorvaneError(replyText());
         }
         if (UserID.contains(QLatin1Char('\r')) || UserID.contains(QLatin1Char('\n'))) {
             throw CorvaneError(QStringLiteral("Line break in the HELO argument refused"));
         }
-        sendCommand("HELO " + UserID.toUtf8());
-        readReply(true);
-        if (m_replyNumber >= 300) {
+        QString name = UserID.trimmed();
+        if (name.isEmpty()) {
+            name = QHostInfo::localHostName().trimmed();
+        }
+        if (name.isEmpty()) {
+            name = QStringLiteral("localhost");
+        }
+        command("HELO " + name.toUtf8());
+        if (!accepted({250})) {
             emit heloRefused();
             throw CorvaneError(QStringLiteral("Authentication failed"));
         }
@@ -291,25 +350,27 @@ void TNMSMTP::SendMail() {
         (m.ToAddress.isEmpty() && m.ToCarbonCopy.isEmpty() && m.ToBlindCarbonCopy.isEmpty())) {
         throw CorvaneError(QStringLiteral("Incomplete Header"));
     }
-    auto refuseFrom = [this](qint64 limit) {
-        if (m_replyNumber >= limit) {
-            throw CorvaneError(QString::fromLatin1(m_replyLine));
+    m_messageDeadline = QDeadlineTimer(m_messageLimit);
+    DeadlineGuard messageLimit{m_messageDeadline};
+    auto step = [this](const QByteArray &text, std::initializer_list<int> expected) {
+        command(text);
+        if (!accepted(expected)) {
+            throw CorvaneError(replyText());
         }
     };
-    command("RSET");
-    refuseFrom(400);
-    command("MAIL FROM:<" + m.FromAddress.toLatin1() + ">");
-    refuseFrom(400);
+    step("RSET", {250});
+    step("MAIL FROM:<" + m.FromAddress.toLatin1() + ">", {250});
     for (const QStringList *list : {&m.ToAddress, &m.ToCarbonCopy, &m.ToBlindCarbonCopy}) {
         for (const QString &entry : *list) {
             const QString address = SMTPMessageBuilder::bareAddress(entry);
             if (!address.isEmpty()) {
+                // A refused recipient is not delivered; the reply to DATA decides for the message.
                 command("RCPT TO:<" + address.toLatin1() + ">");
+                accepted({250, 251});
             }
         }
     }
-    command("DATA");
-    refuseFrom(400);
+    step("DATA", {354});
 
     if (composed.headerBlock.size() + composed.body.size() + 3 <= kChunk) {
         // A short message goes out with its final "." in a single write: one segment for the server to read
@@ -320,20 +381,18 @@ void TNMSMTP::SendMail() {
         writeRaw(composed.headerBlock);
         for (qsizetype start = 0; start < composed.body.size(); start += kChunk) {
             writeRaw(composed.body.mid(start, kChunk));
-            const Wait wait = waitFor([this] { return m_socket->bytesToWrite() <= kUnsentLimit; }, m_readLimit, true);
-            if (wait == Wait::Aborted) {
-                failConnection(QStringLiteral("Socket send aborted"));
-            } else if (wait == Wait::TimedOut) {
-                failConnection(QStringLiteral("The SMTP server did not take the message in time"));
-            } else if (wait == Wait::Closed) {
-                failConnection(socketErrorText(m_socket->error()));
+            const Wait wait =
+                waitFor([this] { return m_socket->bytesToWrite() <= kUnsentLimit; }, deadline(m_replyLimit), true);
+            if (wait != Wait::Ready) {
+                failWait(wait, QStringLiteral("The SMTP server did not take the message in time"),
+                         QStringLiteral("Socket send aborted"));
             }
         }
         command(".");
     }
-    if (m_replyNumber >= 400) {
+    if (!accepted({250})) {
         emit messageFailed();
-        throw CorvaneError(QString::fromLatin1(m_replyLine));
+        throw CorvaneError(replyText());
     }
     if (ClearParams) {
         PostMessage.ToAddress.clear();
@@ -350,15 +409,17 @@ void TNMSMTP::Disconnect() {
         m_socket->abort();
         return;
     }
+    bool bye = false;
     try {
         command("QUIT");
+        bye = accepted({221});
     } catch (const CorvaneError &) {
         m_socket->abort();
         throw;
     }
     m_socket->abort();
-    if (m_replyNumber > 339) {
-        throw CorvaneError(QString::fromLatin1(m_replyLine));
+    if (!bye) {
+        throw CorvaneError(replyText());
     }
 }
 

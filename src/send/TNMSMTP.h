@@ -1,14 +1,18 @@
 // Corvane's SMTP client: one TCP connection to the configured server, greeted with HELO, over which any
 // number of messages go out in lock step (RSET, MAIL FROM, RCPT TO, DATA, header, body, "."), ended by QUIT.
-// Every wait processes pending events and has a time limit; failures are thrown as CorvaneError.
+// Every reply is checked for the form of RFC 5321 and for the number its command expects; a reply that could
+// belong to another command closes the connection, so that no later command reads a stale line. Every wait
+// processes pending events and has a time limit; failures are thrown as CorvaneError.
 #pragma once
 
 #include "send/TPostMessage.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 
 class QEventLoop;
 class QTcpSocket;
@@ -35,38 +39,49 @@ public:
     // When on, a successful send empties the recipient and attachment lists.
     bool ClearParams = true;
 
-    // Time limits in milliseconds for the lookup and TCP connect, and for every wait on the server.
-    void setTimeLimits(int connectMs, int readMs);
+    // Default time limits: host lookup and TCP connect; one command's whole reply, continuation lines
+    // included; one message from RSET to the reply to ".".
+    static constexpr int kConnectLimitMs = 60 * 1000;
+    static constexpr int kReplyLimitMs = 60 * 1000;
+    static constexpr int kMessageLimitMs = 10 * 60 * 1000;
+    // The longest reply line read, without its line end (RFC 5321 allows 512 octets with it), and the most
+    // lines one reply may have.
+    static constexpr qsizetype kReplyLineLimit = 4096;
+    static constexpr int kReplyLinesLimit = 1000;
+
+    // Time limits in milliseconds, counted by the client itself: see the defaults above.
+    void setTimeLimits(int connectMs, int replyMs, int messageMs = kMessageLimitMs);
 
     bool Connected() const;
     bool Busy() const { return m_busy; }
-    // The number and the text (without line end) of the first line of the last reply read.
+    // The number and the text (without line end, bytes outside printable ASCII as "?") of the first line of
+    // the last reply read; the number is 0 when that line was not a well-formed reply line.
     qint64 ReplyNumber() const { return m_replyNumber; }
     QByteArray LastReply() const { return m_replyLine; }
 
-    // Resolves the host, opens the connection, reads the greeting and sends HELO. Emits connected on
+    // Resolves the host, opens the connection, reads the greeting (220) and sends HELO with UserID, or with
+    // the machine's host name when UserID is empty ("localhost" when that is empty too). Emits connected on
     // success. Throws "Already connected", the lookup and connection messages (after emitting
-    // connectionFailed), the greeting line when it is 400 or more, "Authentication failed" when HELO is
-    // refused (after emitting heloRefused), socket errors and time-outs; a failure after the TCP connection
-    // opened first runs Disconnect.
+    // connectionFailed), the greeting line when it is a refusal, "Authentication failed" when HELO is
+    // refused (after emitting heloRefused), any other unexpected reply, socket errors and time-outs; a
+    // failure after the TCP connection opened first runs Disconnect.
     void Connect();
 
     // Sends PostMessage. Does nothing while another SendMail runs. Throws, with nothing sent, on a
-    // composition failure (line break in a header value, unreadable attachment, header of 64 KB or more),
-    // "Not Connected" or "Incomplete Header"; then the reply line of a refused RSET, MAIL FROM or DATA, or of
-    // a refused "." (after emitting messageFailed); socket errors and time-outs close the connection.
-    // Emits messageSent on success.
+    // composition failure (line break in a header value, a sender or recipient that is not one plain
+    // mailbox, unreadable attachment, header of 64 KB or more), "Not Connected" or "Incomplete Header"; then
+    // the reply line of a refused (4xx, 5xx) RSET, MAIL FROM or DATA, or of a refused "." (after emitting
+    // messageFailed), which leave the connection open. Unexpected or malformed replies, socket errors and
+    // time-outs (a reply limit, or the message limit for the whole message) close the connection. Emits
+    // messageSent on success.
     void SendMail();
 
-    // Sends QUIT, reads the reply and closes the connection whatever happens. Throws the reply line when the
-    // reply number is above 339. Does nothing when no connection is open.
+    // Sends QUIT, reads the reply and closes the connection whatever happens. Throws the reply line when it
+    // is not 221. Does nothing when no connection is open.
     void Disconnect();
 
     // Makes the socket operation in progress fail ("Socket send aborted" / "Socket readln aborted").
     void Abort();
-
-    // The leading decimal digits (at most 10) of a reply line as a number; 0 when there are none.
-    static qint64 replyNumberOf(const QByteArray &line);
 
 signals:
     void connected();
@@ -74,28 +89,38 @@ signals:
     void messageSent();
     void messageFailed();
     void heloRefused();
-    // Every line written (`sent` true, without line end; message content excepted) and every reply line.
+    // Every line written (`sent` true, without line end; message content excepted) and every reply line
+    // (bytes outside printable ASCII as "?").
     void dialogue(const QByteArray &line, bool sent);
 
 private:
     enum class Wait { Ready, TimedOut, Aborted, Closed };
 
-    Wait waitFor(const std::function<bool()> &ready, int limitMs, bool stopWhenClosed);
+    Wait waitFor(const std::function<bool()> &ready, const QDeadlineTimer &until, bool stopWhenClosed);
+    // Now plus `limitMs`, or the end of the message limit when that comes first.
+    QDeadlineTimer deadline(int limitMs) const;
+    // Closes the connection and throws the failure of a wait that did not end with Ready.
+    [[noreturn]] void failWait(Wait wait, const QString &timeOutText, const QString &abortText);
     void quitWait();
     QString lookUpHost();
     void openConnection(const QString &address);
     void writeRaw(const QByteArray &data);
     // Writes `preceding` (message content, not logged), then the command and its line end, in one write.
     void sendCommand(const QByteArray &command, const QByteArray &preceding = QByteArray());
-    QByteArray readLine();
-    void readReply(bool greetingRules);
+    QByteArray readLine(const QDeadlineTimer &until);
+    void readReply();
+    bool accepted(std::initializer_list<int> expected);
     void command(const QByteArray &text, const QByteArray &preceding = QByteArray());
+    QString replyText() const;
     [[noreturn]] void failConnection(const QString &message);
 
     QTcpSocket *m_socket;
     QEventLoop *m_loop = nullptr;
-    int m_connectLimit = 60000;
-    int m_readLimit = 60000;
+    int m_connectLimit = kConnectLimitMs;
+    int m_replyLimit = kReplyLimitMs;
+    int m_messageLimit = kMessageLimitMs;
+    // The end of the message limit while SendMail runs; forever otherwise.
+    QDeadlineTimer m_messageDeadline{QDeadlineTimer::Forever};
     bool m_busy = false;
     bool m_aborted = false;
     qint64 m_replyNumber = 0;

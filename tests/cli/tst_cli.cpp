@@ -254,6 +254,47 @@ private slots:
         QVERIFY(server.received.contains("MAIL FROM:<list@example.org>\r\n"));
     }
 
+    // Addresses that would go into SMTP commands are checked before any connection is made.
+    void smtpTestRefusesInvalidAddresses_data() {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("recipient");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("recipient with ESMTP parameters")
+            << "list@example.org"
+            << "ann@example.org> NOTIFY=NEVER" << 2
+            << "smtp-test: \"ann@example.org> NOTIFY=NEVER\" is not a valid e-mail address: Address contains an "
+               "invalid character";
+        QTest::newRow("sender with ESMTP parameters")
+            << "list@example.org> BODY=8BITMIME"
+            << "ann@example.org" << 1
+            << "the SMTP sender address (SMTPEmail) \"list@example.org> BODY=8BITMIME\" is not a valid e-mail "
+               "address: Address contains an invalid character";
+        QTest::newRow("no sender") << ""
+                                   << "ann@example.org" << 1 << "no SMTP sender address is set";
+    }
+    void smtpTestRefusesInvalidAddresses() {
+        QFETCH(QString, sender);
+        QFETCH(QString, recipient);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        corvane::ScriptedSmtpServer server;
+        QVERIFY(server.listening());
+        QStringList names{QStringLiteral("SMTPHost"), QStringLiteral("SMTPPort"), QStringLiteral("SMTPEmail")};
+        QStringList values{QStringLiteral("127.0.0.1"), QString::number(server.port()), sender};
+        for (int i = 0; i < (sender.isEmpty() ? 2 : 3); ++i) {
+            QCOMPARE(
+                cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"), names[i], values[i]})
+                    .status,
+                0);
+        }
+        const Result r = cli({QStringLiteral("--yes"), QStringLiteral("smtp-test"), recipient});
+        QCOMPARE(r.status, status);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QTest::qWait(100);
+        QCOMPARE(server.connections, 0);
+    }
+
     void settingsSetAndGet() {
         Result r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"),
                         QStringLiteral("SendCount "), QStringLiteral("25")});

@@ -184,6 +184,45 @@ private slots:
         QVERIFY(f.prompt.shown.isEmpty());
     }
 
+    // The SMTP path checks both addresses before it connects and logs what it refused, control characters
+    // made visible.
+    void smtpRefusesInvalidAddresses_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("logLine");
+        QTest::newRow("recipient with ESMTP parameters")
+            << "a@example.com> NOTIFY=NEVER"
+            << "lists@example.net"
+            << "Error sending Acknowledgement e-mail to a@example.com> NOTIFY=NEVER: Address contains an invalid "
+               "character";
+        QTest::newRow("recipient with a line break")
+            << "a@example.com\r\nRCPT TO:<b@example.com>"
+            << "lists@example.net"
+            << "Error sending Acknowledgement e-mail to a@example.com\\x0D\\x0ARCPT TO:<b@example.com>: Address "
+               "contains an invalid character";
+        QTest::newRow("sender with ESMTP parameters")
+            << "a@example.com"
+            << "lists@example.net> BODY=8BITMIME"
+            << "Error sending Acknowledgement e-mail to a@example.com: the SMTP sender address "
+               "\"lists@example.net> BODY=8BITMIME\" is not valid: Address contains an invalid character";
+    }
+
+    void smtpRefusesInvalidAddresses() {
+        QFETCH(QString, address);
+        QFETCH(QString, sender);
+        QFETCH(QString, logLine);
+        RulesFixture f;
+        ScriptedSmtpServer server;
+        useServer(f.settings, server);
+        f.settings.SMTPEmail = sender;
+        AcknowledgementMailer mailer(f.settings, f.log, f.prompt);
+        QVERIFY(!mailer.SMTPSendAcknowledgement(address, QStringLiteral("Done.")));
+        QCOMPARE(f.logLines(), QStringList{logLine});
+        QVERIFY(f.prompt.shown.isEmpty());
+        QTest::qWait(50);
+        QCOMPARE(server.connections, 0);
+    }
+
     void smtpFailures_data() {
         QTest::addColumn<QString>("failure");
         QTest::addColumn<QStringList>("shownStart");

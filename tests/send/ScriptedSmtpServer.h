@@ -1,6 +1,6 @@
 // An SMTP server for tests, on 127.0.0.1 and a free port: records every byte a client sends and answers each
-// command from a script (default replies unless a test queues others), with switches for a silent server
-// and for dropping the connection while message content arrives.
+// command from a script (default replies unless a test queues others), with switches for a silent server,
+// for dropping the connection while message content arrives, and for slow and trickling replies.
 #pragma once
 
 #include <QByteArray>
@@ -9,6 +9,7 @@
 #include <QList>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace corvane {
 
@@ -34,6 +35,10 @@ public:
     QByteArray silentAt;
     // Drop the connection as soon as message content arrives after DATA.
     bool dropInData = false;
+    // Every reply (not the greeting) is written this long after its command arrived.
+    int replyDelayMs = 0;
+    // The lines of a reply (the greeting included) are written one by one, this far apart.
+    int lineIntervalMs = 0;
 
     // Everything the clients sent, in order, over all connections.
     QByteArray received;
@@ -50,7 +55,7 @@ private:
             QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { readFrom(socket); });
             QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             if (!greeting.isEmpty()) {
-                socket->write(greeting);
+                send(socket, greeting, 0);
             }
         }
     }
@@ -95,7 +100,7 @@ private:
                 m_inData = true;
             }
             if (verbWord == "QUIT") {
-                socket->disconnectFromHost();
+                QTimer::singleShot(m_lastWriteMs, socket, [socket] { socket->disconnectFromHost(); });
                 return;
             }
         }
@@ -108,14 +113,35 @@ private:
             return {};
         }
         const QByteArray raw = replyFor(verb);
-        socket->write(raw);
+        send(socket, raw, replyDelayMs);
         return raw;
+    }
+
+    // Writes `raw` after `delayMs`, line by line when lines are to trickle; remembers when the last line goes.
+    void send(QTcpSocket *socket, const QByteArray &raw, int delayMs) {
+        m_lastWriteMs = 0;
+        if (delayMs == 0 && lineIntervalMs == 0) {
+            socket->write(raw);
+            return;
+        }
+        QList<QByteArray> lines;
+        for (qsizetype start = 0; start < raw.size();) {
+            const qsizetype end = raw.indexOf('\n', start);
+            const qsizetype next = lineIntervalMs == 0 || end < 0 ? raw.size() : end + 1;
+            lines.append(raw.mid(start, next - start));
+            start = next;
+        }
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            m_lastWriteMs = delayMs + static_cast<int>(i) * lineIntervalMs;
+            QTimer::singleShot(m_lastWriteMs, socket, [socket, line = lines[i]] { socket->write(line); });
+        }
     }
 
     QTcpServer m_server;
     QHash<QByteArray, QList<QByteArray>> m_replies;
     QByteArray m_pending;
     bool m_inData = false;
+    int m_lastWriteMs = 0;
 };
 
 } // namespace corvane

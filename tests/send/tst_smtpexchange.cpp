@@ -2,6 +2,8 @@
 // dot-stuffing, multi-line replies, refusals, many messages over one connection and the send-log lines.
 #include "SmtpSession.h"
 
+#include "send/SMTPReplyLine.h"
+
 #include <QRegularExpression>
 #include <QTest>
 
@@ -19,8 +21,8 @@ private slots:
     void refusedCommands();
     void manyMessagesOneConnection();
     void hostNameLookup();
-    void replyNumber_data();
-    void replyNumber();
+    void replyLineForm_data();
+    void replyLineForm();
 };
 
 void TestSmtpExchange::plainMessageBytes() {
@@ -165,26 +167,30 @@ void TestSmtpExchange::headersAndRecipients() {
     QCOMPARE(t.body, expectedBody);
 }
 
-// Continuation lines of the greeting and of the HELO reply must be read whole; a line left unread would be
-// taken as the reply to the next command.
+// Continuation lines of every reply must be read whole; a line left unread would be taken as the reply to the
+// next command.
 void TestSmtpExchange::multiLineReplies_data() {
     QTest::addColumn<QByteArray>("greeting");
     QTest::addColumn<QByteArray>("helo");
+    QTest::addColumn<QByteArray>("rset");
     QTest::newRow("one-line greeting, three-line HELO")
-        << QByteArray("220 mx.test\r\n") << QByteArray("250-mx.test\r\n250-SIZE 1000\r\n250 HELP\r\n");
+        << QByteArray("220 mx.test\r\n") << QByteArray("250-mx.test\r\n250-SIZE 1000\r\n250 HELP\r\n")
+        << QByteArray("250 reset done\r\n");
     QTest::newRow("two-line greeting, two-line HELO")
-        << QByteArray("220-mx.test welcomes you\r\n220 mx.test\r\n") << QByteArray("250-mx.test\r\n250 ok\r\n");
-    QTest::newRow("greeting continued by a line beginning with a blank")
-        << QByteArray("220-mx.test\r\n  more text\r\n220 ready\r\n") << QByteArray("250 ok\r\n");
+        << QByteArray("220-mx.test welcomes you\r\n220 mx.test\r\n") << QByteArray("250-mx.test\r\n250 ok\r\n")
+        << QByteArray("250 reset done\r\n");
+    QTest::newRow("three-line reply to RSET, bare line feeds, code alone on the last line")
+        << QByteArray("220 mx.test\n") << QByteArray("250 ok\r\n") << QByteArray("250-reset\n250-done\r\n250\r\n");
 }
 
 void TestSmtpExchange::multiLineReplies() {
     QFETCH(QByteArray, greeting);
     QFETCH(QByteArray, helo);
+    QFETCH(QByteArray, rset);
     SmtpSession s;
     s.server.greeting = greeting;
     s.server.reply("HELO", helo);
-    s.server.reply("RSET", "250 reset done\r\n");
+    s.server.reply("RSET", rset);
     s.server.reply("DATA", "354 go ahead\r\n");
     s.server.reply(".", "250 queued as ABC123\r\n");
     QVERIFY(s.smtp->SMTPConnect());
@@ -192,6 +198,9 @@ void TestSmtpExchange::multiLineReplies() {
     QVERIFY(s.smtp->SendSMTPMail(false));
     QCOMPARE(s.smtp->client().LastReply(), QByteArray("250 queued as ABC123"));
     QCOMPARE(s.server.commandCount.value("HELO"), 1);
+    s.plainMessage();
+    QVERIFY(s.smtp->SendSMTPMail(false));
+    QCOMPARE(s.server.connections, 1);
 }
 
 // Refused commands: the message fails with the server's reply line, is reported once through the send-error
@@ -267,21 +276,31 @@ void TestSmtpExchange::hostNameLookup() {
     QTRY_COMPARE(s.server.received, QByteArray("HELO client.test\r\n"));
 }
 
-void TestSmtpExchange::replyNumber_data() {
+// The form of one reply line: code -1 stands for a line that is not a reply line at all.
+void TestSmtpExchange::replyLineForm_data() {
     QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<qint64>("number");
-    QTest::newRow("ordinary") << QByteArray("250 2.0.0 Ok") << qint64(250);
-    QTest::newRow("continuation") << QByteArray("250-SIZE") << qint64(250);
-    QTest::newRow("no digits") << QByteArray("Hello") << qint64(0);
-    QTest::newRow("empty") << QByteArray() << qint64(0);
-    QTest::newRow("leading blank") << QByteArray(" 250") << qint64(0);
-    QTest::newRow("at most ten digits") << QByteArray("123456789012345 x") << qint64(1234567890);
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("last");
+    QTest::newRow("ordinary") << QByteArray("250 2.0.0 Ok") << 250 << true;
+    QTest::newRow("continuation") << QByteArray("250-SIZE") << 250 << false;
+    QTest::newRow("code alone") << QByteArray("221") << 221 << true;
+    QTest::newRow("code and dash alone") << QByteArray("250-") << 250 << false;
+    QTest::newRow("four digits") << QByteArray("2500 ok") << -1 << true;
+    QTest::newRow("text straight after the code") << QByteArray("250ok") << -1 << true;
+    QTest::newRow("leading blank") << QByteArray(" 250 ok") << -1 << true;
+    QTest::newRow("tab after the code") << QByteArray("250\tok") << -1 << true;
 }
 
-void TestSmtpExchange::replyNumber() {
+void TestSmtpExchange::replyLineForm() {
     QFETCH(QByteArray, line);
-    QFETCH(qint64, number);
-    QCOMPARE(TNMSMTP::replyNumberOf(line), number);
+    QFETCH(int, code);
+    QFETCH(bool, last);
+    const std::optional<SMTPReplyLine> parsed = SMTPReplyLine::parse(line);
+    QCOMPARE(parsed.has_value(), code >= 0);
+    if (parsed) {
+        QCOMPARE(parsed->code, code);
+        QCOMPARE(parsed->last, last);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSmtpExchange)
