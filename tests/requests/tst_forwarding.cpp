@@ -185,107 +185,87 @@ private slots:
         QCOMPARE(ForwardingRecipientSet::build(f->dm.tblML(), category), expected);
     }
 
-    void targetCategory_data() {
+    // The target category and the sending rights, each refusal with its log line. Rights: "" no check,
+    // "first" the sender's first entry decides, "own" their entry in the target category decides.
+    void decisions_data() {
         QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("rights");
+        QTest::addColumn<QString>("sender");
         QTest::addColumn<QString>("subject");
         QTest::addColumn<QString>("to");
-        QTest::addColumn<QString>("header"); // X-Corvane-List of the copies; empty: refused
+        QTest::addColumn<QString>("list"); // X-Corvane-List of the copies
         QTest::addColumn<int>("copies");
+        QTest::addColumn<QString>("refused"); // why not: "category" or "rights"
         using F = Settings::ForwardTarget;
         const int Sender = int(F::Sender), Subject = int(F::Subject), Email = int(F::Email), All = int(F::All);
-        QTest::newRow("subject") << Subject << "Re: [ Sports ] scores"
-                                 << "x@y.org"
-                                 << "Sports" << 2;
-        QTest::newRow("empty brackets") << Subject << "[] Hello"
-                                        << "x@y.org"
-                                        << "" << 0;
-        QTest::newRow("bracket first") << Subject << "]Sports[ x"
-                                       << "x@y.org"
-                                       << "" << 0;
-        QTest::newRow("no closing bracket after") << Subject << "a] [Sports"
-                                                  << "x@y.org"
-                                                  << "" << 0;
-        QTest::newRow("e-mail stem") << Email << "Hello"
+        const QString ann = "ann@x.org", to = "x@y.org";
+        QTest::newRow("subject") << Subject << "" << ann << "Re: [ Sports ] scores" << to << "Sports" << 3 << "";
+        QTest::newRow("empty brackets") << Subject << "" << ann << "[] Hello" << to << "" << 0 << "category";
+        QTest::newRow("bracket first") << Subject << "" << ann << "]Sports[ x" << to << "" << 0 << "category";
+        QTest::newRow("no bracket after [") << Subject << "" << ann << "a] [Sports" << to << "" << 0 << "category";
+        QTest::newRow("e-mail stem") << Email << "" << ann << "Hi"
                                      << "NEWS@lists.example"
-                                     << "NEWS" << 2;
-        QTest::newRow("no stem") << Email << "Hello"
+                                     << "NEWS" << 1 << "";
+        QTest::newRow("no stem") << Email << "" << ann << "Hi"
                                  << "undisclosed-recipients:;"
-                                 << "" << 0;
-        QTest::newRow("sender's first entry") << Sender << "Hello"
-                                              << "x@y.org"
-                                              << "sports" << 2;
-        QTest::newRow("whole list") << All << "[News] Hello"
-                                    << "x@y.org"
-                                    << "ALL" << 3;
+                                 << "" << 0 << "category";
+        QTest::newRow("sender's first entry") << Sender << ""
+                                              << "BOB@x.org"
+                                              << "Hi" << to << "news" << 1 << "";
+        QTest::newRow("sender unknown") << Sender << ""
+                                        << "eve@x.org"
+                                        << "Hi" << to << "" << 0 << "category";
+        QTest::newRow("whole list") << All << "" << ann << "[News] Hi" << to << "ALL" << 3 << "";
+        QTest::newRow("unknown sender, no check") << Subject << ""
+                                                  << "eve@x.org"
+                                                  << "[News] x" << to << "News" << 1 << "";
+        QTest::newRow("unknown sender") << Subject << "first"
+                                        << "eve@x.org"
+                                        << "[News] x" << to << "" << 0 << "rights";
+        QTest::newRow("no sender") << Subject << "first"
+                                   << ""
+                                   << "[News] x" << to << "" << 0 << "rights";
+        QTest::newRow("first entry sends anywhere")
+            << Subject << "first" << ann << "[News] x" << to << "News" << 1 << "";
+        QTest::newRow("first entry may not") << Subject << "first"
+                                             << "bob@x.org"
+                                             << "[Sports] x" << to << "" << 0 << "rights";
+        QTest::newRow("own entry may") << Subject << "own"
+                                       << "BOB@x.org"
+                                       << "[sports] x" << to << "sports" << 3 << "";
+        QTest::newRow("not in the category") << Subject << "own" << ann << "[News] x" << to << "" << 0 << "rights";
+        QTest::newRow("whole list, first entry") << All << "own"
+                                                 << "bob@x.org"
+                                                 << "x" << to << "" << 0 << "rights";
     }
 
-    void targetCategory() {
+    void decisions() {
         QFETCH(int, mode);
+        QFETCH(QString, rights);
+        QFETCH(QString, sender);
         QFETCH(QString, subject);
         QFETCH(QString, to);
-        QFETCH(QString, header);
+        QFETCH(QString, list);
         QFETCH(int, copies);
-        addEntries(f->dm.tblML(),
-                   {"a@x.org|News", "sender@example.org|sports", "sender@example.org|News", "c@x.org|Sports"});
+        QFETCH(QString, refused);
+        addEntries(f->dm.tblML(), {"ann@x.org|Sports", "bob@x.org|news|0", "bob@x.org|Sports", "c@x.org|Sports"});
         f->settings.ForwardToWhom = Settings::ForwardTarget(mode);
+        f->settings.CheckUser = !rights.isEmpty();
+        f->settings.MustBelongToGroup = rights == "own";
         f->settings.SendCount = 1;
-        auto item = post(subject, "sender@example.org", to);
-        QCOMPARE(forwarder->forwardmailmessage(*item, message), !header.isEmpty());
+        auto item = post(subject, sender, to);
+        QCOMPARE(forwarder->forwardmailmessage(*item, message), refused.isEmpty());
         const QList<Copy> sent = this->copies();
         QCOMPARE(sent.size(), copies);
         for (const Copy &copy : sent) {
-            QCOMPARE(copy.message.rawHeader("x-corvane-list"), header.toUtf8());
+            QCOMPARE(copy.message.rawHeader("x-corvane-list"), list.toUtf8());
             QCOMPARE(copy.message.rawHeader("auto-submitted"), QByteArray("auto-generated"));
         }
-        if (header.isEmpty())
-            QCOMPARE(RulesFixture::logLines(),
-                     QStringList{"Message of subject, " + subject +
-                                 ", from sender@example.org was not forwarded because the category was not valid!"});
-    }
-
-    void sendingRights_data() {
-        QTest::addColumn<bool>("checkUser");
-        QTest::addColumn<bool>("mustBelong");
-        QTest::addColumn<QString>("sender");
-        QTest::addColumn<QString>("subject");
-        QTest::addColumn<bool>("allowed");
-        QTest::newRow("anyone without the check") << false << true << "stranger@example.org"
-                                                  << "[News] x" << true;
-        QTest::newRow("unknown sender") << true << false << "stranger@example.org"
-                                        << "[News] x" << false;
-        QTest::newRow("no sender") << true << false << ""
-                                   << "[News] x" << false;
-        QTest::newRow("first entry's rights, any category") << true << false << "ann@example.org"
-                                                            << "[News] x" << true;
-        QTest::newRow("first entry without rights") << true << false << "bob@example.org"
-                                                    << "[Sports] x" << false;
-        QTest::newRow("entry of the category") << true << true << "BOB@example.org"
-                                               << "[sports] x" << true;
-        QTest::newRow("not of the category") << true << true << "ann@example.org"
-                                             << "[News] x" << false;
-        QTest::newRow("whole list: first entry") << true << true << "bob@example.org"
-                                                 << "[News] x" << false;
-    }
-
-    void sendingRights() {
-        QFETCH(bool, checkUser);
-        QFETCH(bool, mustBelong);
-        QFETCH(QString, sender);
-        QFETCH(QString, subject);
-        QFETCH(bool, allowed);
-        addEntries(f->dm.tblML(), {"ann@example.org|Sports", "bob@example.org|News|0", "bob@example.org|Sports",
-                                   "x@x.org|News", "x@x.org|Sports"});
-        f->settings.CheckUser = checkUser;
-        f->settings.MustBelongToGroup = mustBelong;
-        if (QTest::currentDataTag() == QLatin1String("whole list: first entry"))
-            f->settings.ForwardToWhom = Settings::ForwardTarget::All;
-        auto item = post(subject, sender);
-        QCOMPARE(forwarder->forwardmailmessage(*item, message), allowed);
-        QCOMPARE(copies().size(), allowed ? 1 : 0);
-        if (!allowed)
-            QCOMPARE(RulesFixture::logLines(),
-                     QStringList{"Message of subject, " + subject + ", from " + sender +
-                                 " was not forwarded because the user does not have sending rights!"});
+        const QString reason =
+            refused == "rights" ? "the user does not have sending rights!" : "the category was not valid!";
+        if (!refused.isEmpty())
+            QCOMPARE(RulesFixture::logLines(), QStringList{"Message of subject, " + subject + ", from " + sender +
+                                                           " was not forwarded because " + reason});
     }
 
     void qualifies_data() {
