@@ -126,15 +126,12 @@ bool UserMessageForwarder::forwardmailmessage(MailItem &item, const CurrentMessa
         const QStringList recipients = ForwardingRecipientSet::build(m_table, category);
         if (recipients.isEmpty())
             return false;
+        // Each call serves the next member (one e-mail per address) or the next batch (hidden recipients)
+        // and says where the following one starts.
         const int count = static_cast<int>(recipients.size());
-        if (m_settings.SendCount <= 1) {
-            for (int index = 0; index < count && forwarded; ++index)
-                forwarded = Doforwardmailmessage(item, message, category, recipients, index) >= 0;
-        } else {
-            for (int index = 0; index < count && forwarded;) {
-                index = Doforwardmailmessage(item, message, category, recipients, index);
-                forwarded = index >= 0;
-            }
+        for (int index = 0; index < count && forwarded;) {
+            index = Doforwardmailmessage(item, message, category, recipients, index);
+            forwarded = index >= 0;
         }
     } catch (const std::exception &) {
         // The list could not be read: nothing went out.
@@ -175,19 +172,20 @@ std::shared_ptr<MailDraft> UserMessageForwarder::composeCopy(MailItem &item, con
 
     const int count = static_cast<int>(recipients.size());
     const int perCopy = std::max(1, m_settings.SendCount);
-    next = index;
-    if (perCopy == 1 && next < count) {
-        addRecipient(*copy, recipients.at(next), MailRecipient::To);
-        ++next;
-    }
-    if (!m_settings.DefaultToAddress.isEmpty())
+    const int kind = perCopy == 1 ? MailRecipient::To : MailRecipient::BCC;
+    // One e-mail per address: the member as To, then the default To address. Hidden: the default To
+    // address, then up to perCopy members as BCC.
+    if (perCopy > 1 && !m_settings.DefaultToAddress.isEmpty())
         addRecipient(*copy, m_settings.DefaultToAddress, MailRecipient::To);
-    if (perCopy > 1) {
-        for (int added = 0; next < count && added < perCopy; ++next) {
-            if (addRecipient(*copy, recipients.at(next), MailRecipient::BCC))
-                ++added;
-        }
+    int added = 0;
+    for (next = index; next < count && added < perCopy; ++next) {
+        if (addRecipient(*copy, recipients.at(next), kind))
+            ++added;
     }
+    if (added == 0)
+        return nullptr;
+    if (perCopy == 1 && !m_settings.DefaultToAddress.isEmpty())
+        addRecipient(*copy, m_settings.DefaultToAddress, MailRecipient::To);
     copy->setReadReceiptRequested(m_settings.Acknowledge);
     // Marked as written by a program (RFC 3834), so that auto-responders leave it alone, and as Corvane's
     // own copy, so that it is not taken for a member's post when it comes back into a scanned folder.
@@ -207,8 +205,8 @@ int UserMessageForwarder::Doforwardmailmessage(MailItem &item, const CurrentMess
         askToSwitchOff();
         return -1;
     }
-    // Every member of this copy was left out and there is no default To address: nobody to send to.
-    if (copy->Recipients().Count() == 0)
+    // Every member of this copy was left out: no copy goes to the default To address alone.
+    if (!copy)
         return next;
     try {
         copy->Send();

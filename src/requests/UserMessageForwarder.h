@@ -25,7 +25,8 @@ class UserMessageForwarder : public MemberPostHandler {
 public:
     // Every argument must outlive the forwarder. `settings` is read at every call; UserSending is switched
     // off in it when the person asks so (saving the settings is the caller's part). `rules` acts on
-    // `tblML`.
+    // `tblML`. The sending rights are looked up in the table's current view, so callers drop the list
+    // view's category filter first, as the scan does; the recipient set always reads the whole table.
     UserMessageForwarder(SqliteTable &tblML, EntryRules &rules, Settings &settings, const ActivityLog &log,
                          UserPrompt &prompt);
 
@@ -54,7 +55,8 @@ public:
     // To with one e-mail per address (SendCount 1), else up to SendCount members as BCC; DefaultToAddress as
     // To in every copy. Returns the index after the last member served, or -1 on failure. A failure while
     // composing asks whether to switch forwarding off; a failed send asks nothing. A member's address that
-    // no mail server could take is left out of the copy rather than failing it.
+    // no mail server could take is left out of the copy rather than failing it (with one e-mail per address
+    // the next member then takes its place); a copy left without members is not sent.
     int Doforwardmailmessage(MailItem &item, const CurrentMessage &message, const QString &category,
                              const QStringList &recipients, int index);
 
@@ -65,6 +67,8 @@ private:
     // Adds `address` as a recipient of `kind` as AlwaysResolveAddresses says. False, with nothing added, for
     // an address that is not deliverable. Raises when the draft refuses it.
     bool addRecipient(MailDraft &draft, const QString &address, int kind) const;
+    // The copy for the members from `index` on, `next` set past the last member it serves; null when every
+    // one of them was left out. Raises when the copy cannot be composed.
     std::shared_ptr<MailDraft> composeCopy(MailItem &item, const CurrentMessage &message, const QString &category,
                                            const QStringList &recipients, int index, int &next) const;
     void askToSwitchOff();

@@ -130,7 +130,10 @@ private slots:
         QTest::newRow("one a copy, default To")
             << members(3, "news") << 1 << "owner@lists.example" << QList<int>{2, 2, 2};
         QTest::newRow("hidden, default To") << members(4, "News") << 3 << "owner@lists.example" << QList<int>{4, 2};
-        QTest::newRow("undeliverable member left out")
+        QTest::newRow("one a copy, undeliverable member left out")
+            << members(2, "News") + QStringList{"-x@example.org|News"} << 1 << "owner@lists.example"
+            << QList<int>{2, 2};
+        QTest::newRow("hidden, undeliverable members left out")
             << members(2, "News") + QStringList{"no address|News", "-x@example.org|News"} << 500 << "" << QList<int>{2};
     }
 
