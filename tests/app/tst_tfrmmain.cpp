@@ -6,9 +6,13 @@
 #include "base/CorvaneError.h"
 #include "base/TextFile.h"
 #include "db/TdmML.h"
+#include "listio/GridFileExport.h"
+#include "listio/ListExport.h"
+#include "requests/ActivityLog.h"
 #include "settings/Settings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -208,6 +212,81 @@ private slots:
         QCOMPARE(TextFile::readLines(m_appDir + QStringLiteral("recent.txt")), QStringList{m_appDir});
         QCOMPARE(AppPaths::openSettings()->value(QStringLiteral("DBPath")).toString(), QStringLiteral("%"));
         QCOMPARE(AppPaths::openSettings()->value(QStringLiteral("SendCount ")).toString(), QStringLiteral("500"));
+    }
+
+    // Values stored before control characters were refused, or typed into a rule list, are written so that
+    // no line of a text file is forged: every line ends in CR LF, no lone CR, LF or NUL, and no line starts
+    // with the text that followed a line break in a value.
+    void poisonedValuesForgeNoLine_data() {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("back-up") << "backup"
+                                 << "backup.csv" << 2;
+        QTest::newRow("export separated by tabs") << "export"
+                                                  << "export.txt" << 2;
+        QTest::newRow("HTML page of the grid") << "html"
+                                               << "list.html" << 18;
+        QTest::newRow("errors list") << "errors"
+                                     << "errors.txt" << 1;
+        QTest::newRow("blocked addresses") << "never"
+                                           << "never.txt" << 1;
+        QTest::newRow("activity log") << "log"
+                                      << "log.txt" << 1;
+        QTest::newRow("recent databases") << "recent"
+                                          << "recent.txt" << 1;
+    }
+    void poisonedValuesForgeNoLine() {
+        QFETCH(QString, writer);
+        QFETCH(QString, file);
+        QFETCH(int, lines);
+        ScriptedPrompt prompt;
+        auto main = started(prompt);
+        main->FormShow();
+        const QString forged = QStringLiteral("forged@x.org");
+        SqliteTable &table = main->dataModule()->tblML();
+        table.appendRecord({QStringLiteral("a@x.org\r\n") + forged, QStringLiteral("News\n") + forged, 0,
+                            QStringLiteral("c\r") + forged, QStringLiteral("Ann") + QChar(0) + QStringLiteral("Lee"),
+                            QStringLiteral("Ann") + QChar(0x2028) + forged, true});
+        table.appendRecord({QStringLiteral("b@x.org"), QStringLiteral("News"), 1});
+        const QString path = m_appDir + file;
+        if (writer == QLatin1String("backup")) {
+            main->settings().BackUpOnExit = true;
+            QVERIFY(main->FormCloseQuery());
+        } else if (writer == QLatin1String("export")) {
+            ListExport run(prompt, table);
+            QVERIFY(run.exportlist(path, QString(), ExportFields{}, false, QStringLiteral("\t")));
+        } else if (writer == QLatin1String("html")) {
+            main->UpdateDisplay();
+            GridFileExport::write(main->listModel(), {0, 1, 3, 4, 5}, path, GridFileExport::Format::Html);
+        } else if (writer == QLatin1String("errors")) {
+            main->errorsList().setLines({QStringLiteral("ADD a@x.org\r\n") + forged});
+            main->FormClose();
+        } else if (writer == QLatin1String("never")) {
+            main->settings().BlockedAddresses.setItems({QStringLiteral("a@x.org\r\n") + forged});
+            main->FormClose();
+        } else if (writer == QLatin1String("log")) {
+            main->settings().MaintainLog = true;
+            main->activityLog().AddToLog(QStringLiteral("ADD a@x.org\r\n") + forged);
+        } else {
+            main->dataModule()->AddPathToRecent(m_tmp->filePath(QStringLiteral("new\n") + forged));
+            main->FormDestroy();
+        }
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QVERIFY(!bytes.contains('\0'));
+        QCOMPARE(bytes.count('\r'), lines);
+        QCOMPARE(bytes.count('\n'), lines);
+        QCOMPARE(bytes.count("\r\n"), lines);
+        for (const QByteArray &line : bytes.split('\n')) {
+            QVERIFY2(!line.startsWith(forged.toUtf8()), line.constData());
+        }
+        // Every back-up and export line still starts with its entry's address.
+        if (writer == QLatin1String("backup") || writer == QLatin1String("export")) {
+            QVERIFY(bytes.startsWith("a@x.org forged@x.org"));
+            QVERIFY(bytes.contains("\r\nb@x.org"));
+        }
     }
 
     void reopenOfMissingDatabaseChangesNothing() {
