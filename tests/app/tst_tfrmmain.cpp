@@ -3,12 +3,14 @@
 #include "ScriptedPrompt.h"
 #include "app/Tfrmmain.h"
 #include "base/AppPaths.h"
+#include "base/CommandGuard.h"
 #include "base/CorvaneError.h"
 #include "base/TextFile.h"
 #include "db/TdmML.h"
 #include "listio/GridFileExport.h"
 #include "listio/ListExport.h"
 #include "requests/ActivityLog.h"
+#include "requests/AddressChangeAsker.h"
 #include "settings/Settings.h"
 
 #include <QDir>
@@ -19,6 +21,33 @@
 #include <QTest>
 
 using namespace corvane;
+
+namespace {
+// Answers the address change with `typed` and remembers the old address it was shown.
+class TypingAsker : public AddressChangeAsker {
+public:
+    bool ask(QString &oldAddress, QString &newAddress, bool, bool &ignoreAllRules) override {
+        shownOld = oldAddress;
+        newAddress = typed;
+        ignoreAllRules = false;
+        return true;
+    }
+    QString typed;
+    QString shownOld;
+};
+
+// A scripted prompt that runs `onProgress` with every "percent|message" it shows.
+class HookedPrompt : public ScriptedPrompt {
+public:
+    void showProgress(int percent, const QString &message, bool cancellable) override {
+        ScriptedPrompt::showProgress(percent, message, cancellable);
+        if (onProgress) {
+            onProgress(QString::number(percent) + QLatin1Char('|') + message);
+        }
+    }
+    std::function<void(const QString &)> onProgress;
+};
+} // namespace
 
 class TestTfrmmain : public QObject {
     Q_OBJECT
@@ -225,6 +254,8 @@ private slots:
                                  << "backup.csv" << 2;
         QTest::newRow("export separated by tabs") << "export"
                                                   << "export.txt" << 2;
+        QTest::newRow("printed lines") << "print"
+                                       << "printed.txt" << 2;
         QTest::newRow("HTML page of the grid") << "html"
                                                << "list.html" << 18;
         QTest::newRow("errors list") << "errors"
@@ -256,6 +287,10 @@ private slots:
         } else if (writer == QLatin1String("export")) {
             ListExport run(prompt, table);
             QVERIFY(run.exportlist(path, QString(), ExportFields{}, false, QStringLiteral("\t")));
+        } else if (writer == QLatin1String("print")) {
+            ListExport run(prompt, table);
+            run.printer = [&path](const QStringList &printed, const QString &) { TextFile::writeLines(path, printed); };
+            QVERIFY(run.exportlist(QString(), QStringLiteral("heading"), ExportFields{}, false, QString()));
         } else if (writer == QLatin1String("html")) {
             main->UpdateDisplay();
             GridFileExport::write(main->listModel(), {0, 1, 3, 4, 5}, path, GridFileExport::Format::Html);
@@ -287,6 +322,116 @@ private slots:
             QVERIFY(bytes.startsWith("a@x.org forged@x.org"));
             QVERIFY(bytes.contains("\r\nb@x.org"));
         }
+    }
+
+    void runCommand_data() {
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no failure") << 0 << "";
+        QTest::newRow("table error") << 1 << "disk I/O error";
+        QTest::newRow("table error without a message") << 2 << CommandGuard::unexpectedFailure();
+        QTest::newRow("standard exception") << 3 << "bad allocation";
+        QTest::newRow("anything else") << 4 << CommandGuard::unexpectedFailure();
+    }
+    void runCommand() {
+        QFETCH(int, failure);
+        QFETCH(QString, shown);
+        ScriptedPrompt prompt;
+        auto main = started(prompt);
+        prompt.shown.clear();
+        const bool ended = main->runCommand([&] {
+            prompt.showProgress(40, QStringLiteral("Working"), false);
+            switch (failure) {
+            case 1:
+                throw CorvaneError(QStringLiteral("disk I/O error"), 10);
+            case 2:
+                throw CorvaneError(QString());
+            case 3:
+                throw std::runtime_error("bad allocation");
+            case 4:
+                throw 4;
+            default:
+                prompt.hideProgress();
+            }
+        });
+        QCOMPARE(ended, failure == 0);
+        QVERIFY(!prompt.progressVisible);
+        QCOMPARE(prompt.texts(), shown.isEmpty() ? QStringList{} : QStringList{shown});
+        if (!shown.isEmpty()) {
+            QCOMPARE(prompt.shown.last().kind, UserPrompt::Kind::Error);
+        }
+    }
+
+    void optimizeThatCannotReopenTheTablesEndsInTheErrorBox() {
+        HookedPrompt prompt;
+        auto main = started(prompt);
+        main->FormShow();
+        // Once both files are optimized, the list file is replaced by a directory, so opening fails.
+        prompt.onProgress = [this](const QString &shown) {
+            if (shown == QLatin1String("100|Optimizing Database")) {
+                QVERIFY(QDir(m_appDir).rename(QStringLiteral("mailist.DAT"), QStringLiteral("mailist.old")));
+                QVERIFY(QDir(m_appDir).mkdir(QStringLiteral("mailist.DAT")));
+            }
+        };
+        prompt.answer(UserPrompt::Ok);
+        prompt.shown.clear();
+        QVERIFY(!main->runCommand([&] { main->mkOptimiseClick(); }));
+        QVERIFY(prompt.allAnswersUsed());
+        QCOMPARE(prompt.shown.last().kind, UserPrompt::Kind::Error);
+        QVERIFY(!prompt.progressVisible);
+        QCOMPARE(prompt.busyDepth, 0);
+        // The program runs on, and closing still saves what it keeps.
+        main->UpdateDisplay();
+        main->errorsList().AddToErrorsList(ErrorsList::Add, QStringLiteral("a@x.org"));
+        main->FormClose();
+        QCOMPARE(TextFile::readLines(ErrorsList::fileName()), QStringList{QStringLiteral("ADD a@x.org")});
+    }
+
+    void updateAddressChangesEveryEntryWhateverTheFilter_data() {
+        QTest::addColumn<bool>("include");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("count");
+        QTest::newRow("showing one category") << true << "News"
+                                              << "  2 Records Displayed";
+        QTest::newRow("hiding one category") << false << "Sports"
+                                             << "  2 Records Displayed";
+    }
+    void updateAddressChangesEveryEntryWhateverTheFilter() {
+        QFETCH(bool, include);
+        QFETCH(QString, filter);
+        ScriptedPrompt prompt;
+        auto main = started(prompt);
+        main->FormShow();
+        SqliteTable &table = main->dataModule()->tblML();
+        table.appendRecord({QStringLiteral("x@e.org"), QStringLiteral("Sports"), 0});
+        table.appendRecord({QStringLiteral("x@e.org"), QStringLiteral("News"), 0});
+        table.appendRecord({QStringLiteral("y@e.org"), QStringLiteral("News"), 0});
+        QVERIFY(table.locate(QStringLiteral("Category"), QStringLiteral("News")));
+        const int focused = table.integer(QStringLiteral("Index"));
+        ListView &view = main->listView();
+        if (include) {
+            view.edtfilterChange(filter);
+        } else {
+            view.edtnotfilterChange(filter);
+        }
+        view.DoIdle();
+        QVERIFY(table.filtered());
+
+        TypingAsker asker;
+        asker.typed = QStringLiteral("new@e.org");
+        main->mkUpdateAddressClick(asker, focused);
+
+        QCOMPARE(asker.shownOld, QStringLiteral("x@e.org"));
+        QVERIFY(table.filtered());
+        QTEST(main->countText(), "count");
+        table.setFiltered(false);
+        QStringList items;
+        for (table.first(); !table.eof(); table.next()) {
+            items.append(table.text(QStringLiteral("Item")) + QLatin1Char('|') +
+                         table.text(QStringLiteral("Category")));
+        }
+        items.sort();
+        QCOMPARE(items, (QStringList{"new@e.org|News", "new@e.org|Sports", "y@e.org|News"}));
     }
 
     void reopenOfMissingDatabaseChangesNothing() {
