@@ -13,8 +13,15 @@ bool LineText::hasControlCharacters(QStringView text) {
 }
 
 bool LineText::isOneLine(QStringView text) {
-    for (const QChar c : text) {
-        if (isControl(c.unicode()) && c != QLatin1Char('\t')) {
+    // Called for every value of a million-entry export: printable ASCII is decided by one comparison.
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    for (; p < end; ++p) {
+        const char16_t c = *p;
+        if ((c < 0x7F && c >= 0x20) || c == u'\t') {
+            continue;
+        }
+        if (isControl(c)) {
             return false;
         }
     }
