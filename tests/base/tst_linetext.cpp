@@ -42,12 +42,6 @@ private slots:
         QFETCH(QString, visible);
         QCOMPARE(LineText::hasControlCharacters(text), visible != text);
     }
-
-    void listsKeepTheirLength() {
-        const QStringList lines{QStringLiteral("never@example.org\r\nforged@example.org"), QStringLiteral("ok")};
-        QCOMPARE(LineText::oneLine(lines),
-                 (QStringList{QStringLiteral("never@example.org forged@example.org"), QStringLiteral("ok")}));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestLineText)
