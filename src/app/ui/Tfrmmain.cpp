@@ -276,7 +276,8 @@ void Tfrmmain::buildMenus() {
     groupPanel->setCheckable(true);
     groupPanel->setEnabled(true);
     connect(groupPanel, &QAction::triggered, this, guarded([this] { mkShowGroupPanelClick(); }));
-    connect(view, &QMenu::aboutToShow, this, [this, groupPanel] { groupPanel->setChecked(pnlGroup->isVisible()); });
+    connect(view, &QMenu::aboutToShow, this,
+            guarded([this, groupPanel] { groupPanel->setChecked(pnlGroup->isVisible()); }));
     QAction *selector = addItem(view, QStringLiteral("mkColumnSelector"), QStringLiteral("Column Selector..."));
     selector->setCheckable(true);
     selector->setEnabled(true);

@@ -218,8 +218,10 @@ void Tfrmmain::mkColumnSelectorClick() {
         m_hiddenColumns = new QListWidget(m_columnSelector);
         layout->addWidget(m_hiddenColumns);
         connect(m_hiddenColumns, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
-            dxDBGrid1->horizontalHeader()->setSectionHidden(item->data(Qt::UserRole).toInt(), false);
-            refreshColumnSelector();
+            m_core.runCommand([&] {
+                dxDBGrid1->horizontalHeader()->setSectionHidden(item->data(Qt::UserRole).toInt(), false);
+                refreshColumnSelector();
+            });
         });
         // Closing the box by hand clears the menu's tick.
         connect(m_columnSelector, &QDialog::finished, this,
