@@ -3,6 +3,7 @@
 
 #include "base/AppPaths.h"
 #include "base/BusyCursor.h"
+#include "base/CommandGuard.h"
 #include "base/CorvaneError.h"
 #include "base/UserPrompt.h"
 #include "db/TdmML.h"
@@ -122,7 +123,7 @@ void Tfrmmain::CommenceTimer() {
 void Tfrmmain::tmrGetEntriesTimer() {
     const bool active = !isMainWindowActive || isMainWindowActive();
     if (active) {
-        btngetoutlookClick();
+        runCommand([this] { btngetoutlookClick(); });
         return;
     }
     // Another window is in front: postpone by a full interval, never queue.
@@ -140,6 +141,41 @@ void Tfrmmain::scanForNewEntries() {
     // The mailing-list folder scan joins here once the mail store is part of Corvane.
     ++m_scanCount;
     emit scanStarted();
+}
+
+bool Tfrmmain::runCommand(const std::function<void()> &command) {
+    return CommandGuard::run(m_prompt, command);
+}
+
+void Tfrmmain::runModal(const std::function<void()> &command) {
+    // Restores the list view on every way out of the command.
+    class Preparation {
+    public:
+        explicit Preparation(ListView &view) : m_view(view) { m_view.newformpreparation(true); }
+        ~Preparation() {
+            try {
+                m_view.newformpreparation(false);
+            } catch (...) {
+                // The view keeps what it shows; the command's own outcome is what counts.
+            }
+        }
+        Preparation(const Preparation &) = delete;
+        Preparation &operator=(const Preparation &) = delete;
+
+    private:
+        ListView &m_view;
+    };
+    const Preparation preparation(m_listView);
+    command();
+}
+
+void Tfrmmain::mkUpdateAddressClick(AddressChangeAsker &asker, int focusedKey) {
+    if (!m_maintenance) {
+        m_prompt.beep();
+        return;
+    }
+    runModal([&] { m_maintenance->UpdateEmailAddress(*m_rules, asker, focusedKey); });
+    UpdateDisplay();
 }
 
 void Tfrmmain::mkOpenDBClick() {

@@ -22,6 +22,7 @@ class SettingsStore;
 class ActivityLog;
 class ListMaintenance;
 class EntryRules;
+class AddressChangeAsker;
 
 class Tfrmmain : public QObject {
     Q_OBJECT
@@ -62,9 +63,24 @@ public:
     QTimer &tmrGetEntries() { return m_timer; }
     int scanCount() const { return m_scanCount; }
 
+    // Runs one command of the window (a menu item, a button, a timer) through the command guard: what it
+    // raises ends in the error box and the program runs on. True when it ended without raising.
+    bool runCommand(const std::function<void()> &command);
+    // Runs `command` inside the modal-window preparation of the list view, as every command that works on
+    // the whole list does: the category filter is dropped and the grid stops following the table, and both
+    // are restored afterwards, also when `command` raises (the failure then passes on).
+    void runModal(const std::function<void()> &command);
+
+    // Edit, "Update E-mail Address...": the address change for the entry with Index `focusedKey`, run
+    // inside the modal-window preparation so that every entry of the address changes, whatever the filter
+    // shows; the display is refreshed afterwards. Asks through `asker`; without such an entry it beeps.
+    void mkUpdateAddressClick(AddressChangeAsker &asker, int focusedKey);
+
     // File menu database commands.
     void mkOpenDBClick();
     void mkreopenonclick(const QString &hint);
+    // Edit, "Other", "Optimize Database...". Raises CorvaneError when the tables cannot be opened again
+    // afterwards; the window runs it through runCommand, and the list view then shows no table.
     void mkOptimiseClick();
 
     // Shutdown. FormCloseQuery returns false when the close is cancelled.

@@ -2,6 +2,7 @@
 #include "db/RecentDatabaseList.h"
 
 #include "base/AppPaths.h"
+#include "base/LineText.h"
 #include "base/TextFile.h"
 
 namespace corvane {
@@ -34,7 +35,10 @@ void RecentDatabaseList::load(const QString &file) {
 }
 
 void RecentDatabaseList::save(const QString &file) const {
-    TextFile::writeLines(file, m_entries);
+    // A directory whose name cannot stand on one line is left out rather than written as another name.
+    QStringList entries = m_entries;
+    entries.removeIf([](const QString &dir) { return !LineText::isOneLine(dir); });
+    TextFile::writeLines(file, entries);
 }
 
 QString RecentDatabaseList::defaultFile() {

@@ -3,6 +3,7 @@
 #include "listio/GridFileExport.h"
 
 #include "base/CorvaneError.h"
+#include "base/LineText.h"
 #include "listio/BiffWorkbook.h"
 
 #include <QAbstractItemModel>
@@ -141,7 +142,7 @@ QVariant GridFileExport::cellValue(const QAbstractItemModel &model, int row, int
 }
 
 QString GridFileExport::htmlEscaped(const QString &text) {
-    QString escaped = text.toHtmlEscaped();
+    QString escaped = LineText::oneLine(text).toHtmlEscaped();
     escaped.replace(QLatin1Char('\''), QStringLiteral("&#39;"));
     return escaped;
 }

@@ -29,7 +29,7 @@ public:
 
     // The value written for one cell: the display value, or "True"/"False" for a check state.
     static QVariant cellValue(const QAbstractItemModel &model, int row, int column);
-    // `text` with &, <, >, " and ' written as HTML character references.
+    // `text` folded to one line (LineText::oneLine), with &, <, >, " and ' written as HTML character references.
     static QString htmlEscaped(const QString &text);
 };
 

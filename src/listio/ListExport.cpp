@@ -4,6 +4,7 @@
 
 #include "base/BusyCursor.h"
 #include "base/CorvaneError.h"
+#include "base/LineText.h"
 #include "base/ProgressWindow.h"
 #include "base/UserPrompt.h"
 #include "db/SqliteTable.h"
@@ -200,7 +201,7 @@ bool ListExport::walk(const QString &fileName, const ExportFields &fields, bool 
                             if (i > 0) {
                                 line += sep;
                             }
-                            line += m_table.field(columns.at(i)).toString();
+                            line += LineText::oneLine(m_table.field(columns.at(i)).toString());
                         }
                         m_printLines.append(line);
                     }

@@ -2,6 +2,7 @@
 #include "listio/ListExportFile.h"
 
 #include "base/CorvaneError.h"
+#include "base/LineText.h"
 
 namespace corvane {
 
@@ -48,7 +49,7 @@ void ListExportFile::appendUtf8(QByteArray &out, QStringView text) {
 }
 
 void ListExportFile::append(QStringView text) {
-    appendUtf8(m_buffer, text);
+    appendUtf8(m_buffer, LineText::isOneLine(text) ? text : QStringView(LineText::oneLine(text)));
 }
 
 void ListExportFile::dropLast(qsizetype count) {

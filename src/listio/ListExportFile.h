@@ -18,7 +18,8 @@ public:
     bool isOpen() const { return m_file.isOpen(); }
     QString fileName() const { return m_file.fileName(); }
 
-    // Appends `text` in UTF-8 (a lone surrogate becomes U+FFFD) or raw bytes to the buffer.
+    // Appends `text` in UTF-8 (a lone surrogate becomes U+FFFD), folded to one line (LineText::oneLine), or
+    // raw bytes to the buffer.
     void append(QStringView text);
     void append(const QByteArray &bytes) { m_buffer.append(bytes); }
     // Drops the last `count` buffered bytes (at most what is buffered).

@@ -3,6 +3,7 @@
 
 #include "base/AppPaths.h"
 #include "base/BusyCursor.h"
+#include "base/LineText.h"
 #include "requests/TextRoutines.h"
 
 #include <QFile>
@@ -22,14 +23,15 @@ QString ActivityLog::fileName() {
 }
 
 void ActivityLog::AddToLog(const QString &line) const {
+    const QString written = LineText::oneLine(line);
     if (m_observer) {
-        m_observer(line);
+        m_observer(written);
     }
     if (!m_settings.MaintainLog) {
         return;
     }
     try {
-        TextRoutines::AppendLineToFile(fileName(), line, false);
+        TextRoutines::AppendLineToFile(fileName(), written, false);
     } catch (...) {
         // The log never stops the processing that writes it.
     }

@@ -22,6 +22,8 @@ public:
 
     // Appends `line` and CR LF to the log, creating the file when missing, while MaintainLog is on; does
     // nothing while it is off. A failure (missing directory, locked file, full disk) loses the line silently.
+    // The line is written as one line (LineText::oneLine), so a value taken from mail cannot add lines; the
+    // observer sees it in the same form.
     void AddToLog(const QString &line) const;
     // Called with every line the processing reports, whether or not logging is on (the command line prints
     // them). Its failures are not caught.

@@ -2,6 +2,7 @@
 // the address change are in EntryRulesChanges.cpp.
 #include "requests/EntryRules.h"
 
+#include "base/LineText.h"
 #include "requests/AddressRoutines.h"
 
 namespace corvane {
@@ -109,28 +110,46 @@ void EntryRules::insertentry(bool add, const QString &address, const QString &ca
     }
 
     QString list = category;
-    if (!add && (list.toUpper() == QLatin1String("ALL") || list.toUpper() == QLatin1String("ME"))) {
-        list.clear();
-    }
     QString result;
-    if (list.isEmpty()) {
-        if (add) {
-            list = m_settings.defaultcategory;
+    // Nothing with a control character is stored or put on the blocked list; what a removal does not store
+    // (names, comments) is only made visible in the log line.
+    const auto refuse = [&] {
+        result = refusedText();
+        m_errors.AddToErrorsList(add ? ErrorsList::Add : ErrorsList::Remove, LineText::visible(item),
+                                 LineText::visible(list));
+    };
+    if (LineText::hasControlCharacters(item) || LineText::hasControlCharacters(list) ||
+        (add && (LineText::hasControlCharacters(name) || LineText::hasControlCharacters(salutation) ||
+                 LineText::hasControlCharacters(comments)))) {
+        refuse();
+    } else {
+        if (!add && (list.toUpper() == QLatin1String("ALL") || list.toUpper() == QLatin1String("ME"))) {
+            list.clear();
         }
-    } else if (m_settings.RestrictCategories && !m_settings.AllowedCategories.isEmpty() && !categoryAllowed(list)) {
-        if (m_settings.WrongCategoryIsError.checked) {
-            result = QStringLiteral("Not Added: Invalid Category Address!");
-            m_errors.AddToErrorsList(add ? ErrorsList::Add : ErrorsList::Remove, item, list);
-        } else {
-            list = m_settings.AlternativeCategory;
+        if (list.isEmpty()) {
+            if (add) {
+                list = m_settings.defaultcategory;
+            }
+        } else if (m_settings.RestrictCategories && !m_settings.AllowedCategories.isEmpty() && !categoryAllowed(list)) {
+            if (m_settings.WrongCategoryIsError.checked) {
+                result = QStringLiteral("Not Added: Invalid Category Address!");
+                m_errors.AddToErrorsList(add ? ErrorsList::Add : ErrorsList::Remove, item, list);
+            } else {
+                list = m_settings.AlternativeCategory;
+            }
+        }
+        // The default or replacement category comes from the settings, which may hold one too.
+        if (result.isEmpty() && add && LineText::hasControlCharacters(list)) {
+            refuse();
         }
     }
     if (result.isEmpty()) {
         result = add ? addEntry(item, list, name, salutation, comments, bounces, skipChecks, acknowledge)
                      : removeEntries(item, list, acknowledge);
     }
-    m_log.AddToLog((add ? QStringLiteral("ADD") : QStringLiteral("REMOVE")) + QLatin1Char(' ') + item +
-                   QLatin1Char(' ') + list + QStringLiteral(" [") + comments + QStringLiteral("] -> ") + result);
+    m_log.AddToLog((add ? QStringLiteral("ADD") : QStringLiteral("REMOVE")) + QLatin1Char(' ') +
+                   LineText::visible(item) + QLatin1Char(' ') + LineText::visible(list) + QStringLiteral(" [") +
+                   LineText::visible(comments) + QStringLiteral("] -> ") + result);
 }
 
 QString EntryRules::addEntry(const QString &address, const QString &category, const QString &fullName,

@@ -38,7 +38,10 @@ public:
     //   "ADD"|"REMOVE" + " " + address + " " + category + " [" + comments + "] -> " + result text;
     // refusals and failures go to the errors list; when `acknowledge`, every outcome sentence goes to the
     // acknowledger. Never raises: table errors become result texts. An address longer than the entry's address
-    // field is refused as an insertion error rather than stored cut short.
+    // field is refused as an insertion error rather than stored cut short. A control character (see
+    // LineText::isControl) in the address or category, or in an added entry's names or comments, refuses the
+    // request with refusedText(): no entry, blocked address or acknowledgement; the errors list receives it
+    // with the control characters made visible (LineText::visible), as the log line shows every value.
     void insertentry(bool add, const QString &address, const QString &category, const QString &fullName,
                      const QString &firstName, const QString &comments, int bounces, bool skipChecks, bool acknowledge);
 
@@ -58,6 +61,8 @@ public:
     // that entry instead when the bounce limit is on (BounceMax checked and not 0) and the new count reaches
     // it. Logs "Update Undeliverable " + address + " -> " + result text; a failed removal also leaves a REMOVE
     // line without category in the errors list. Never raises; other entries of the address are untouched.
+    // An address holding a control character changes nothing: refusedText() and a REMOVE line, both with the
+    // address made visible.
     void processbounce(const QString &address);
 
     // Replaces `oldAddress` by `newAddress` in every entry that holds it (letter case ignored, any category,
@@ -66,8 +71,9 @@ public:
     // in letter case changes each entry once. Logs one line per changed entry; an invalid new address, a
     // missing old address or a table error is logged and leaves a MODIFY line in the errors list, and is
     // told to the person when `interactive`; a new address longer than the entry's address field counts as a
-    // table error. With the busy cursor. Never raises. True when at least one entry
-    // was changed; entries changed before a table error stay changed.
+    // table error. Either address holding a control character is refused first, in the same way, with
+    // refusedText() and both addresses made visible. With the busy cursor. Never raises. True when at least
+    // one entry was changed; entries changed before a table error stay changed.
     bool ChangeEmailAddress(const QString &oldAddress, const QString &newAddress, bool useExceptionList,
                             bool interactive);
 
@@ -77,6 +83,9 @@ public:
     // when the person confirmed, whatever the change's outcome.
     bool PromptToModifyAddress(AddressChangeAsker &asker, const QString &oldAddress, const QString &newAddress,
                                bool showIgnoreBox);
+
+    // The result text of a request refused for holding control characters.
+    static QString refusedText() { return QStringLiteral("The request holds control characters and was refused!"); }
 
 private:
     // Positions the table on the entry of `address` and `category` when multiple categories are on and a

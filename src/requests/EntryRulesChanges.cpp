@@ -1,6 +1,7 @@
 // Changes to existing entries: counting a bounce (and removing the entry at the bounce limit), and replacing
 // an address in every entry that holds it.
 #include "base/BusyCursor.h"
+#include "base/LineText.h"
 #include "requests/AddressRoutines.h"
 #include "requests/EntryRules.h"
 
@@ -21,6 +22,12 @@ bool orderedByItem(const SqliteTable &table) {
 } // namespace
 
 void EntryRules::processbounce(const QString &address) {
+    if (LineText::hasControlCharacters(address)) {
+        const QString shown = LineText::visible(address);
+        m_errors.AddToErrorsList(ErrorsList::Remove, shown, QString());
+        m_log.AddToLog(QStringLiteral("Update Undeliverable ") + shown + QStringLiteral(" -> ") + refusedText());
+        return;
+    }
     QString result;
     try {
         if (!LocateEmailAddress(address)) {
@@ -86,6 +93,15 @@ void EntryRules::changeEachEntryOnce(const QString &oldAddress, const QString &n
 
 bool EntryRules::ChangeEmailAddress(const QString &oldAddress, const QString &newAddress, bool useExceptionList,
                                     bool interactive) {
+    if (LineText::hasControlCharacters(oldAddress) || LineText::hasControlCharacters(newAddress)) {
+        const QString oldShown = LineText::visible(oldAddress);
+        const QString newShown = LineText::visible(newAddress);
+        tell(refusedText(), interactive);
+        m_log.AddToLog(QStringLiteral("Changed Email Address ") + oldShown + QStringLiteral(" to ") + newShown +
+                       QStringLiteral(" -> ") + refusedText());
+        m_errors.AddToErrorsList(ErrorsList::Modify, oldShown, newShown);
+        return false;
+    }
     const QString changedLine =
         QStringLiteral("Changed Email Address ") + oldAddress + QStringLiteral(" to ") + newAddress;
     const QStringList &exceptions = m_settings.AddressExceptions.items();

@@ -3,6 +3,7 @@
 
 #include "base/AppPaths.h"
 #include "base/CorvaneError.h"
+#include "base/LineText.h"
 #include "base/TextFile.h"
 
 #include <QFileInfo>
@@ -31,9 +32,9 @@ QString ErrorsList::lineFor(int kind, const QString &address, const QString &thi
     default:
         return QString();
     }
-    line += address;
+    line += LineText::oneLine(address);
     if (!third.isEmpty()) {
-        line += QLatin1Char(' ') + third;
+        line += QLatin1Char(' ') + LineText::oneLine(third);
     }
     return line;
 }
@@ -80,7 +81,7 @@ bool ErrorsList::LoadFromFile() {
 
 bool ErrorsList::SaveToFile() const {
     try {
-        TextFile::writeLines(fileName(), m_lines);
+        TextFile::writeLines(fileName(), LineText::oneLine(m_lines));
         return true;
     } catch (const CorvaneError &) {
         return false;

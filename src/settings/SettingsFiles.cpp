@@ -1,6 +1,8 @@
 // The file table of the rule lists and texts.
 #include "settings/SettingsFiles.h"
 
+#include "base/LineText.h"
+
 #include <algorithm>
 
 namespace corvane {
@@ -8,12 +10,12 @@ namespace corvane {
 namespace {
 
 SettingsFiles::File ruleFile(const char *name, RuleList Settings::*member) {
-    return {QString::fromLatin1(name), [member](const Settings &s) { return (s.*member).items(); },
+    return {QString::fromLatin1(name), [member](const Settings &s) { return LineText::oneLine((s.*member).items()); },
             [member](Settings &s, const QStringList &lines) { (s.*member).setItems(lines); }};
 }
 
 SettingsFiles::File textFile(const char *name, QStringList Settings::*member) {
-    return {QString::fromLatin1(name), [member](const Settings &s) { return s.*member; },
+    return {QString::fromLatin1(name), [member](const Settings &s) { return LineText::oneLine(s.*member); },
             [member](Settings &s, const QStringList &lines) { s.*member = lines; }};
 }
 

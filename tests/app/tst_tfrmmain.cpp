@@ -3,18 +3,39 @@
 #include "ScriptedPrompt.h"
 #include "app/Tfrmmain.h"
 #include "base/AppPaths.h"
+#include "base/CommandGuard.h"
 #include "base/CorvaneError.h"
 #include "base/TextFile.h"
 #include "db/TdmML.h"
+#include "listio/GridFileExport.h"
+#include "listio/ListExport.h"
+#include "requests/AddressChangeAsker.h"
 #include "settings/Settings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace corvane;
+
+namespace {
+// Answers the address change with `typed` and remembers the old address it was shown.
+class TypingAsker : public AddressChangeAsker {
+public:
+    bool ask(QString &oldAddress, QString &newAddress, bool, bool &ignoreAllRules) override {
+        shownOld = oldAddress;
+        newAddress = typed;
+        ignoreAllRules = false;
+        return true;
+    }
+    QString typed;
+    QString shownOld;
+};
+
+} // namespace
 
 class TestTfrmmain : public QObject {
     Q_OBJECT
@@ -208,6 +229,148 @@ private slots:
         QCOMPARE(TextFile::readLines(m_appDir + QStringLiteral("recent.txt")), QStringList{m_appDir});
         QCOMPARE(AppPaths::openSettings()->value(QStringLiteral("DBPath")).toString(), QStringLiteral("%"));
         QCOMPARE(AppPaths::openSettings()->value(QStringLiteral("SendCount ")).toString(), QStringLiteral("500"));
+    }
+
+    // Values stored before control characters were refused, or typed into a rule list, are written so that
+    // no line of a text file is forged: every line ends in CR LF, no lone CR, LF or NUL, and no line starts
+    // with the text that followed a line break in a value.
+    void poisonedValuesForgeNoLine_data() {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("back-up") << "backup"
+                                 << "backup.csv" << 2;
+        QTest::newRow("export separated by tabs") << "export"
+                                                  << "export.txt" << 2;
+        QTest::newRow("printed lines") << "print"
+                                       << "printed.txt" << 2;
+        QTest::newRow("HTML page of the grid") << "html"
+                                               << "list.html" << 18;
+        QTest::newRow("errors list") << "errors"
+                                     << "errors.txt" << 1;
+        QTest::newRow("blocked addresses") << "never"
+                                           << "never.txt" << 1;
+        QTest::newRow("recent databases") << "recent"
+                                          << "recent.txt" << 1;
+    }
+    void poisonedValuesForgeNoLine() {
+        QFETCH(QString, writer);
+        QFETCH(QString, file);
+        QFETCH(int, lines);
+        ScriptedPrompt prompt;
+        auto main = started(prompt);
+        main->FormShow();
+        const QString forged = QStringLiteral("forged@x.org");
+        SqliteTable &table = main->dataModule()->tblML();
+        table.appendRecord({QStringLiteral("a@x.org\r\n") + forged, QStringLiteral("News\n") + forged, 0,
+                            QStringLiteral("c\r") + forged, QStringLiteral("Ann") + QChar(0) + QStringLiteral("Lee"),
+                            QStringLiteral("Ann") + QChar(0x2028) + forged, true});
+        table.appendRecord({QStringLiteral("b@x.org"), QStringLiteral("News"), 1});
+        const QString path = m_appDir + file;
+        if (writer == QLatin1String("backup")) {
+            main->settings().BackUpOnExit = true;
+            QVERIFY(main->FormCloseQuery());
+        } else if (writer == QLatin1String("export")) {
+            ListExport run(prompt, table);
+            QVERIFY(run.exportlist(path, QString(), ExportFields{}, false, QStringLiteral("\t")));
+        } else if (writer == QLatin1String("print")) {
+            ListExport run(prompt, table);
+            run.printer = [&path](const QStringList &printed, const QString &) { TextFile::writeLines(path, printed); };
+            QVERIFY(run.exportlist(QString(), QStringLiteral("heading"), ExportFields{}, false, QString()));
+        } else if (writer == QLatin1String("html")) {
+            main->UpdateDisplay();
+            GridFileExport::write(main->listModel(), {0, 1, 3, 4, 5}, path, GridFileExport::Format::Html);
+        } else if (writer == QLatin1String("errors")) {
+            main->errorsList().setLines({QStringLiteral("ADD a@x.org\r\n") + forged});
+            main->FormClose();
+        } else if (writer == QLatin1String("never")) {
+            main->settings().BlockedAddresses.setItems({QStringLiteral("a@x.org\r\n") + forged});
+            main->FormClose();
+        } else {
+            main->dataModule()->AddPathToRecent(m_tmp->filePath(QStringLiteral("new\n") + forged));
+            main->FormDestroy();
+        }
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QVERIFY(!bytes.contains('\0'));
+        QCOMPARE(bytes.count("\r\n"), lines);
+        QCOMPARE(bytes.count('\r') + bytes.count('\n'), 2 * lines);
+        for (const QByteArray &line : bytes.split('\n')) {
+            QVERIFY2(!line.startsWith(forged.toUtf8()), line.constData());
+        }
+    }
+
+    void runCommand_data() {
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no failure") << 0 << "";
+        QTest::newRow("table error") << 1 << "disk I/O error";
+        QTest::newRow("not a standard exception") << 2 << CommandGuard::unexpectedFailure();
+    }
+    void runCommand() {
+        QFETCH(int, failure);
+        ScriptedPrompt prompt;
+        auto main = started(prompt);
+        prompt.shown.clear();
+        const bool ended = main->runCommand([&] {
+            prompt.showProgress(40, QStringLiteral("Working"), false);
+            if (failure == 1) {
+                throw CorvaneError(QStringLiteral("disk I/O error"), 10);
+            }
+            if (failure == 2) {
+                throw failure;
+            }
+            prompt.hideProgress();
+        });
+        QCOMPARE(ended, failure == 0);
+        QVERIFY(!prompt.progressVisible);
+        QTEST(prompt.texts().join(QString()), "shown");
+        QVERIFY(ended || prompt.shown.last().kind == UserPrompt::Kind::Error);
+    }
+
+    void updateAddressChangesEveryEntryWhateverTheFilter_data() {
+        QTest::addColumn<bool>("include");
+        QTest::addColumn<QString>("filter");
+        QTest::newRow("showing one category") << true << "News";
+        QTest::newRow("hiding one category") << false << "Sports";
+    }
+    void updateAddressChangesEveryEntryWhateverTheFilter() {
+        QFETCH(bool, include);
+        QFETCH(QString, filter);
+        ScriptedPrompt prompt;
+        auto main = started(prompt);
+        main->FormShow();
+        SqliteTable &table = main->dataModule()->tblML();
+        table.appendRecord({QStringLiteral("x@e.org"), QStringLiteral("Sports"), 0});
+        table.appendRecord({QStringLiteral("x@e.org"), QStringLiteral("News"), 0});
+        table.appendRecord({QStringLiteral("y@e.org"), QStringLiteral("News"), 0});
+        QVERIFY(table.locate(QStringLiteral("Category"), QStringLiteral("News")));
+        const int focused = table.integer(QStringLiteral("Index"));
+        ListView &view = main->listView();
+        if (include) {
+            view.edtfilterChange(filter);
+        } else {
+            view.edtnotfilterChange(filter);
+        }
+        view.DoIdle();
+        QVERIFY(table.filtered());
+
+        TypingAsker asker;
+        asker.typed = QStringLiteral("new@e.org");
+        main->mkUpdateAddressClick(asker, focused);
+
+        QCOMPARE(asker.shownOld, QStringLiteral("x@e.org"));
+        QVERIFY(table.filtered());
+        QCOMPARE(main->countText(), QStringLiteral("  2 Records Displayed"));
+        table.setFiltered(false);
+        QStringList items;
+        for (table.first(); !table.eof(); table.next()) {
+            items.append(table.text(QStringLiteral("Item")) + QLatin1Char('|') +
+                         table.text(QStringLiteral("Category")));
+        }
+        items.sort();
+        QCOMPARE(items, (QStringList{"new@e.org|News", "new@e.org|Sports", "y@e.org|News"}));
     }
 
     void reopenOfMissingDatabaseChangesNothing() {

@@ -96,6 +96,15 @@ private slots:
                  QStringList{"Update Undeliverable ann@example.org -> Bounce count could not be incremented!"});
     }
 
+    void bounceWithControlCharactersChangesNothing() {
+        f->addEntries({Ann + "|A|0"});
+        f->rules.processbounce(Ann + "\n");
+        QCOMPARE(f->rows(), QStringList{Ann + "|A|0"});
+        QCOMPARE(f->logLines(), QStringList{"Update Undeliverable ann@example.org<U+000A> -> The request holds control "
+                                            "characters and was refused!"});
+        QCOMPARE(f->errors.lines(), QStringList{"REMOVE ann@example.org<U+000A>"});
+    }
+
     void changeEmailAddress_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QStringList>("existing");
@@ -161,6 +170,17 @@ private slots:
             << QStringList{"MODIFY ann@example.org " + tooLong}
             << QStringList{"An error was encountered:\r\n\r\nThe e-mail address " + tooLong +
                            " is longer than the 80 characters an entry can hold"};
+
+        const QString refused = QStringLiteral(" -> The request holds control characters and was refused!");
+        QTest::newRow("new address forging a log line is refused")
+            << QStringList{} << twoOfAnn << Ann << "ann@example.net\r\nADD evil@example.net" << false << true << false
+            << untouched << QStringList{changed(Ann, "ann@example.net<U+000D><U+000A>ADD evil@example.net") + refused}
+            << QStringList{"MODIFY ann@example.org ann@example.net<U+000D><U+000A>ADD evil@example.net"}
+            << QStringList{"The request holds control characters and was refused!"};
+        QTest::newRow("old address with a line separator is refused")
+            << QStringList{} << twoOfAnn << QString(Ann + QChar(0x2028)) << NewAnn << false << false << false
+            << untouched << QStringList{changed(Ann + "<U+2028>", NewAnn) + refused}
+            << QStringList{"MODIFY ann@example.org<U+2028> ann@example.net"} << QStringList{};
     }
 
     void changeEmailAddress() {

@@ -214,6 +214,31 @@ private slots:
             << ""
             << "" << false << false << QStringList{"REMOVE ann smith@example.org  [req] -> Entry successfully deleted!"}
             << QStringList{} << QStringList{} << QStringList{};
+
+        // Control characters, as an encoded word in a mail header may decode to, are refused.
+        const QString refused = QStringLiteral(" [req] -> The request holds control characters and was refused!");
+        QTest::newRow("a display name folded over lines")
+            << QStringList{} << QStringList{} << true << "\"Evil\r\nREMOVE everybody\" <ann@example.org>"
+            << "News"
+            << "" << false << true << QStringList{"ADD ann@example.org News" + refused} << QStringList{}
+            << QStringList{"ADD ann@example.org News"} << QStringList{};
+        QTest::newRow("a category forging a line")
+            << QStringList{"multi"} << QStringList{} << true << Ann << "News\r\nADD x@evil.example Sports"
+            << "" << false << true
+            << QStringList{"ADD ann@example.org News<U+000D><U+000A>ADD x@evil.example Sports" + refused}
+            << QStringList{} << QStringList{"ADD ann@example.org News<U+000D><U+000A>ADD x@evil.example Sports"}
+            << QStringList{};
+        QTest::newRow("skipping the checks lets no NUL through")
+            << QStringList{} << QStringList{} << true
+            << QStringLiteral("ann@exam") + QChar(0) + QStringLiteral("ple.org") << "News"
+            << "" << true << false << QStringList{"ADD ann@exam<U+0000>ple.org News" + refused} << QStringList{}
+            << QStringList{"ADD ann@exam<U+0000>ple.org News"} << QStringList{};
+        QTest::newRow("a removal with a line feed in the address")
+            << QStringList{"unsubscribersBlocked"} << QStringList{Ann + "|A"} << false << Ann + "\n"
+            << ""
+            << "" << false << true << QStringList{"REMOVE ann@example.org<U+000A> " + refused}
+            << QStringList{"ann@example.org|A|0||Name|Sal|true"} << QStringList{"REMOVE ann@example.org<U+000A>"}
+            << QStringList{};
     }
 
     void insertentry() {
@@ -236,6 +261,41 @@ private slots:
         QTEST(f->errors.lines(), "errors");
         QTEST(f->acks.sent, "acks");
         QVERIFY(f->prompt.shown.isEmpty());
+    }
+
+    void controlCharactersInOtherStoredValues_data() {
+        QTest::addColumn<QString>("firstName");
+        QTest::addColumn<QString>("comments");
+        QTest::addColumn<QString>("defaultCategory");
+        QTest::addColumn<QString>("logged");
+        QTest::addColumn<QString>("error");
+        // Refused before the category rules: the log shows the category as requested (empty here).
+        QTest::newRow("first name with a tab") << "An\tn"
+                                               << "c"
+                                               << "Default"
+                                               << "ADD ann@example.org  [c]"
+                                               << "ADD ann@example.org";
+        QTest::newRow("comments with DEL and a C1 next line")
+            << "" << QStringLiteral("c\x7f") + QChar(0x85) << "Default"
+            << "ADD ann@example.org  [c<U+007F><U+0085>]"
+            << "ADD ann@example.org";
+        QTest::newRow("default category of the settings") << ""
+                                                          << "c"
+                                                          << "Def\nault"
+                                                          << "ADD ann@example.org Def<U+000A>ault [c]"
+                                                          << "ADD ann@example.org Def<U+000A>ault";
+    }
+    void controlCharactersInOtherStoredValues() {
+        QFETCH(QString, firstName);
+        QFETCH(QString, comments);
+        QFETCH(QString, defaultCategory);
+        QFETCH(QString, logged);
+        f->settings.defaultcategory = defaultCategory;
+        f->rules.insertentry(true, Ann, QString(), QStringLiteral("Ann Lee"), firstName, comments, 0, true, true);
+        QCOMPARE(f->logLines(), QStringList{logged + " -> The request holds control characters and was refused!"});
+        QTEST(f->errors.lines().join(QLatin1Char('|')), "error");
+        QVERIFY(f->rows().isEmpty());
+        QVERIFY(f->acks.sent.isEmpty());
     }
 
     void givenValuesOfNewEntry() {

@@ -60,7 +60,7 @@ Tfrmmain::Tfrmmain(UserPrompt &prompt, QWidget *parent) : QMainWindow(parent), m
     setCentralWidget(central);
     buildMenus();
     connectListView();
-    connect(&m_core, &corvane::Tfrmmain::dataModuleCreated, this, &Tfrmmain::connectMaintenance);
+    connect(&m_core, &corvane::Tfrmmain::dataModuleCreated, this, guarded([this] { connectMaintenance(); }));
 
     connect(&m_core, &corvane::Tfrmmain::captionChanged, this, &QWidget::setWindowTitle);
     connect(&m_core, &corvane::Tfrmmain::countTextChanged, lblcount, &QLabel::setText);
@@ -120,7 +120,11 @@ void Tfrmmain::buildButtons(QWidget *column) {
     // "&Close" closes the main window, as the window's own close box does.
     auto *close = column->findChild<QPushButton *>(QStringLiteral("btnclose"));
     close->setEnabled(true);
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(close, &QPushButton::clicked, this, guarded([this] { this->close(); }));
+}
+
+std::function<void()> Tfrmmain::guarded(std::function<void()> command) {
+    return [this, command = std::move(command)] { m_core.runCommand(command); };
 }
 
 void Tfrmmain::buildListGroup(QWidget *group) {
@@ -246,7 +250,7 @@ void Tfrmmain::buildMenus() {
                                QKeySequence(Qt::CTRL | Qt::Key_E));
     editing->setCheckable(true);
     editing->setEnabled(true);
-    connect(editing, &QAction::triggered, this, &Tfrmmain::mkAllowEditingClick);
+    connect(editing, &QAction::triggered, this, guarded([this] { mkAllowEditingClick(); }));
     QMenu *other = edit->addMenu(QStringLiteral("Other"));
     other->setObjectName(QStringLiteral("mkOther"));
     addItem(other, QStringLiteral("mkResetAllBounces"), QStringLiteral("Reset Bounce Count for all Entries"));
@@ -265,23 +269,24 @@ void Tfrmmain::buildMenus() {
         item->setCheckable(true);
         item->setEnabled(true);
         connect(item, &QAction::triggered, this,
-                [this, column] { m_core.listView().sortMenuChoice(column, m_core.settings().LimitDBCache); });
+                guarded([this, column] { m_core.listView().sortMenuChoice(column, m_core.settings().LimitDBCache); }));
     }
-    connect(sorting, &QMenu::aboutToShow, this, &Tfrmmain::sortingMenuAboutToShow);
+    connect(sorting, &QMenu::aboutToShow, this, guarded([this] { sortingMenuAboutToShow(); }));
     QAction *groupPanel = addItem(view, QStringLiteral("mkShowGroupPanel"), QStringLiteral("Show Grouping Panel"));
     groupPanel->setCheckable(true);
     groupPanel->setEnabled(true);
-    connect(groupPanel, &QAction::triggered, this, &Tfrmmain::mkShowGroupPanelClick);
-    connect(view, &QMenu::aboutToShow, this, [this, groupPanel] { groupPanel->setChecked(pnlGroup->isVisible()); });
+    connect(groupPanel, &QAction::triggered, this, guarded([this] { mkShowGroupPanelClick(); }));
+    connect(view, &QMenu::aboutToShow, this,
+            guarded([this, groupPanel] { groupPanel->setChecked(pnlGroup->isVisible()); }));
     QAction *selector = addItem(view, QStringLiteral("mkColumnSelector"), QStringLiteral("Column Selector..."));
     selector->setCheckable(true);
     selector->setEnabled(true);
-    connect(selector, &QAction::triggered, this, &Tfrmmain::mkColumnSelectorClick);
+    connect(selector, &QAction::triggered, this, guarded([this] { mkColumnSelectorClick(); }));
     view->addSeparator();
     addItem(view, QStringLiteral("mkDisplayErrors"), QStringLiteral("Display Errors..."));
     QAction *statistics = addItem(view, QStringLiteral("mkDisplayStatistics"), QStringLiteral("Display Statistics..."));
     statistics->setEnabled(true);
-    connect(statistics, &QAction::triggered, this, &Tfrmmain::mkDisplayStatsClick);
+    connect(statistics, &QAction::triggered, this, guarded([this] { mkDisplayStatsClick(); }));
     QAction *displayLog = addItem(view, QStringLiteral("mkDisplayLog"), QStringLiteral("Display Log..."));
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -290,19 +295,19 @@ void Tfrmmain::buildMenus() {
     QAction *about = addItem(help, QStringLiteral("mkAbout"), QStringLiteral("About Corvane..."));
 
     open->setEnabled(true);
-    connect(open, &QAction::triggered, this, [this] { m_core.mkOpenDBClick(); });
+    connect(open, &QAction::triggered, this, guarded([this] { m_core.mkOpenDBClick(); }));
     exit->setEnabled(true);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(exit, &QAction::triggered, this, guarded([this] { close(); }));
     optimise->setEnabled(true);
-    connect(optimise, &QAction::triggered, this, [this] { m_core.mkOptimiseClick(); });
+    connect(optimise, &QAction::triggered, this, guarded([this] { m_core.mkOptimiseClick(); }));
     displayLog->setEnabled(true);
-    connect(displayLog, &QAction::triggered, this, &Tfrmmain::mkDisplayLogClick);
+    connect(displayLog, &QAction::triggered, this, guarded([this] { mkDisplayLogClick(); }));
     about->setEnabled(true);
-    connect(about, &QAction::triggered, this, [this] {
-        QMessageBox::about(this, QStringLiteral("About Corvane"),
-                           QStringLiteral("Corvane %1\nA mailing-list manager for your desktop.")
-                               .arg(QApplication::applicationVersion()));
-    });
+    connect(about, &QAction::triggered, this, guarded([this] {
+                QMessageBox::about(this, QStringLiteral("About Corvane"),
+                                   QStringLiteral("Corvane %1\nA mailing-list manager for your desktop.")
+                                       .arg(QApplication::applicationVersion()));
+            }));
 }
 
 void Tfrmmain::showOutlookCommands(bool visible) {
@@ -345,7 +350,7 @@ void Tfrmmain::UpdateRecentList(const QStringList &directories) {
         QAction *item = mkReopen->addAction(caption);
         item->setToolTip(dir);
         item->setStatusTip(dir);
-        connect(item, &QAction::triggered, this, [this, dir] { m_core.mkreopenonclick(dir); });
+        connect(item, &QAction::triggered, this, guarded([this, dir] { m_core.mkreopenonclick(dir); }));
     }
     mkReopen->setEnabled(directories.size() >= 2);
 }
@@ -355,7 +360,7 @@ void Tfrmmain::firstShow() {
         return;
     }
     m_shown = true;
-    m_core.FormShow();
+    m_core.runCommand([this] { m_core.FormShow(); });
 }
 
 void Tfrmmain::bringToFront() {

@@ -84,6 +84,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // A handler that runs `command` through the core's command guard, so that its failure ends in the
+    // error box and the program runs on. Every menu item, button and key of the window is connected
+    // through it.
+    std::function<void()> guarded(std::function<void()> command);
     void buildButtons(QWidget *column);
     void buildListGroup(QWidget *group);
     void buildMenus();

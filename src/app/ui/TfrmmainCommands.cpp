@@ -68,7 +68,7 @@ void Tfrmmain::connectMaintenance() {
     const auto bind = [this](const QString &name, const std::function<void()> &run) {
         QAction *item = action(name);
         item->setEnabled(true);
-        connect(item, &QAction::triggered, this, run);
+        connect(item, &QAction::triggered, this, guarded(run));
     };
     bind(QStringLiteral("mkDelete"), [this] { m_core.maintenance().DeleteSelected(selectedKeys()); });
     bind(QStringLiteral("mkBlock"), [this] { m_core.maintenance().MoveToBlocked(selectedKeys()); });
@@ -87,9 +87,9 @@ void Tfrmmain::connectMaintenance() {
             focusedKey());
     });
     bind(QStringLiteral("mkUpdateAddress"), [this] {
+        const int focused = focusedKey();
         DialogAddressChangeAsker asker(this);
-        m_core.maintenance().UpdateEmailAddress(m_core.rules(), asker, focusedKey());
-        m_core.UpdateDisplay();
+        m_core.mkUpdateAddressClick(asker, focused);
     });
     bind(QStringLiteral("mkFind"), [this] {
         const std::optional<int> found = TdlgFind::findRecord(this, m_core.maintenance());
@@ -104,9 +104,7 @@ void Tfrmmain::connectMaintenance() {
             m_prompt.beep();
             return;
         }
-        m_core.listView().newformpreparation(true);
-        run(dm->tblML());
-        m_core.listView().newformpreparation(false);
+        m_core.runModal([&] { run(dm->tblML()); });
     };
     bind(QStringLiteral("mkExport"), [this, wholeList] {
         wholeList(
@@ -135,15 +133,16 @@ void Tfrmmain::connectMaintenance() {
     connect(print, &QPushButton::clicked, action(QStringLiteral("mkPrint")), &QAction::trigger);
     // The sending-rights items are available only while members may send to the list.
     QMenu *rights = findChild<QMenu *>(QStringLiteral("mkSendingRights"));
-    connect(rights, &QMenu::aboutToShow, this, [this] {
-        action(QStringLiteral("mkCanSend"))->setEnabled(m_core.settings().UserSending);
-        action(QStringLiteral("mkCannotSend"))->setEnabled(m_core.settings().UserSending);
-    });
+    connect(rights, &QMenu::aboutToShow, this, guarded([this] {
+                action(QStringLiteral("mkCanSend"))->setEnabled(m_core.settings().UserSending);
+                action(QStringLiteral("mkCannotSend"))->setEnabled(m_core.settings().UserSending);
+            }));
     for (const char *name : {"mkDelete", "mkBlock", "mkChangeCategory"}) {
         action(QString::fromLatin1(name))->setShortcutContext(Qt::WindowShortcut);
     }
     dxDBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(dxDBGrid1, &QWidget::customContextMenuRequested, this, &Tfrmmain::rowPopup);
+    connect(dxDBGrid1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &position) { m_core.runCommand([&] { rowPopup(position); }); });
 }
 
 void Tfrmmain::rowPopup(const QPoint &position) {

@@ -24,37 +24,45 @@ namespace corvane::ui {
 
 void Tfrmmain::connectListView() {
     ListView &view = m_core.listView();
-    connect(rdball, &QRadioButton::clicked, this, [&view] { view.rdballClick(ListView::FilterChoice::All); });
-    connect(rdbfilter, &QRadioButton::clicked, this, [&view] { view.rdballClick(ListView::FilterChoice::Include); });
-    connect(rdbnotfilter, &QRadioButton::clicked, this, [&view] { view.rdballClick(ListView::FilterChoice::Exclude); });
+    connect(rdball, &QRadioButton::clicked, this, guarded([&view] { view.rdballClick(ListView::FilterChoice::All); }));
+    connect(rdbfilter, &QRadioButton::clicked, this,
+            guarded([&view] { view.rdballClick(ListView::FilterChoice::Include); }));
+    connect(rdbnotfilter, &QRadioButton::clicked, this,
+            guarded([&view] { view.rdballClick(ListView::FilterChoice::Exclude); }));
     // A filter edit is applied at the next idle moment, not on every keystroke.
     connect(edtfilter, &QLineEdit::textEdited, this, [this, &view](const QString &text) {
-        view.edtfilterChange(text);
-        rdbfilter->setChecked(true);
-        QTimer::singleShot(0, this, [&view] { view.DoIdle(); });
+        m_core.runCommand([&] {
+            view.edtfilterChange(text);
+            rdbfilter->setChecked(true);
+            QTimer::singleShot(0, this, guarded([&view] { view.DoIdle(); }));
+        });
     });
     connect(edtnotfilter, &QLineEdit::textEdited, this, [this, &view](const QString &text) {
-        view.edtnotfilterChange(text);
-        rdbnotfilter->setChecked(true);
-        QTimer::singleShot(0, this, [&view] { view.DoIdle(); });
+        m_core.runCommand([&] {
+            view.edtnotfilterChange(text);
+            rdbnotfilter->setChecked(true);
+            QTimer::singleShot(0, this, guarded([&view] { view.DoIdle(); }));
+        });
     });
 
     QHeaderView *header = dxDBGrid1->horizontalHeader();
     header->setSortIndicatorShown(false);
-    connect(header, &QHeaderView::sectionClicked, this,
-            [this, &view](int logical) { view.columnHeaderClick(logical, m_core.settings().LimitDBCache); });
+    connect(header, &QHeaderView::sectionClicked, this, [this, &view](int logical) {
+        m_core.runCommand([&] { view.columnHeaderClick(logical, m_core.settings().LimitDBCache); });
+    });
     connect(&view, &ListView::sortMarksChanged, this, &Tfrmmain::showSortMarks);
     header->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(header, &QHeaderView::customContextMenuRequested, this, &Tfrmmain::headerPopup);
+    connect(header, &QHeaderView::customContextMenuRequested, this,
+            [this](const QPoint &position) { m_core.runCommand([&] { headerPopup(position); }); });
 
     auto *first = new QAction(QStringLiteral("Go to First Record"), this);
     first->setObjectName(QStringLiteral("pukFirst"));
     first->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home));
-    connect(first, &QAction::triggered, this, [this] { goToRow(0); });
+    connect(first, &QAction::triggered, this, guarded([this] { goToRow(0); }));
     auto *last = new QAction(QStringLiteral("Go to Last Record"), this);
     last->setObjectName(QStringLiteral("pukLast"));
     last->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_End));
-    connect(last, &QAction::triggered, this, [this] { goToRow(m_core.listModel().rowCount() - 1); });
+    connect(last, &QAction::triggered, this, guarded([this] { goToRow(m_core.listModel().rowCount() - 1); }));
     dxDBGrid1->addAction(first);
     dxDBGrid1->addAction(last);
     for (QAction *a : {first, last}) {
@@ -76,7 +84,7 @@ void Tfrmmain::connectListView() {
         action(QStringLiteral("mkAllowEditing"))->setChecked(m_core.settings().AllowEditing);
         mkAllowEditingClick();
     };
-    connect(btnUngroup, &QPushButton::clicked, this, [this] { groupByColumn(-1); });
+    connect(btnUngroup, &QPushButton::clicked, this, guarded([this] { groupByColumn(-1); }));
     groupByColumn(-1);
 }
 
@@ -210,8 +218,10 @@ void Tfrmmain::mkColumnSelectorClick() {
         m_hiddenColumns = new QListWidget(m_columnSelector);
         layout->addWidget(m_hiddenColumns);
         connect(m_hiddenColumns, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
-            dxDBGrid1->horizontalHeader()->setSectionHidden(item->data(Qt::UserRole).toInt(), false);
-            refreshColumnSelector();
+            m_core.runCommand([&] {
+                dxDBGrid1->horizontalHeader()->setSectionHidden(item->data(Qt::UserRole).toInt(), false);
+                refreshColumnSelector();
+            });
         });
         // Closing the box by hand clears the menu's tick.
         connect(m_columnSelector, &QDialog::finished, this,

@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -22,6 +23,20 @@
 #include <QTreeView>
 
 using namespace corvane;
+
+namespace {
+// A scripted prompt that runs `onProgress` with every "percent|message" it shows.
+class HookedPrompt : public ScriptedPrompt {
+public:
+    void showProgress(int percent, const QString &message, bool cancellable) override {
+        ScriptedPrompt::showProgress(percent, message, cancellable);
+        if (onProgress) {
+            onProgress(QString::number(percent) + QLatin1Char('|') + message);
+        }
+    }
+    std::function<void(const QString &)> onProgress;
+};
+} // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -320,6 +335,28 @@ private slots:
         window->showOutlookCommands(true);
         QVERIFY(check->isVisible());
         QVERIFY(window->action(QStringLiteral("mkCheckOutlook"))->isVisible());
+    }
+
+    // A menu command whose failure escapes it ends in the error box; the window stays and still saves what
+    // it keeps when it closes.
+    void failedOptimizeEndsInTheErrorBox() {
+        HookedPrompt prompt;
+        auto window = started(prompt);
+        prompt.onProgress = [this](const QString &shown) {
+            if (shown == QLatin1String("100|Optimizing Database")) {
+                QVERIFY(QDir(m_appDir).rename(QStringLiteral("mailist.DAT"), QStringLiteral("mailist.old")));
+                QVERIFY(QDir(m_appDir).mkdir(QStringLiteral("mailist.DAT")));
+            }
+        };
+        prompt.answer(UserPrompt::Ok);
+        prompt.shown.clear();
+        window->action(QStringLiteral("mkOptimise"))->trigger();
+        QVERIFY(prompt.allAnswersUsed());
+        QCOMPARE(prompt.shown.last().kind, UserPrompt::Kind::Error);
+        QVERIFY(window->isVisible());
+        window->core().errorsList().AddToErrorsList(ErrorsList::Add, QStringLiteral("a@x.org"));
+        QVERIFY(window->close());
+        QVERIFY(QFileInfo::exists(m_appDir + QStringLiteral("errors.txt")));
     }
 
     void placementIsKept() {
