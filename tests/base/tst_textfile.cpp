@@ -32,14 +32,14 @@ private slots:
     void decoding_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("UTF-8") << QByteArray("Gr\xC3\xBC\xC3\x9F" "e\r\n") << QStringList{u"Grüße"_qs};
-        QTest::newRow("Latin-1") << QByteArray("Gr\xFC\xDF" "e\r\n") << QStringList{u"Grüße"_qs};
+        QTest::newRow("UTF-8") << QByteArray("Gr\xC3\xBC\xC3\x9F" "e\r\n") << QStringList{QStringLiteral("Grüße")};
+        QTest::newRow("Latin-1") << QByteArray("Gr\xFC\xDF" "e\r\n") << QStringList{QStringLiteral("Grüße")};
         QTest::newRow("Windows-1252 quotes and euro")
-            << QByteArray("\x93" "5 \x80\x94") << QStringList{u"\u201C5 \u20AC\u201D"_qs};
-        QTest::newRow("undefined byte kept") << QByteArray("a\x81" "b") << QStringList{u"a\u0081b"_qs};
+            << QByteArray("\x93" "5 \x80\x94") << QStringList{QStringLiteral("\u201C5 \u20AC\u201D")};
+        QTest::newRow("undefined byte kept") << QByteArray("a\x81" "b") << QStringList{QStringLiteral("a\u0081b")};
         QTest::newRow("each line on its own")
-            << QByteArray("caf\xC3\xA9\ncaf\xE9\n") << QStringList{u"café"_qs, u"café"_qs};
-        QTest::newRow("cut UTF-8 sequence") << QByteArray("x\xC3") << QStringList{u"xÃ"_qs};
+            << QByteArray("caf\xC3\xA9\ncaf\xE9\n") << QStringList{QStringLiteral("café"), QStringLiteral("café")};
+        QTest::newRow("cut UTF-8 sequence") << QByteArray("x\xC3") << QStringList{QStringLiteral("xÃ")};
         QTest::newRow("byte order mark dropped") << QByteArray("\xEF\xBB\xBFone\r\n\r\ntwo")
                                                  << QStringList{"one", "", "two"};
     }
@@ -81,9 +81,9 @@ private slots:
         QCOMPARE(TextFile::update(path, {QStringLiteral("built-in")}, add), (QStringList{"built-in", "z"}));
         makeFile(path, "Gr\xFC\xDF" "e\r\n");
         const auto same = [](const QStringList &lines) { return lines; };
-        QCOMPARE(TextFile::update(path, {}, same), QStringList{u"Grüße"_qs});
+        QCOMPARE(TextFile::update(path, {}, same), QStringList{QStringLiteral("Grüße")});
         QCOMPARE(bytesOf(path), QByteArray("Gr\xFC\xDF" "e\r\n"));
-        QCOMPARE(TextFile::update(path, {}, add), (QStringList{u"Grüße"_qs, "z"}));
+        QCOMPARE(TextFile::update(path, {}, add), (QStringList{QStringLiteral("Grüße"), "z"}));
         QCOMPARE(bytesOf(path), QByteArray("Gr\xC3\xBC\xC3\x9F" "e\r\nz\r\n"));
         QVERIFY(!QFile::exists(path + QStringLiteral(".lock")));
     }
