@@ -16,10 +16,10 @@ namespace {
 
 // Windows-1252 where it differs from ISO-8859-1 (bytes 0x80 to 0x9F). The five bytes it leaves undefined keep
 // their ISO-8859-1 meaning, so they survive a rewrite.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kWindows1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                           0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString fromWindows1252(QByteArrayView bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
@@ -50,6 +50,10 @@ QByteArray encode(const QStringList &lines) {
 }
 
 QByteArray readBytes(const QString &path) {
+    // A device or pipe put in place of a text file would be read without end.
+    if (QFileInfo(path).exists() && !QFileInfo(path).isFile()) {
+        throw CorvaneError(QStringLiteral("Cannot read %1: it is not a regular file").arg(path));
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         throw CorvaneError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));

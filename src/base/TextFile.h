@@ -16,7 +16,7 @@ public:
     static constexpr int kLockTimeoutMs = 10000;
 
     // The lines of the file, without their line ends; a line end after the last line adds no empty line.
-    // Raises CorvaneError when the file cannot be opened or read.
+    // Raises CorvaneError when the file cannot be opened or read, or is no regular file (a device, a pipe).
     static QStringList readLines(const QString &path);
     // The lines of `bytes`, decoded as readLines() does.
     static QStringList decodeLines(const QByteArray &bytes);

@@ -205,7 +205,8 @@ void TdmML::CloseDatabase() {
 }
 
 bool TdmML::PromptToLoadDB() {
-    QString dir;
+    // The dialog starts in the directory of the database last opened.
+    QString dir = m_dir;
     if (!m_prompt.chooseDatabaseDirectory(dir) || dir.isEmpty()) {
         return false;
     }

@@ -40,14 +40,14 @@ public:
     ListExport(UserPrompt &prompt, SqliteTable &table);
 
     // Runs the export. With a file name, writes the lines (UTF-8, CR LF) to a new file that replaces the old
-    // one only when the run completes, so a cancelled or failed run leaves the old file (or none); without one, gathers the lines (printLines()) and hands them to the printer hook with
-    // `printHeading`. `separator` goes between fields; empty means ",". `backUp` only chooses the progress
-    // text. Every entry of the table is written in its current order: a filter on the table is switched off
-    // for the run and restored afterwards.
-    // Returns true on success. False: the file cannot be created ("Unable to write to the file, " + name is
-    // shown) or is a file of the open database (ProtectedFiles::refusal), a failure before the first entry (no
-    // message), the person cancelled in the progress window, No to the question after a failing entry, the
-    // complete file cannot be put in place (the message again), or a printing failure (its message).
+    // one only when the run completes, so a cancelled or failed run leaves the old file (or none); without one, gathers
+    // the lines (printLines()) and hands them to the printer hook with `printHeading`. `separator` goes between fields;
+    // empty means ",". `backUp` only chooses the progress text. Every entry of the table is written in its current
+    // order: a filter on the table is switched off for the run and restored afterwards. Returns true on success. False:
+    // the file cannot be created ("Unable to write to the file, " + name is shown) or is a file of the open database
+    // (ProtectedFiles::refusal), a failure before the first entry (no message), the person cancelled in the progress
+    // window, No to the question after a failing entry, the complete file cannot be put in place (the message again),
+    // or a printing failure (its message).
     bool exportlist(const QString &fileName, const QString &printHeading, bool email, bool category, bool fullName,
                     bool firstName, bool comments, bool bounces, bool backUp, const QString &separator);
     bool exportlist(const QString &fileName, const QString &printHeading, const ExportFields &fields, bool backUp,

@@ -27,11 +27,11 @@ void SettingsFiles::File::restoreBuiltIn(Settings &settings) const {
 const std::vector<SettingsFiles::File> &SettingsFiles::loadOrder() {
     using S = Settings;
     static const std::vector<File> files = {
-        textFile("AckHeader.txt", &S::AckHeader),      textFile("AckFooter.txt", &S::AckFooter),
-        ruleFile("except.txt", &S::AddressExceptions), ruleFile("remstr.txt", &S::RemoveSynonyms),
-        ruleFile("Modifystr.txt", &S::ModifySynonyms), ruleFile("addstr.txt", &S::AddSynonyms),
-        textFile("cats.txt", &S::AllowedCategories, true),   textFile("signature.txt", &S::Signature),
-        ruleFile("never.txt", &S::BlockedAddresses),   ruleFile("failed.txt", &S::FailureSubjects),
+        textFile("AckHeader.txt", &S::AckHeader),          textFile("AckFooter.txt", &S::AckFooter),
+        ruleFile("except.txt", &S::AddressExceptions),     ruleFile("remstr.txt", &S::RemoveSynonyms),
+        ruleFile("Modifystr.txt", &S::ModifySynonyms),     ruleFile("addstr.txt", &S::AddSynonyms),
+        textFile("cats.txt", &S::AllowedCategories, true), textFile("signature.txt", &S::Signature),
+        ruleFile("never.txt", &S::BlockedAddresses),       ruleFile("failed.txt", &S::FailureSubjects),
     };
     return files;
 }

@@ -25,8 +25,8 @@ const QString kFilesFailed = QStringLiteral(
     "application is run from a write-enabled directory");
 const QString kUpdateFailed = QStringLiteral("Registry Update Failed, using defaults");
 const QString kWriteFailed = QStringLiteral("Error encountered writing your settings to the registry!");
-const QString kNotSaved = QStringLiteral(
-    "These settings were not saved, because Corvane could not read them when it loaded your settings: ");
+const QString kNotSaved =
+    QStringLiteral("These settings were not saved, because Corvane could not read them when it loaded your settings: ");
 // Stands for the settings values in the list of parts not read.
 const QString kValuesPart = QStringLiteral("<values>");
 

@@ -32,20 +32,34 @@ private slots:
     void decoding_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("UTF-8") << QByteArray("Gr\xC3\xBC\xC3\x9F" "e\r\n") << QStringList{QStringLiteral("Grüße")};
-        QTest::newRow("Latin-1") << QByteArray("Gr\xFC\xDF" "e\r\n") << QStringList{QStringLiteral("Grüße")};
-        QTest::newRow("Windows-1252 quotes and euro")
-            << QByteArray("\x93" "5 \x80\x94") << QStringList{QStringLiteral("\u201C5 \u20AC\u201D")};
-        QTest::newRow("undefined byte kept") << QByteArray("a\x81" "b") << QStringList{QStringLiteral("a\u0081b")};
+        QTest::newRow("UTF-8") << QByteArray("Gr\xC3\xBC\xC3\x9F"
+                                             "e\r\n")
+                               << QStringList{QStringLiteral("Grüße")};
+        QTest::newRow("Latin-1") << QByteArray("Gr\xFC\xDF"
+                                               "e\r\n")
+                                 << QStringList{QStringLiteral("Grüße")};
+        QTest::newRow("Windows-1252 quotes and euro") << QByteArray("\x93"
+                                                                    "5 \x80\x94")
+                                                      << QStringList{QStringLiteral("\u201C5 \u20AC\u201D")};
+        QTest::newRow("undefined byte kept") << QByteArray("a\x81"
+                                                           "b")
+                                             << QStringList{QStringLiteral("a\u0081b")};
         QTest::newRow("each line on its own")
             << QByteArray("caf\xC3\xA9\ncaf\xE9\n") << QStringList{QStringLiteral("café"), QStringLiteral("café")};
         QTest::newRow("cut UTF-8 sequence") << QByteArray("x\xC3") << QStringList{QStringLiteral("xÃ")};
-        QTest::newRow("byte order mark dropped") << QByteArray("\xEF\xBB\xBFone\r\n\r\ntwo")
-                                                 << QStringList{"one", "", "two"};
+        QTest::newRow("byte order mark dropped")
+            << QByteArray("\xEF\xBB\xBFone\r\n\r\ntwo") << QStringList{"one", "", "two"};
     }
     void decoding() {
         QFETCH(QByteArray, bytes);
         QTEST(TextFile::decodeLines(bytes), "lines");
+    }
+
+    // A device behind a text file's name is refused instead of being read without end.
+    void devicesAreNotRead() {
+        QTemporaryDir tmp;
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), tmp.filePath(QStringLiteral("never.txt"))));
+        QVERIFY_THROWS_EXCEPTION(std::exception, TextFile::readLines(tmp.filePath(QStringLiteral("never.txt"))));
     }
 
     void merging_data() {
@@ -57,14 +71,14 @@ private slots:
                                                         << QStringList{"a", "b"} << QStringList{"b", "a", "c"};
         QTest::newRow("both added") << QStringList{"a"} << QStringList{"a", "mine"} << QStringList{"a", "theirs"}
                                     << QStringList{"a", "theirs", "mine"};
-        QTest::newRow("we removed, they added") << QStringList{"a", "b"} << QStringList{"b"}
-                                                << QStringList{"a", "b", "c"} << QStringList{"b", "c"};
-        QTest::newRow("both removed the same line") << QStringList{"a", "b"} << QStringList{"b"} << QStringList{"b"}
-                                                    << QStringList{"b"};
+        QTest::newRow("we removed, they added")
+            << QStringList{"a", "b"} << QStringList{"b"} << QStringList{"a", "b", "c"} << QStringList{"b", "c"};
+        QTest::newRow("both removed the same line")
+            << QStringList{"a", "b"} << QStringList{"b"} << QStringList{"b"} << QStringList{"b"};
         QTest::newRow("identical lines counted") << QStringList{"x"} << QStringList{"x", "x", "x"}
                                                  << QStringList{"x", "y"} << QStringList{"x", "y", "x", "x"};
-        QTest::newRow("lines never loaded are kept") << QStringList{} << QStringList{"new"} << QStringList{"old"}
-                                                     << QStringList{"old", "new"};
+        QTest::newRow("lines never loaded are kept")
+            << QStringList{} << QStringList{"new"} << QStringList{"old"} << QStringList{"old", "new"};
     }
     void merging() {
         QFETCH(QStringList, baseline);
@@ -79,12 +93,15 @@ private slots:
         const QString path = tmp.filePath(QStringLiteral("never.txt"));
         const auto add = [](const QStringList &lines) { return lines + QStringList{QStringLiteral("z")}; };
         QCOMPARE(TextFile::update(path, {QStringLiteral("built-in")}, add), (QStringList{"built-in", "z"}));
-        makeFile(path, "Gr\xFC\xDF" "e\r\n");
+        makeFile(path, "Gr\xFC\xDF"
+                       "e\r\n");
         const auto same = [](const QStringList &lines) { return lines; };
         QCOMPARE(TextFile::update(path, {}, same), QStringList{QStringLiteral("Grüße")});
-        QCOMPARE(bytesOf(path), QByteArray("Gr\xFC\xDF" "e\r\n"));
+        QCOMPARE(bytesOf(path), QByteArray("Gr\xFC\xDF"
+                                           "e\r\n"));
         QCOMPARE(TextFile::update(path, {}, add), (QStringList{QStringLiteral("Grüße"), "z"}));
-        QCOMPARE(bytesOf(path), QByteArray("Gr\xC3\xBC\xC3\x9F" "e\r\nz\r\n"));
+        QCOMPARE(bytesOf(path), QByteArray("Gr\xC3\xBC\xC3\x9F"
+                                           "e\r\nz\r\n"));
         QVERIFY(!QFile::exists(path + QStringLiteral(".lock")));
     }
 

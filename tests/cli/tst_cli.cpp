@@ -339,8 +339,8 @@ private slots:
         const QString named = m_tmp->filePath(QStringLiteral("lists.csv"));
         set(QStringLiteral("BackUpFilename"), named);
         set(QStringLiteral("newbackupfilename"), QStringLiteral("true"));
-        for (const QString &expected : {named, m_tmp->filePath(QStringLiteral("lists 2.csv")),
-                                        m_tmp->filePath(QStringLiteral("lists 3.csv"))}) {
+        for (const QString &expected :
+             {named, m_tmp->filePath(QStringLiteral("lists 2.csv")), m_tmp->filePath(QStringLiteral("lists 3.csv"))}) {
             const Result r = cli({QStringLiteral("--yes"), QStringLiteral("backup")});
             QCOMPARE(r.status, 0);
             QCOMPARE(r.out, expected + QLatin1Char('\n'));
@@ -391,12 +391,12 @@ private slots:
     }
 
     void settingsSetAndGet() {
-        Result r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("get"),
-                        QStringLiteral("SMTPHost")});
+        Result r = cli(
+            {QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("SMTPHost")});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, QStringLiteral("\n"));
         r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"),
-                        QStringLiteral("SendCount "), QStringLiteral("25")});
+                 QStringLiteral("SendCount "), QStringLiteral("25")});
         QCOMPARE(r.status, 0);
         QVERIFY(QFileInfo::exists(m_home + QStringLiteral("/failed.txt")));
         r = cli(

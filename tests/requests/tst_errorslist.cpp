@@ -134,11 +134,10 @@ private slots:
         QTest::addColumn<QByteArray>("onDisk");
         QTest::addColumn<bool>("loadFirst");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("both add, one removes") << QByteArray("ADD old@x.org\r\n") << true
-                                               << QByteArray("ADD b@x.org\r\nADD a@x.org\r\n");
-        QTest::newRow("lines never loaded are kept")
-            << QByteArray("ADD old@x.org\r\n") << false
-            << QByteArray("ADD old@x.org\r\nADD b@x.org\r\nADD a@x.org\r\n");
+        QTest::newRow("both add, one removes")
+            << QByteArray("ADD old@x.org\r\n") << true << QByteArray("ADD b@x.org\r\nADD a@x.org\r\n");
+        QTest::newRow("lines never loaded are kept") << QByteArray("ADD old@x.org\r\n") << false
+                                                     << QByteArray("ADD old@x.org\r\nADD b@x.org\r\nADD a@x.org\r\n");
     }
     void copiesMergeIntoTheFile() {
         QFETCH(QByteArray, onDisk);

@@ -75,7 +75,7 @@ private slots:
         }
         Settings settings;
         settings.MailingListGroup = QStringLiteral("Announcements");
-        store->SaveEntries(settings);
+        QVERIFY(!store->SaveEntries(settings));
 
         expectOneMessage(UserPrompt::Kind::Warning, kFilesFailed);
         for (int i = 0; i < kSavedFiles.size(); ++i) {

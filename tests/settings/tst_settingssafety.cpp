@@ -35,7 +35,8 @@ private slots:
 
     // Two copies load the same files; each changes them; the one saving last keeps the other's changes.
     void copiesMergeTheirChanges() {
-        sandbox->writeFile(QStringLiteral("never.txt"), "gr\xFC\xDF" "e@example.org\r\nold@example.org\r\n");
+        sandbox->writeFile(QStringLiteral("never.txt"), "gr\xFC\xDF"
+                                                        "e@example.org\r\nold@example.org\r\n");
         sandbox->writeFile(QStringLiteral("AckFooter.txt"), "Regards\r\n");
         SettingsStore first(prompt, db);
         SettingsStore second(prompt, db);
@@ -51,7 +52,8 @@ private slots:
         QVERIFY(first.saveFiles(a));
         QVERIFY(second.SaveEntries(b));
         QCOMPARE(sandbox->fileBytes(QStringLiteral("never.txt")),
-                 QByteArray("a@example.org\r\nb@example.org\r\ngr\xC3\xBC\xC3\x9F" "e@example.org\r\n"));
+                 QByteArray("a@example.org\r\nb@example.org\r\ngr\xC3\xBC\xC3\x9F"
+                            "e@example.org\r\n"));
         QCOMPARE(sandbox->fileBytes(QStringLiteral("AckHeader.txt")), QByteArray("Edited by the first copy\r\n"));
         QCOMPARE(sandbox->fileBytes(QStringLiteral("AckFooter.txt")), QByteArray("Regards\r\n"));
         QCOMPARE(b.BlockedAddresses.items(),
@@ -69,15 +71,15 @@ private slots:
         QTest::addColumn<QStringList>("saved");
         QTest::newRow("first file") << "AckHeader.txt" << QStringList{};
         QTest::newRow("later file") << "never.txt"
-                                    << QStringList{"AckFooter.txt", "AckHeader.txt", "except.txt", "remstr.txt",
-                                                   "Modifystr.txt", "addstr.txt", "signature.txt", "cats.txt"};
+                                    << QStringList{"AckFooter.txt", "AckHeader.txt", "except.txt",    "remstr.txt",
+                                                   "Modifystr.txt", "addstr.txt",    "signature.txt", "cats.txt"};
         QTest::newRow("settings file malformed") << "ini" << QStringList{"AckHeader.txt", "never.txt"};
     }
     void nothingSavedOverWhatCouldNotBeRead() {
         QFETCH(QString, broken);
         QFETCH(QStringList, saved);
         const QByteArray ini = broken == QLatin1String("ini") ? QByteArray("[General\nSMTPHost=mail.example.org\n")
-                                                               : QByteArray("[General]\nSMTPHost=mail.example.org\n");
+                                                              : QByteArray("[General]\nSMTPHost=mail.example.org\n");
         writeIni(ini);
         sandbox->writeFile(QStringLiteral("AckFooter.txt"), "Custom footer\r\n");
         if (broken != QLatin1String("ini")) {
