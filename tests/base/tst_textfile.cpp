@@ -1,8 +1,7 @@
 // Text files as Corvane reads and writes them: decoding of UTF-8 and older single-byte files, merging of one
-// copy's changes into a file another copy changed, whole-or-nothing writing and the files it never writes over.
+// copy's changes into a file another copy changed, whole-or-nothing writing.
 #include "base/AtomicFile.h"
 #include "base/LineMerge.h"
-#include "base/ProtectedFiles.h"
 #include "base/TextFile.h"
 
 #include <QDir>
@@ -46,7 +45,6 @@ private slots:
                                              << QStringList{QStringLiteral("a\u0081b")};
         QTest::newRow("each line on its own")
             << QByteArray("caf\xC3\xA9\ncaf\xE9\n") << QStringList{QStringLiteral("café"), QStringLiteral("café")};
-        QTest::newRow("cut UTF-8 sequence") << QByteArray("x\xC3") << QStringList{QStringLiteral("xÃ")};
         QTest::newRow("byte order mark dropped")
             << QByteArray("\xEF\xBB\xBFone\r\n\r\ntwo") << QStringList{"one", "", "two"};
     }
@@ -73,8 +71,6 @@ private slots:
                                     << QStringList{"a", "theirs", "mine"};
         QTest::newRow("we removed, they added")
             << QStringList{"a", "b"} << QStringList{"b"} << QStringList{"a", "b", "c"} << QStringList{"b", "c"};
-        QTest::newRow("both removed the same line")
-            << QStringList{"a", "b"} << QStringList{"b"} << QStringList{"b"} << QStringList{"b"};
         QTest::newRow("identical lines counted") << QStringList{"x"} << QStringList{"x", "x", "x"}
                                                  << QStringList{"x", "y"} << QStringList{"x", "y", "x", "x"};
         QTest::newRow("lines never loaded are kept")
@@ -103,34 +99,6 @@ private slots:
         QCOMPARE(bytesOf(path), QByteArray("Gr\xC3\xBC\xC3\x9F"
                                            "e\r\nz\r\n"));
         QVERIFY(!QFile::exists(path + QStringLiteral(".lock")));
-    }
-
-    void protectedFiles_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("the file") << "list.db" << true;
-        QTest::newRow("letter case") << "LIST.DB" << true;
-        QTest::newRow("write-ahead log") << "list.db-wal" << true;
-        QTest::newRow("link to it") << "link" << true;
-        QTest::newRow("through a subdirectory") << "sub/../list.db" << true;
-        QTest::newRow("another file") << "list.db.csv" << false;
-    }
-    void protectedFiles() {
-        QFETCH(QString, name);
-        QFETCH(bool, refused);
-        QTemporaryDir tmp;
-        QVERIFY(QDir().mkpath(tmp.filePath(QStringLiteral("sub"))));
-        makeFile(tmp.filePath(QStringLiteral("list.db")), "table");
-        QVERIFY(QFile::link(tmp.filePath(QStringLiteral("list.db")), tmp.filePath(QStringLiteral("link"))));
-        const int owner = 0;
-        ProtectedFiles::protect(&owner, {tmp.filePath(QStringLiteral("list.db"))});
-        AtomicFile file(tmp.filePath(name));
-        QCOMPARE(!file.open(), refused);
-        file.cancel();
-        QVERIFY_THROWS_EXCEPTION(std::exception, TextFile::writeLines(tmp.filePath(QStringLiteral("list.db")), {}));
-        ProtectedFiles::release(&owner);
-        QVERIFY(!ProtectedFiles::isProtected(tmp.filePath(QStringLiteral("list.db"))));
-        QCOMPARE(bytesOf(tmp.filePath(QStringLiteral("list.db"))), QByteArray("table"));
     }
 
     // A write that is not committed leaves the old file; a device stays a device.

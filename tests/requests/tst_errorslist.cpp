@@ -128,38 +128,6 @@ private slots:
         QVERIFY(!errors.SaveToFile());
     }
 
-    // Copies that share the file merge their additions and removals into it instead of writing back their own
-    // copy; a file that could not be loaded is not overwritten either.
-    void copiesMergeIntoTheFile_data() {
-        QTest::addColumn<QByteArray>("onDisk");
-        QTest::addColumn<bool>("loadFirst");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("both add, one removes")
-            << QByteArray("ADD old@x.org\r\n") << true << QByteArray("ADD b@x.org\r\nADD a@x.org\r\n");
-        QTest::newRow("lines never loaded are kept") << QByteArray("ADD old@x.org\r\n") << false
-                                                     << QByteArray("ADD old@x.org\r\nADD b@x.org\r\nADD a@x.org\r\n");
-    }
-    void copiesMergeIntoTheFile() {
-        QFETCH(QByteArray, onDisk);
-        QFETCH(bool, loadFirst);
-        writeFile(onDisk);
-        ErrorsList first;
-        ErrorsList second;
-        if (loadFirst) {
-            QVERIFY(first.LoadFromFile());
-            QVERIFY(second.LoadFromFile());
-            second.removeAt(0);
-        }
-        first.AddToErrorsList(ErrorsList::Add, QStringLiteral("a@x.org"));
-        second.AddToErrorsList(ErrorsList::Add, QStringLiteral("b@x.org"));
-        QVERIFY(second.SaveToFile());
-        QVERIFY(first.SaveToFile());
-        QTEST(fileBytes(), "expected");
-        QCOMPARE(first.lines().join(QStringLiteral("\r\n")).toUtf8() + "\r\n", fileBytes());
-        QVERIFY(first.SaveToFile());
-        QTEST(fileBytes(), "expected");
-    }
-
     void removingLines() {
         ErrorsList errors;
         errors.setLines({QStringLiteral("ADD a@b.org"), QStringLiteral("ADD c@d.org")});

@@ -117,17 +117,6 @@ private slots:
         QVERIFY(store.saveDatabasePath(QStringLiteral("/srv/other/")));
         QCOMPARE(SettingsSandbox::stored(QStringLiteral("DBPath")).toString(), QStringLiteral("/srv/other/"));
     }
-
-    // An empty text value is a value: it reads as empty text, unlike an unknown name.
-    void emptyValueIsKnown() {
-        SettingsStore store(prompt, db);
-        Settings settings;
-        QVERIFY(store.Loadentries(settings));
-        const QString host = store.storedText(settings, QStringLiteral("SMTPHost"));
-        QVERIFY(!host.isNull());
-        QVERIFY(host.isEmpty());
-        QVERIFY(store.storedText(settings, QStringLiteral("NoSuchSetting")).isNull());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSettingsSafety)
