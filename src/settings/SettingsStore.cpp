@@ -192,11 +192,11 @@ bool SettingsStore::saveDatabasePath(const QString &path) {
         return true;
     }
     const auto store = AppPaths::openSettings();
-    if (canOpen(*store) && readText(*store, QStringLiteral("DBPath")) == path) {
-        return true;
-    }
     if (!canOpen(*store)) {
         return false;
+    }
+    if (readText(*store, QStringLiteral("DBPath")) == path) {
+        return true;
     }
     store->setValue(QStringLiteral("DBPath"), path);
     store->sync();

@@ -50,7 +50,7 @@ public:
 
     // Writes the database directory (DBPath) at shutdown, only when it differs from the stored text and the
     // store was read and is sound (a malformed settings file is never rewritten). False when it should have
-    // been written and could not be. Never tells the person.
+    // been written and could not be, or the store is unsound. Never tells the person.
     bool saveDatabasePath(const QString &path);
     // True when the settings store can be read and written and is well-formed, so that writing values does not
     // drop lines Qt could not parse. For the other writers of the store (window placement, grid layout).
