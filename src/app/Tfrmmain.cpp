@@ -2,6 +2,7 @@
 #include "app/Tfrmmain.h"
 
 #include "base/AppPaths.h"
+#include "base/AtomicFile.h"
 #include "base/BusyCursor.h"
 #include "base/CommandGuard.h"
 #include "base/CorvaneError.h"
@@ -42,6 +43,7 @@ bool Tfrmmain::isDebugArgument(const QStringList &arguments) {
 
 void Tfrmmain::FormCreate(const QStringList &arguments) {
     m_appDir = AppPaths::fixpath(AppPaths::applicationDirectory(), true);
+    AtomicFile::removeStaleTemporaries(m_appDir);
     m_helpFile = m_appDir + QStringLiteral("CORVANE.HLP");
     m_debug = isDebugArgument(arguments);
 }
@@ -233,7 +235,11 @@ void Tfrmmain::FormClose() {
         if (saveLayout) {
             saveLayout();
         }
-        m_errors.SaveToFile();
+        if (!m_errors.SaveToFile()) {
+            m_prompt.message(UserPrompt::Kind::Warning,
+                             QStringLiteral("The errors list could not be saved to ") + ErrorsList::fileName(),
+                             UserPrompt::Ok);
+        }
         if (m_store) {
             m_store->SaveEntries(*m_settings);
         }
@@ -250,9 +256,10 @@ void Tfrmmain::FormDestroy() {
         return;
     }
     try {
-        const auto settings = AppPaths::openSettings();
-        settings->setValue(QStringLiteral("DBPath"), m_dm->currentDBPath());
-        settings->sync();
+        // Written only when it changed, and never over a settings file that could not be read.
+        if (m_store) {
+            m_store->saveDatabasePath(m_dm->currentDBPath());
+        }
     } catch (const std::exception &) {
     }
     try {

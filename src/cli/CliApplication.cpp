@@ -116,24 +116,40 @@ int CliApplication::run(const QStringList &arguments) {
     main.FormCreate({});
     main.createDataModule();
     int status = 1;
-    try {
-        status = runCommand(main, prompt, command);
-    } catch (const CorvaneError &e) {
-        fail(e.message());
-        status = 1;
-    }
-    // End as the program's shutdown does for what the command touched.
-    if (m_errorsChanged) {
-        main.errorsList().SaveToFile();
-    }
-    if (m_settingsChanged) {
-        main.settingsStore()->SaveEntries(main.settings());
-    } else if (main.dataModule()->DatabaseLoaded()) {
+    // Every command works on the settings and rule lists as stored. When they cannot all be read the command
+    // does not run, so that nothing acts on defaults or saves them over the person's settings.
+    if (!main.settingsStore()->Loadentries(main.settings())) {
+        fail(QStringLiteral("the settings could not be read; nothing was changed"));
+    } else {
         try {
-            main.dataModule()->SaveDatabase();
+            status = runCommand(main, prompt, command);
         } catch (const CorvaneError &e) {
             fail(e.message());
             status = 1;
+        }
+    }
+    // End as the program's shutdown does for what the command touched; a write that fails fails the command.
+    if (m_errorsChanged && !main.errorsList().SaveToFile()) {
+        fail(QStringLiteral("cannot write ") + ErrorsList::fileName());
+        status = 1;
+    }
+    if (m_settingsChanged) {
+        if (!main.settingsStore()->SaveEntries(main.settings())) {
+            fail(QStringLiteral("the settings could not be saved"));
+            status = 1;
+        }
+    } else {
+        if (m_rulesChanged && !main.settingsStore()->saveFiles(main.settings())) {
+            fail(QStringLiteral("the rule files could not be saved"));
+            status = 1;
+        }
+        if (main.dataModule()->DatabaseLoaded()) {
+            try {
+                main.dataModule()->SaveDatabase();
+            } catch (const CorvaneError &e) {
+                fail(e.message());
+                status = 1;
+            }
         }
     }
     main.FormDestroy();
@@ -282,8 +298,7 @@ int CliApplication::request(Tfrmmain &main, const QString &name, const QStringLi
     if (!requireDatabase(main)) {
         return 1;
     }
-    main.settingsStore()->Loadentries(main.settings());
-    // New failures join the list kept in errors.txt, which is written back whole at the end.
+    // New failures join the list kept in errors.txt, merged into the file at the end.
     if (QFileInfo::exists(ErrorsList::fileName()) && !main.errorsList().LoadFromFile()) {
         fail(QStringLiteral("cannot read ") + ErrorsList::fileName());
         return 1;
@@ -303,9 +318,9 @@ int CliApplication::request(Tfrmmain &main, const QString &name, const QStringLi
         rules.ChangeEmailAddress(words.at(0), words.at(1), true, false);
     }
     main.activityLog().setObserver(nullptr);
-    // The rules may have added to the errors list and to the blocked addresses.
+    // The rules may have added to the errors list and to the blocked addresses; the values are left alone.
     m_errorsChanged = true;
-    m_settingsChanged = true;
+    m_rulesChanged = true;
     if (lines.isEmpty()) {
         fail(words.at(0) + QStringLiteral(" is not an e-mail address"));
         return 1;
@@ -361,7 +376,6 @@ int CliApplication::log() {
 int CliApplication::settings(Tfrmmain &main, const QStringList &arguments) {
     SettingsStore &store = *main.settingsStore();
     Settings &values = main.settings();
-    store.Loadentries(values);
     const QString verb = arguments.value(0);
     if (verb == QLatin1String("list") && arguments.size() == 1) {
         for (const QString &name : SettingsStore::valueNames()) {

@@ -45,6 +45,8 @@ private:
     std::FILE *m_in;
     bool m_settingsChanged = false;
     bool m_errorsChanged = false;
+    // Only rule lists changed (a request may block an address): their files are merged, the values not written.
+    bool m_rulesChanged = false;
 };
 
 } // namespace corvane

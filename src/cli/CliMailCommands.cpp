@@ -28,7 +28,6 @@ int CliMailCommands::folders(CliContext &context, const QStringList &arguments) 
         context.fail(QStringLiteral("folders takes no arguments"));
         return 2;
     }
-    context.main.settingsStore()->Loadentries(context.main.settings());
     try {
         const MailStoreApplication store = MailStoreSettings::application(context.main.settings());
         context.print(QStringLiteral("Mail store: ") + store.storeRoot());
@@ -58,7 +57,6 @@ int CliMailCommands::smtpTest(CliContext &context, const QStringList &arguments)
         return 2;
     }
     Settings &settings = context.main.settings();
-    context.main.settingsStore()->Loadentries(settings);
     if (settings.SMTPHost.trimmed().isEmpty()) {
         context.fail(QStringLiteral("no SMTP host is set (settings set SMTPHost NAME)"));
         return 1;

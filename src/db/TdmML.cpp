@@ -5,6 +5,7 @@
 #include "base/AppPaths.h"
 #include "base/BusyCursor.h"
 #include "base/ProgressWindow.h"
+#include "base/ProtectedFiles.h"
 #include "base/StoredText.h"
 #include "db/DatabaseDirectory.h"
 #include "db/EngineError.h"
@@ -35,6 +36,7 @@ TdmML::TdmML(UserPrompt &prompt, QObject *parent)
       m_tblTemp(TableSchema::tempTable()) {}
 
 TdmML::~TdmML() {
+    ProtectedFiles::release(this);
     closeTables();
     m_tblTemp.close();
 }
@@ -124,8 +126,11 @@ void TdmML::OpenDatabase(const QString &path) {
 
 TdmML::Attempt TdmML::attemptOpen(const QString &path, QString &failure) {
     BusyCursor busy(m_prompt);
-    const QString dir = ResolveDirectory(path);
-    QDir::setCurrent(dir);
+    // A relative directory is taken from the directory Corvane was started in, which it never changes.
+    QString dir = ResolveDirectory(path);
+    if (QDir::isRelativePath(dir)) {
+        dir = AppPaths::fixpath(QDir::current().absoluteFilePath(dir), true);
+    }
     if (!databaseexistsindirectory(dir)) {
         if (m_prompt.message(UserPrompt::Kind::Information, CreateQuestion.arg(dir),
                              UserPrompt::Yes | UserPrompt::No) != UserPrompt::Yes) {
@@ -142,10 +147,8 @@ TdmML::Attempt TdmML::attemptOpen(const QString &path, QString &failure) {
             CreateTables(dir, true);
         }
         closeTables();
-        if (!QDir::setCurrent(dir)) {
-            throw CorvaneError(QStringLiteral("Cannot make %1 the current directory").arg(dir));
-        }
         openTables();
+        ProtectedFiles::protect(this, {listFile(), statsFile()});
     } catch (const CorvaneError &error) {
         closeTables();
         if (error.code() == EngineError::HeldByAnotherUser) {
@@ -202,7 +205,8 @@ void TdmML::CloseDatabase() {
 }
 
 bool TdmML::PromptToLoadDB() {
-    QString dir;
+    // The dialog starts in the directory of the database last opened.
+    QString dir = m_dir;
     if (!m_prompt.chooseDatabaseDirectory(dir) || dir.isEmpty()) {
         return false;
     }

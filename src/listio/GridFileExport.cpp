@@ -2,15 +2,16 @@
 // that replaces the target only when complete.
 #include "listio/GridFileExport.h"
 
+#include "base/AtomicFile.h"
 #include "base/CorvaneError.h"
 #include "base/LineText.h"
+#include "base/ProtectedFiles.h"
 #include "listio/BiffWorkbook.h"
 
 #include <QAbstractItemModel>
 #include <QDate>
 #include <QDateTime>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace corvane {
 
@@ -53,7 +54,7 @@ QString headerText(const QAbstractItemModel &model, int column) {
     return model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
 }
 
-void writeWorksheet(const QAbstractItemModel &model, const QList<int> &columns, QSaveFile &file) {
+void writeWorksheet(const QAbstractItemModel &model, const QList<int> &columns, QFileDevice &file) {
     const QList<int> kept = columns.mid(0, BiffWorkbook::kMaxColumns);
     const int rows = model.rowCount();
     const int sheets = std::max(1, (rows + GridFileExport::kRowsPerSheet - 1) / GridFileExport::kRowsPerSheet);
@@ -88,7 +89,7 @@ void writeWorksheet(const QAbstractItemModel &model, const QList<int> &columns, 
     book.finish();
 }
 
-void put(QSaveFile &file, QByteArray &buffer, bool force) {
+void put(QFileDevice &file, QByteArray &buffer, bool force) {
     if (buffer.size() >= 1 << 16 || (force && !buffer.isEmpty())) {
         if (file.write(buffer) != buffer.size()) {
             throw CorvaneError(cannotWrite(file.fileName()));
@@ -97,7 +98,7 @@ void put(QSaveFile &file, QByteArray &buffer, bool force) {
     }
 }
 
-void writeHtml(const QAbstractItemModel &model, const QList<int> &columns, const QString &path, QSaveFile &file) {
+void writeHtml(const QAbstractItemModel &model, const QList<int> &columns, const QString &path, QFileDevice &file) {
     QByteArray out;
     out.reserve(1 << 17);
     out += "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<title>";
@@ -155,14 +156,17 @@ void GridFileExport::write(const QAbstractItemModel &model, const QList<int> &co
             shown.append(column);
         }
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (ProtectedFiles::isProtected(path)) {
+        throw CorvaneError(ProtectedFiles::refusal(path));
+    }
+    AtomicFile file(path);
+    if (!file.open()) {
         throw CorvaneError(cannotWrite(path));
     }
     if (format == Format::Worksheet) {
-        writeWorksheet(model, shown, file);
+        writeWorksheet(model, shown, file.device());
     } else {
-        writeHtml(model, shown, path, file);
+        writeHtml(model, shown, path, file.device());
     }
     if (!file.commit()) {
         throw CorvaneError(cannotWrite(path));

@@ -6,6 +6,7 @@
 #include "base/CorvaneError.h"
 #include "base/LineText.h"
 #include "base/ProgressWindow.h"
+#include "base/ProtectedFiles.h"
 #include "base/UserPrompt.h"
 #include "db/SqliteTable.h"
 #include "db/TableLock.h"
@@ -124,7 +125,9 @@ bool ListExport::walk(const QString &fileName, const ExportFields &fields, bool 
     const bool toFile = !fileName.isEmpty();
     ListExportFile file;
     if (toFile && !file.open(fileName)) {
-        m_prompt.message(UserPrompt::Kind::Warning, cannotWriteMessage(fileName), UserPrompt::Ok);
+        m_prompt.message(UserPrompt::Kind::Warning,
+                         file.refusedAsProtected() ? ProtectedFiles::refusal(fileName) : cannotWriteMessage(fileName),
+                         UserPrompt::Ok);
         return false;
     }
     const QString message = backUp ? QStringLiteral("Backing Up Entries") : QStringLiteral("Exporting Entries");
@@ -159,7 +162,6 @@ bool ListExport::walk(const QString &fileName, const ExportFields &fields, bool 
         int stage = 0;   // of the current entry: 0 write its line, 1 flush when due, 2 move on
         int tries = 0;   // failures of the current entry
         int lastPercent = -1;
-        bool stoppedByError = false;
         QString line;
         while (!m_table.eof()) {
             ++k;
@@ -223,20 +225,16 @@ bool ListExport::walk(const QString &fileName, const ExportFields &fields, bool 
                                                      UserPrompt::Yes | UserPrompt::No);
                 if (answer != UserPrompt::Yes || tries >= kMaxTriesPerEntry) {
                     result = false;
-                    stoppedByError = true;
                     break;
                 }
             }
         }
-        // The lines still buffered reach the file in every case; a failure is told unless the person has
-        // just been asked about one.
-        if (toFile) {
+        // Only a complete run replaces the old file; after a cancel, a No or a failure it stays as it was.
+        if (toFile && result) {
             try {
-                file.flush();
+                file.commit();
             } catch (const std::exception &) {
-                if (!stoppedByError) {
-                    m_prompt.message(UserPrompt::Kind::Warning, cannotWriteMessage(fileName), UserPrompt::Ok);
-                }
+                m_prompt.message(UserPrompt::Kind::Warning, cannotWriteMessage(fileName), UserPrompt::Ok);
                 result = false;
             }
         }

@@ -39,15 +39,15 @@ public:
 
     ListExport(UserPrompt &prompt, SqliteTable &table);
 
-    // Runs the export. With a file name, creates or truncates that file and writes the lines to it
-    // (UTF-8, CR LF); without one, gathers the lines (printLines()) and hands them to the printer hook with
-    // `printHeading`. `separator` goes between fields; empty means ",". `backUp` only chooses the progress
-    // text. Every entry of the table is written in its current order: a filter on the table is switched off
-    // for the run and restored afterwards.
-    // Returns true on success. False: the file cannot be created ("Unable to write to the file, " + name is
-    // shown), a failure before the first entry (no message), the person cancelled in the progress window
-    // (the file keeps the lines written so far), No to the question after a failing entry, the last lines
-    // cannot be written (the message again), or a printing failure (its message).
+    // Runs the export. With a file name, writes the lines (UTF-8, CR LF) to a new file that replaces the old
+    // one only when the run completes, so a cancelled or failed run leaves the old file (or none); without one, gathers
+    // the lines (printLines()) and hands them to the printer hook with `printHeading`. `separator` goes between fields;
+    // empty means ",". `backUp` only chooses the progress text. Every entry of the table is written in its current
+    // order: a filter on the table is switched off for the run and restored afterwards. Returns true on success. False:
+    // the file cannot be created ("Unable to write to the file, " + name is shown) or is a file of the open database
+    // (ProtectedFiles::refusal), a failure before the first entry (no message), the person cancelled in the progress
+    // window, No to the question after a failing entry, the complete file cannot be put in place (the message again),
+    // or a printing failure (its message).
     bool exportlist(const QString &fileName, const QString &printHeading, bool email, bool category, bool fullName,
                     bool firstName, bool comments, bool bounces, bool backUp, const QString &separator);
     bool exportlist(const QString &fileName, const QString &printHeading, const ExportFields &fields, bool backUp,
@@ -63,7 +63,7 @@ public:
 
     // "Mailing List Print at " + the date (short format) and time (long format) of `at`.
     static QString printHeading(const QDateTime &at = QDateTime::currentDateTime());
-    // "CVNExport.csv" in the process's current directory.
+    // "CVNExport.csv" in the process's current directory (the one Corvane was started in; it never changes it).
     static QString defaultFileName();
     static QString entryErrorQuestion(qint64 line);
     static QString cannotWriteMessage(const QString &fileName);

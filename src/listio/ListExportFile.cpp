@@ -3,6 +3,7 @@
 
 #include "base/CorvaneError.h"
 #include "base/LineText.h"
+#include "base/ProtectedFiles.h"
 
 namespace corvane {
 
@@ -10,8 +11,17 @@ bool ListExportFile::open(const QString &path) {
     close();
     m_buffer.clear();
     m_buffer.reserve(1 << 16);
-    m_file.setFileName(path);
-    return m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+    m_path = path;
+    m_protected = ProtectedFiles::isProtected(path);
+    if (m_protected) {
+        return false;
+    }
+    m_file = std::make_unique<AtomicFile>(path);
+    if (!m_file->open()) {
+        m_file.reset();
+        return false;
+    }
+    return true;
 }
 
 void ListExportFile::appendUtf8(QByteArray &out, QStringView text) {
@@ -60,17 +70,26 @@ void ListExportFile::flush() {
     if (m_buffer.isEmpty()) {
         return;
     }
-    const qint64 written = m_file.isOpen() ? m_file.write(m_buffer) : -1;
+    const qint64 written = isOpen() ? m_file->device().write(m_buffer) : -1;
     if (written > 0) {
         m_buffer.remove(0, written);
     }
     if (!m_buffer.isEmpty()) {
-        throw CorvaneError(QStringLiteral("Unable to write to the file, ") + m_file.fileName());
+        throw CorvaneError(QStringLiteral("Unable to write to the file, ") + m_path);
     }
 }
 
+void ListExportFile::commit() {
+    flush();
+    if (!m_file || !m_file->commit()) {
+        m_file.reset();
+        throw CorvaneError(QStringLiteral("Unable to write to the file, ") + m_path);
+    }
+    m_file.reset();
+}
+
 void ListExportFile::close() noexcept {
-    m_file.close();
+    m_file.reset();
 }
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 
 #include "base/AppPaths.h"
 #include "base/CorvaneError.h"
+#include "base/LineMerge.h"
 #include "base/LineText.h"
 #include "base/TextFile.h"
 
@@ -72,16 +73,24 @@ bool ErrorsList::LoadFromFile() {
         return true;
     }
     try {
-        setLines(TextFile::readLines(file));
+        const QStringList lines = TextFile::readLines(file);
+        m_baseline = lines;
+        setLines(lines);
         return true;
     } catch (const CorvaneError &) {
         return false;
     }
 }
 
-bool ErrorsList::SaveToFile() const {
+bool ErrorsList::SaveToFile() {
     try {
-        TextFile::writeLines(fileName(), LineText::oneLine(m_lines));
+        const QStringList result = TextFile::update(fileName(), QStringList(), [this](const QStringList &onDisk) {
+            return LineMerge::merge(m_baseline, LineText::oneLine(m_lines), onDisk);
+        });
+        m_baseline = result;
+        if (result != m_lines) {
+            setLines(result);
+        }
         return true;
     } catch (const CorvaneError &) {
         return false;

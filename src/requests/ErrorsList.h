@@ -39,9 +39,12 @@ public:
     // Replaces the list with the lines of "errors.txt" when the file exists (CR LF or LF line ends); a missing
     // file leaves the list as it is. False, and the list unchanged, when the file cannot be read.
     bool LoadFromFile();
-    // Writes the whole list to "errors.txt", one line each with CR LF, replacing the file only once the new
-    // one is complete. False when it cannot be written; nobody is told.
-    bool SaveToFile() const;
+    // Writes the list to "errors.txt", one line each with CR LF, replacing the file only once the new one is
+    // complete. Other copies of Corvane may have changed the file since it was loaded: under the file's lock,
+    // the lines added and removed here since the last load or save are applied to the lines now in the file,
+    // and the list becomes the result. Lines on disk that this copy never loaded are kept. False, file and
+    // list unchanged, when the file cannot be locked, read or written; nobody is told.
+    bool SaveToFile();
 
 signals:
     // The lines changed (added, removed, replaced or loaded).
@@ -49,6 +52,8 @@ signals:
 
 private:
     QStringList m_lines;
+    // The lines as last loaded from or saved to the file (empty before either).
+    QStringList m_baseline;
 };
 
 } // namespace corvane

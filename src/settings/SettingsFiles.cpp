@@ -10,12 +10,13 @@ namespace corvane {
 namespace {
 
 SettingsFiles::File ruleFile(const char *name, RuleList Settings::*member) {
-    return {QString::fromLatin1(name), [member](const Settings &s) { return LineText::oneLine((s.*member).items()); },
+    return {QString::fromLatin1(name), true,
+            [member](const Settings &s) { return LineText::oneLine((s.*member).items()); },
             [member](Settings &s, const QStringList &lines) { (s.*member).setItems(lines); }};
 }
 
-SettingsFiles::File textFile(const char *name, QStringList Settings::*member) {
-    return {QString::fromLatin1(name), [member](const Settings &s) { return LineText::oneLine(s.*member); },
+SettingsFiles::File textFile(const char *name, QStringList Settings::*member, bool isList = false) {
+    return {QString::fromLatin1(name), isList, [member](const Settings &s) { return LineText::oneLine(s.*member); },
             [member](Settings &s, const QStringList &lines) { s.*member = lines; }};
 }
 
@@ -29,11 +30,11 @@ void SettingsFiles::File::restoreBuiltIn(Settings &settings) const {
 const std::vector<SettingsFiles::File> &SettingsFiles::loadOrder() {
     using S = Settings;
     static const std::vector<File> files = {
-        textFile("AckHeader.txt", &S::AckHeader),      textFile("AckFooter.txt", &S::AckFooter),
-        ruleFile("except.txt", &S::AddressExceptions), ruleFile("remstr.txt", &S::RemoveSynonyms),
-        ruleFile("Modifystr.txt", &S::ModifySynonyms), ruleFile("addstr.txt", &S::AddSynonyms),
-        textFile("cats.txt", &S::AllowedCategories),   textFile("signature.txt", &S::Signature),
-        ruleFile("never.txt", &S::BlockedAddresses),   ruleFile("failed.txt", &S::FailureSubjects),
+        textFile("AckHeader.txt", &S::AckHeader),          textFile("AckFooter.txt", &S::AckFooter),
+        ruleFile("except.txt", &S::AddressExceptions),     ruleFile("remstr.txt", &S::RemoveSynonyms),
+        ruleFile("Modifystr.txt", &S::ModifySynonyms),     ruleFile("addstr.txt", &S::AddSynonyms),
+        textFile("cats.txt", &S::AllowedCategories, true), textFile("signature.txt", &S::Signature),
+        ruleFile("never.txt", &S::BlockedAddresses),       ruleFile("failed.txt", &S::FailureSubjects),
     };
     return files;
 }

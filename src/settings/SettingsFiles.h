@@ -15,6 +15,9 @@ class SettingsFiles {
 public:
     struct File {
         QString name;
+        // A list (rule lists, categories) merges line by line with what another copy saved meanwhile; a free
+        // text is taken whole, this copy's edit winning over the other's.
+        bool isList = true;
         // The lines to write for the current state.
         std::function<QStringList(const Settings &)> lines;
         // Replaces the held contents with `lines` (sorted lists sort them).

@@ -3,6 +3,7 @@
 
 #include "base/AppPaths.h"
 #include "base/CorvaneError.h"
+#include "base/LineMerge.h"
 #include "base/TextFile.h"
 #include "settings/SettingsCatalog.h"
 #include "settings/SettingsFiles.h"
@@ -24,6 +25,10 @@ const QString kFilesFailed = QStringLiteral(
     "application is run from a write-enabled directory");
 const QString kUpdateFailed = QStringLiteral("Registry Update Failed, using defaults");
 const QString kWriteFailed = QStringLiteral("Error encountered writing your settings to the registry!");
+const QString kNotSaved =
+    QStringLiteral("These settings were not saved, because Corvane could not read them when it loaded your settings: ");
+// Stands for the settings values in the list of parts not read.
+const QString kValuesPart = QStringLiteral("<values>");
 
 // The stored text of `name`; empty when absent. A hand-edited INI value with unquoted commas comes back
 // from QSettings as a list and is joined again.
@@ -52,12 +57,20 @@ bool isMalformed(const QString &fileName) {
 
 } // namespace
 
-SettingsStore::SettingsStore(UserPrompt &prompt, DatabaseLink &db) : m_prompt(prompt), m_db(db) {}
-
-void SettingsStore::Loadentries(Settings &settings) {
-    if (loadFiles(settings)) {
-        loadValues(settings);
+SettingsStore::SettingsStore(UserPrompt &prompt, DatabaseLink &db) : m_prompt(prompt), m_db(db) {
+    const Settings builtIn;
+    for (const SettingsFiles::File &file : SettingsFiles::loadOrder()) {
+        m_baseline.insert(file.name, file.lines(builtIn));
     }
+}
+
+bool SettingsStore::Loadentries(Settings &settings) {
+    m_unread.clear();
+    for (const SettingsFiles::File &file : SettingsFiles::loadOrder()) {
+        m_unread.append(file.name);
+    }
+    m_unread.append(kValuesPart);
+    return loadFiles(settings) && loadValues(settings);
 }
 
 bool SettingsStore::loadFiles(Settings &settings) {
@@ -66,10 +79,15 @@ bool SettingsStore::loadFiles(Settings &settings) {
         const QString path = dir + file.name;
         if (!QFileInfo::exists(path)) {
             file.restoreBuiltIn(settings);
+            m_baseline.insert(file.name, file.lines(Settings()));
+            m_unread.removeAll(file.name);
             continue;
         }
         try {
-            file.assign(settings, TextFile::readLines(path));
+            const QStringList lines = TextFile::readLines(path);
+            file.assign(settings, lines);
+            m_baseline.insert(file.name, lines);
+            m_unread.removeAll(file.name);
         } catch (const CorvaneError &error) {
             m_prompt.message(UserPrompt::Kind::Error, error.message(), UserPrompt::Ok);
             return false;
@@ -78,11 +96,11 @@ bool SettingsStore::loadFiles(Settings &settings) {
     return true;
 }
 
-void SettingsStore::loadValues(Settings &settings) {
+bool SettingsStore::loadValues(Settings &settings) {
     const auto store = AppPaths::openSettings();
     if (!canOpen(*store)) {
         warn(kOpenFailed);
-        return;
+        return false;
     }
     try {
         for (const SettingsCatalog::Value &value : SettingsCatalog::values()) {
@@ -102,36 +120,98 @@ void SettingsStore::loadValues(Settings &settings) {
         }
     } catch (const std::exception &) {
         warn(kReadFailed);
+        return false;
     }
+    m_unread.removeAll(kValuesPart);
+    return true;
 }
 
-void SettingsStore::SaveEntries(const Settings &settings) {
+bool SettingsStore::SaveEntries(Settings &settings) {
+    bool ok = true;
     try {
         m_db.SaveDatabase();
     } catch (const CorvaneError &error) {
         m_prompt.message(UserPrompt::Kind::Error, error.message(), UserPrompt::Ok);
+        ok = false;
     }
-    saveFiles(settings);
-    saveValues(settings);
+    ok = reportUnread() && ok;
+    ok = writeFiles(settings) && ok;
+    if (!m_unread.contains(kValuesPart)) {
+        ok = saveValues(settings) && ok;
+    }
+    return ok;
 }
 
-void SettingsStore::saveFiles(const Settings &settings) {
+bool SettingsStore::saveFiles(Settings &settings) {
+    const bool complete = reportUnread();
+    return writeFiles(settings) && complete;
+}
+
+bool SettingsStore::writeFiles(Settings &settings) {
     const QString dir = AppPaths::applicationDirectory();
+    const Settings builtIn;
     for (const SettingsFiles::File *file : SettingsFiles::saveOrder()) {
+        if (m_unread.contains(file->name)) {
+            continue;
+        }
+        const QStringList baseline = m_baseline.value(file->name);
+        const QStringList current = file->lines(settings);
+        const auto merge = [&](const QStringList &onDisk) {
+            if (!file->isList) {
+                return current == baseline ? onDisk : current;
+            }
+            // Sorted lists come out sorted again.
+            Settings merged;
+            file->assign(merged, LineMerge::merge(baseline, current, onDisk));
+            return file->lines(merged);
+        };
         try {
-            TextFile::writeLines(dir + file->name, file->lines(settings));
+            const QStringList result = TextFile::update(dir + file->name, file->lines(builtIn), merge);
+            file->assign(settings, result);
+            m_baseline.insert(file->name, result);
         } catch (const CorvaneError &) {
             warn(kFilesFailed);
-            return;
+            return false;
         }
     }
+    return true;
 }
 
-void SettingsStore::saveValues(const Settings &settings) {
+bool SettingsStore::reportUnread() {
+    if (m_unread.isEmpty()) {
+        return true;
+    }
+    QStringList parts = m_unread;
+    parts.replaceInStrings(kValuesPart, AppPaths::settingsFilePath());
+    warn(kNotSaved + parts.join(QStringLiteral(", ")));
+    return false;
+}
+
+bool SettingsStore::saveDatabasePath(const QString &path) {
+    if (m_unread.contains(kValuesPart)) {
+        return true;
+    }
+    const auto store = AppPaths::openSettings();
+    if (!canOpen(*store)) {
+        return false;
+    }
+    if (readText(*store, QStringLiteral("DBPath")) == path) {
+        return true;
+    }
+    store->setValue(QStringLiteral("DBPath"), path);
+    store->sync();
+    return store->status() == QSettings::NoError;
+}
+
+bool SettingsStore::storeIsSound() {
+    return canOpen(*AppPaths::openSettings());
+}
+
+bool SettingsStore::saveValues(const Settings &settings) {
     const auto store = AppPaths::openSettings();
     if (!canOpen(*store)) {
         warn(kUpdateFailed);
-        return;
+        return false;
     }
     try {
         for (const SettingsCatalog::Value *value : SettingsCatalog::saveOrder()) {
@@ -148,11 +228,13 @@ void SettingsStore::saveValues(const Settings &settings) {
         store->sync();
     } catch (const std::exception &) {
         warn(kWriteFailed);
-        return;
+        return false;
     }
     if (store->status() != QSettings::NoError) {
         warn(kWriteFailed);
+        return false;
     }
+    return true;
 }
 
 QStringList SettingsStore::valueNames() {
@@ -168,7 +250,9 @@ QString SettingsStore::storedText(const Settings &settings, const QString &name)
     if (value == nullptr) {
         return QString();
     }
-    return value->write(settings, m_db).value_or(QLatin1String(""));
+    const std::optional<QString> text = value->write(settings, m_db);
+    // An empty value is a value all the same; only an unknown name gives a null text.
+    return text && !text->isEmpty() ? *text : QStringLiteral("");
 }
 
 bool SettingsStore::setStoredText(Settings &settings, const QString &name, const QString &text) {

@@ -25,8 +25,11 @@ private:
         QString err;
     };
 
-    Result cli(const QStringList &arguments, const QByteArray &input = {}) {
+    Result cli(const QStringList &arguments, const QByteArray &input = {}, const QString &workingDirectory = {}) {
         QProcess process;
+        if (!workingDirectory.isEmpty()) {
+            process.setWorkingDirectory(workingDirectory);
+        }
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
         env.remove(QStringLiteral("CORVANE_HOME"));
@@ -43,6 +46,20 @@ private:
     }
 
     QString settingsFile() const { return m_tmp->filePath(QStringLiteral("config/Tavrix/Corvane.conf")); }
+
+    static QByteArray bytesOf(const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
+    static void makeFile(const QString &path, const QByteArray &bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+    void set(const QString &name, const QString &value) {
+        const Result r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"), name, value});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+    }
 
 private slots:
     void init() {
@@ -318,6 +335,133 @@ private slots:
             {QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("SendCount")});
         QCOMPARE(r.status, 1);
         QVERIFY(r.err.contains(QStringLiteral("unknown setting")));
+    }
+
+    // An empty text setting is a setting: its empty value is printed.
+    void settingsGetOfAnEmptyValue() {
+        const Result r = cli(
+            {QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("SMTPHost")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QStringLiteral("\n"));
+    }
+
+    // Settings or rule files that cannot be read stop every command before it acts on defaults, and nothing is
+    // saved over them.
+    void unreadableSettingsStopTheCommand_data() {
+        QTest::addColumn<QString>("broken");
+        QTest::newRow("rule file made a directory") << "AckHeader.txt";
+        QTest::newRow("settings file malformed") << "ini";
+    }
+    void unreadableSettingsStopTheCommand() {
+        QFETCH(QString, broken);
+        set(QStringLiteral("SMTPHost"), QStringLiteral("mail.example.org"));
+        makeFile(m_home + QStringLiteral("/AckFooter.txt"), "Our own footer\r\n");
+        if (broken == QLatin1String("ini")) {
+            makeFile(settingsFile(), bytesOf(settingsFile()) + "[broken\n");
+        } else {
+            QVERIFY(QFile::remove(m_home + QLatin1Char('/') + broken));
+            QVERIFY(QDir().mkpath(m_home + QLatin1Char('/') + broken));
+        }
+        const QByteArray settingsBefore = bytesOf(settingsFile());
+        for (const QStringList &command : {QStringList{"add", "ann@example.org"}, QStringList{"backup"},
+                                           QStringList{"settings", "set", "SMTPHost", "other.example.org"}}) {
+            const Result r = cli(QStringList{QStringLiteral("--yes")} + command);
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(QStringLiteral("the settings could not be read; nothing was changed")),
+                     qPrintable(r.err));
+        }
+        QCOMPARE(bytesOf(settingsFile()), settingsBefore);
+        QCOMPARE(bytesOf(m_home + QStringLiteral("/AckFooter.txt")), QByteArray("Our own footer\r\n"));
+        QVERIFY(!QFileInfo::exists(m_home + QStringLiteral("/backup.csv")));
+    }
+
+    // Relative names are taken from the directory the command was started in; the database files are refused.
+    void exportFileNames_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("workingDirectory"); // "home" or "work"
+        QTest::addColumn<bool>("written");
+        QTest::newRow("relative name") << "out.csv"
+                                       << "work" << true;
+        QTest::newRow("list table by relative name") << "mailist.DAT"
+                                                     << "home" << false;
+        QTest::newRow("statistics table through ..") << "../home/MAILSTAT.dat"
+                                                     << "work" << false;
+    }
+    void exportFileNames() {
+        QFETCH(QString, name);
+        QFETCH(QString, workingDirectory);
+        QFETCH(bool, written);
+        QCOMPARE(cli({QStringLiteral("--yes"), QStringLiteral("add"), QStringLiteral("ann@example.org")}).status, 0);
+        const QString work = m_tmp->filePath(QStringLiteral("work"));
+        QVERIFY(QDir().mkpath(work));
+        const QString dir = workingDirectory == QLatin1String("home") ? m_home : work;
+        const Result r = cli({QStringLiteral("--yes"), QStringLiteral("export"), name}, {}, dir);
+        QCOMPARE(r.status, written ? 0 : 1);
+        if (written) {
+            QVERIFY(bytesOf(dir + QLatin1Char('/') + name).startsWith("ann@example.org,Default,"));
+            QVERIFY(!QFileInfo::exists(m_home + QLatin1Char('/') + name));
+        } else {
+            QVERIFY2(r.err.contains(QStringLiteral(": it belongs to the open database")), qPrintable(r.err));
+            QVERIFY(bytesOf(m_home + QStringLiteral("/mailist.DAT")).startsWith("SQLite format 3"));
+        }
+        QCOMPARE(cli({QStringLiteral("--yes"), QStringLiteral("list")}).out.count(QLatin1Char('\n')), 1);
+    }
+
+    // The back-up follows its settings: the file named, numbered anew each time when asked.
+    void backupFollowsItsSettings() {
+        QCOMPARE(cli({QStringLiteral("--yes"), QStringLiteral("add"), QStringLiteral("ann@example.org")}).status, 0);
+        const QString named = m_tmp->filePath(QStringLiteral("lists.csv"));
+        set(QStringLiteral("BackUpFilename"), named);
+        set(QStringLiteral("newbackupfilename"), QStringLiteral("true"));
+        for (const QString &expected :
+             {named, m_tmp->filePath(QStringLiteral("lists 2.csv")), m_tmp->filePath(QStringLiteral("lists 3.csv"))}) {
+            const Result r = cli({QStringLiteral("--yes"), QStringLiteral("backup")});
+            QCOMPARE(r.status, 0);
+            QCOMPARE(r.out, expected + QLatin1Char('\n'));
+            QVERIFY(bytesOf(expected).startsWith("ann@example.org,Default,"));
+        }
+    }
+
+    // Copies of the program working at once on a shared database each add blocked addresses and errors-list
+    // lines; every one of them is in the files afterwards.
+    void concurrentCopiesKeepEveryChange() {
+        set(QStringLiteral("DBExclusive"), QStringLiteral("False"));
+        set(QStringLiteral("AddUnsubscribers"), QStringLiteral("true"));
+        constexpr int kCopies = 3;
+        constexpr int kRequests = 12;
+        QList<QProcess *> copies;
+        for (int copy = 0; copy < kCopies; ++copy) {
+            auto *process = new QProcess(this);
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
+            env.insert(QStringLiteral("CLI"), QStringLiteral(CORVANE_CLI));
+            env.insert(QStringLiteral("HOME_DIR"), m_home);
+            env.insert(QStringLiteral("COPY"), QString::number(copy));
+            process->setProcessEnvironment(env);
+            process->start(QStringLiteral("/bin/sh"),
+                           {QStringLiteral("-c"),
+                            QStringLiteral("for i in $(seq 1 %1); do "
+                                           "\"$CLI\" --home \"$HOME_DIR\" --yes remove \"c${COPY}r$i@example.org\"; "
+                                           "\"$CLI\" --home \"$HOME_DIR\" --yes add \"c${COPY}a$i@@example.org\"; "
+                                           "done >/dev/null 2>&1")
+                                .arg(kRequests)});
+            copies.append(process);
+        }
+        for (QProcess *process : copies) {
+            QVERIFY(process->waitForFinished(120000));
+        }
+        const QString blocked = QString::fromUtf8(bytesOf(m_home + QStringLiteral("/never.txt")));
+        const QString errors = QString::fromUtf8(bytesOf(m_home + QStringLiteral("/errors.txt")));
+        for (int copy = 0; copy < kCopies; ++copy) {
+            for (int i = 1; i <= kRequests; ++i) {
+                const QString tag = QStringLiteral("c%1r%2@example.org\r\n").arg(copy).arg(i);
+                QVERIFY2(blocked.contains(tag), qPrintable(tag));
+                const QString line = QStringLiteral("ADD c%1a%2@@example.org Default\r\n").arg(copy).arg(i);
+                QVERIFY2(errors.contains(line), qPrintable(line));
+            }
+        }
+        QCOMPARE(errors.count(QLatin1Char('\n')), kCopies * kRequests);
+        QCOMPARE(QDir(m_home).entryList({QStringLiteral("*.lock")}, QDir::Files | QDir::Hidden), QStringList());
     }
 };
 

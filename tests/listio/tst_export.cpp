@@ -183,17 +183,58 @@ private slots:
         QCOMPARE(table().recordCount(), 2);
     }
 
-    void cancelKeepsLinesWritten() {
+    // Only a complete run replaces the file: a cancel leaves the earlier file, or none, and no temporary file.
+    void cancelKeepsTheEarlierFile_data() {
+        QTest::addColumn<QByteArray>("earlier"); // empty: no earlier file
+        QTest::newRow("earlier file") << QByteArray("earlier back-up\r\n");
+        QTest::newRow("no earlier file") << QByteArray();
+    }
+    void cancelKeepsTheEarlierFile() {
+        QFETCH(QByteArray, earlier);
         addNumberedEntries(50);
         const QString file = path(QStringLiteral("cancel.csv"));
+        if (!earlier.isEmpty()) {
+            QFile old(file);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(earlier);
+        }
         m_prompt->cancelAfterProgressCalls = 24; // the 25th progress call (entry 25) cancels
         ListExport run(*m_prompt, table());
         QVERIFY(!run.exportlist(file, QString(), ExportFields{true, false, false, false, false, false}, true, ","));
-        QCOMPARE(readAll(file), numberedLines(0, 24));
+        QCOMPARE(QFile::exists(file), !earlier.isEmpty());
+        if (!earlier.isEmpty()) {
+            QCOMPARE(readAll(file), earlier);
+        }
+        QCOMPARE(QDir(m_tmp->path()).entryList({QStringLiteral("cancel.csv*")}, QDir::Files | QDir::Hidden).size(),
+                 earlier.isEmpty() ? 0 : 1);
         QVERIFY(m_prompt->progress.contains(QStringLiteral("2|Backing Up Entries")));
         QVERIFY(m_prompt->shown.isEmpty());
         QVERIFY(!m_prompt->progressVisible);
         QVERIFY(!table().isLocked());
+    }
+
+    // The files of the open database are never written over, whatever name leads to them.
+    void databaseFilesAreRefused_data() {
+        QTest::addColumn<QString>("name"); // relative to the database directory
+        QTest::newRow("list table") << "mailist.DAT";
+        QTest::newRow("other letter case") << "MAILIST.dat";
+        QTest::newRow("through a link") << "link.csv";
+        QTest::newRow("journal through ..") << "../app/mailist.DAT-journal";
+    }
+    void databaseFilesAreRefused() {
+        QFETCH(QString, name);
+        addThreeEntries();
+        const QString dir = m_dm->databaseDirectory();
+        QVERIFY(QFile::link(dir + QStringLiteral("mailist.DAT"), dir + QStringLiteral("link.csv")));
+        const QByteArray before = readAll(dir + QStringLiteral("mailist.DAT"));
+        ListExport run(*m_prompt, table());
+        QVERIFY(!run.exportlist(dir + name, QString(), ExportFields{}, false, ","));
+        QCOMPARE(m_prompt->texts(), QStringList{QStringLiteral("Unable to write to the file, ") + dir + name +
+                                                QStringLiteral(": it belongs to the open database")});
+        QCOMPARE(readAll(dir + QStringLiteral("mailist.DAT")), before);
+        QCOMPARE(table().recordCount(), 3);
+        // A file of the same name elsewhere is an ordinary file.
+        QVERIFY(run.exportlist(path(QStringLiteral("mailist.DAT")), QString(), ExportFields{}, false, ","));
     }
 
     void fileThatCannotBeCreated() {

@@ -75,7 +75,7 @@ private slots:
         }
         Settings settings;
         settings.MailingListGroup = QStringLiteral("Announcements");
-        store->SaveEntries(settings);
+        QVERIFY(!store->SaveEntries(settings));
 
         expectOneMessage(UserPrompt::Kind::Warning, kFilesFailed);
         for (int i = 0; i < kSavedFiles.size(); ++i) {
@@ -136,9 +136,13 @@ private slots:
         QCOMPARE(settings.AddSynonyms.items(), QStringList{QStringLiteral("ENROL")});
         QCOMPARE(settings.MailingListGroup, QStringLiteral("Edited"));
 
+        // The files were read and are saved; the values were not, so none is written over them.
         settings.Signature = QStringList{QStringLiteral("Regards")};
-        store->SaveEntries(settings);
-        expectOneMessage(UserPrompt::Kind::Warning, QStringLiteral("Registry Update Failed, using defaults"));
+        QVERIFY(!store->SaveEntries(settings));
+        expectOneMessage(UserPrompt::Kind::Warning, QStringLiteral("These settings were not saved, because Corvane "
+                                                                   "could not read them when it loaded your "
+                                                                   "settings: ") +
+                                                        sandbox->iniPath());
         QCOMPARE(sandbox->fileBytes(QStringLiteral("signature.txt")), QByteArray("Regards\r\n"));
         if (damage == 1) {
             QFile ini(sandbox->iniPath());

@@ -3,6 +3,7 @@
 
 #include "app/ListView.h"
 #include "base/AppPaths.h"
+#include "settings/SettingsStore.h"
 
 #include <QHeaderView>
 #include <QSettings>
@@ -31,6 +32,10 @@ QStringList GridLayoutStore::columnNames() {
 }
 
 void GridLayoutStore::save(const QTableView &grid, const ListView &view, bool showGroupPanel, int groupedColumn) {
+    // A settings file that cannot be read or parsed is never written over.
+    if (!SettingsStore::storeIsSound()) {
+        return;
+    }
     const auto settings = AppPaths::openSettings();
     const QHeaderView *header = grid.horizontalHeader();
     settings->setValue(QStringLiteral("ShowGroupPanel"), flag(showGroupPanel));

@@ -7,6 +7,7 @@
 #include "requests/ActivityLog.h"
 #include "requests/ui/Tdlglog.h"
 #include "settings/Settings.h"
+#include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -409,6 +410,10 @@ void Tfrmmain::loadPlacement() {
 }
 
 void Tfrmmain::savePlacement() {
+    // A settings file that cannot be read or parsed is never written over.
+    if (!SettingsStore::storeIsSound()) {
+        return;
+    }
     const auto settings = AppPaths::openSettings();
     settings->beginGroup(QStringLiteral("Placement"));
     const QRect g = normalGeometry();
