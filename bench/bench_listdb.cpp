@@ -188,8 +188,8 @@ void benchFilter(SqliteTable &table) {
     };
     qint64 scanCount = 0;
     const auto scan = [&] {
-        scanCount = table.database().queryInt(
-            QStringLiteral("SELECT count(*) FROM tblML WHERE lower(+Category) >= 'list7' AND lower(+Category) < 'list8'"));
+        scanCount = table.database().queryInt(QStringLiteral(
+            "SELECT count(*) FROM tblML WHERE lower(+Category) >= 'list7' AND lower(+Category) < 'list8'"));
     };
     QList<double> apiTimes;
     QList<double> ratios;
