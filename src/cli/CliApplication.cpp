@@ -112,15 +112,25 @@ int CliApplication::run(const QStringList &arguments) {
     }
 
     ConsolePrompt prompt(answer, m_in, m_err);
+    // A damaged database is repaired only when the person agrees (--yes or an answer on the console).
+    TdmML::setRepairConsentByDefault(true);
     Tfrmmain main(prompt);
     main.FormCreate({});
     main.createDataModule();
     int status = 1;
-    try {
-        status = runCommand(main, prompt, command);
-    } catch (const CorvaneError &e) {
-        fail(e.message());
-        status = 1;
+    if (main.dataModule()->openFailed() || prompt.gaveUp()) {
+        fail(QStringLiteral("the mailing list database in ") + main.dataModule()->databaseDirectory() +
+             QStringLiteral(" could not be opened; nothing was done"));
+    } else {
+        try {
+            status = runCommand(main, prompt, command);
+        } catch (const CorvaneError &e) {
+            fail(e.message());
+            status = 1;
+        }
+        if (prompt.gaveUp()) {
+            status = 1;
+        }
     }
     // End as the program's shutdown does for what the command touched.
     if (m_errorsChanged) {
