@@ -164,6 +164,7 @@ TdmML::Attempt TdmML::attemptOpen(const QString &path, QString &failure) {
     const QFileInfo listInfo(DatabaseDirectory::filePath(dir, DatabaseDirectory::listFileName()));
     if (listInfo.exists() && !listInfo.isFile()) {
         // A directory (or a device) of that name: nothing to create, repair or upgrade.
+        m_dir = dir;
         tell(UserPrompt::Kind::Warning, NotAFileMessage.arg(listInfo.filePath()));
         return Attempt::GaveUp;
     }
