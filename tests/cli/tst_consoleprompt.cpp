@@ -24,8 +24,6 @@ private slots:
             << "yes" << QByteArray() << QStringList{"Q1", "Q2", "Q1"} << "yes yes yes" << false;
         QTest::newRow("once stopped, every question is answered no")
             << "yes" << QByteArray() << QStringList{"Q1", "Q1", "Q2", "Q3"} << "yes no no no" << true;
-        QTest::newRow("--no, the same question twice")
-            << "no" << QByteArray() << QStringList{"Q1", "Q1"} << "no no" << true;
         QTest::newRow("console, the same answer twice")
             << "ask" << QByteArray("y\ny\n") << QStringList{"Q1", "Q1"} << "yes no" << true;
         QTest::newRow("console, another answer")
