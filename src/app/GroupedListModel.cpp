@@ -1,6 +1,7 @@
 // Grouped list view model: group counts with one GROUP BY query, each group's entries in pages.
 #include "app/GroupedListModel.h"
 
+#include "db/SqliteDatabase.h"
 #include "db/SqliteStatement.h"
 #include "db/SqliteTable.h"
 
@@ -12,6 +13,8 @@ constexpr const char *kCaptions[] = {"E-mail",    "List Category", "Bounce Count
                                      "Full Name", "First Name",    "Can Send"};
 constexpr int kColumnCount = 7;
 constexpr quintptr kTopLevel = 0;
+
+const QString CaseCollation = QStringLiteral(" COLLATE ") + QLatin1String(SqliteDatabase::CaseCollation);
 
 QString quoted(const QString &name) {
     return QLatin1Char('"') + name + QLatin1Char('"');
@@ -42,7 +45,7 @@ QString GroupedListModel::whereClause(bool withGroup) const {
     }
     if (withGroup) {
         const QString field = quoted(m_table->schema().fields.at(m_column + 1).name);
-        conditions.append(field + QStringLiteral(" = ? COLLATE NOCASE"));
+        conditions.append(field + QStringLiteral(" = ?") + CaseCollation);
     }
     return conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
 }
@@ -53,11 +56,11 @@ void GroupedListModel::refresh() {
     if (m_table != nullptr && m_table->isOpen() && m_column >= 0 && m_column < kColumnCount) {
         try {
             const QString field = quoted(m_table->schema().fields.at(m_column + 1).name);
-            SqliteStatement query(
-                m_table->database().handle(),
-                QStringLiteral("SELECT ") + field + QStringLiteral(", COUNT(*) FROM ") +
-                    quoted(m_table->schema().tableName) + whereClause(false) + QStringLiteral(" GROUP BY ") + field +
-                    QStringLiteral(" COLLATE NOCASE ORDER BY ") + field + QStringLiteral(" COLLATE NOCASE"));
+            SqliteStatement query(m_table->database().handle(),
+                                  QStringLiteral("SELECT ") + field + QStringLiteral(", COUNT(*) FROM ") +
+                                      quoted(m_table->schema().tableName) + whereClause(false) +
+                                      QStringLiteral(" GROUP BY ") + field + CaseCollation +
+                                      QStringLiteral(" ORDER BY ") + field + CaseCollation);
             int parameter = 1;
             for (const QVariant &value : m_table->filtered() ? m_table->filter().values() : QVariantList()) {
                 query.bind(parameter++, value);
@@ -135,7 +138,7 @@ void GroupedListModel::fetchMore(const QModelIndex &parent) {
         }
         QStringList order;
         for (const QString &name : m_table->indexFieldNames().split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            order.append(quoted(name.trimmed()) + QStringLiteral(" COLLATE NOCASE"));
+            order.append(quoted(name.trimmed()) + CaseCollation);
         }
         order.append(QStringLiteral("rowid"));
         SqliteStatement query(m_table->database().handle(),

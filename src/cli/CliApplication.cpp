@@ -112,19 +112,27 @@ int CliApplication::run(const QStringList &arguments) {
     }
 
     ConsolePrompt prompt(answer, m_in, m_err);
+    // A damaged database is repaired only when the person agrees (--yes or an answer on the console).
+    TdmML::setRepairConsentByDefault(true);
     Tfrmmain main(prompt);
     main.FormCreate({});
     main.createDataModule();
     int status = 1;
     // Every command works on the settings and rule lists as stored. When they cannot all be read the command
     // does not run, so that nothing acts on defaults or saves them over the person's settings.
-    if (!main.settingsStore()->Loadentries(main.settings())) {
+    if (main.dataModule()->openFailed() || prompt.gaveUp()) {
+        fail(QStringLiteral("the mailing list database in ") + main.dataModule()->databaseDirectory() +
+             QStringLiteral(" could not be opened; nothing was done"));
+    } else if (!main.settingsStore()->Loadentries(main.settings())) {
         fail(QStringLiteral("the settings could not be read; nothing was changed"));
     } else {
         try {
             status = runCommand(main, prompt, command);
         } catch (const CorvaneError &e) {
             fail(e.message());
+            status = 1;
+        }
+        if (prompt.gaveUp()) {
             status = 1;
         }
     }

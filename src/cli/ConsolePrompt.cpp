@@ -31,6 +31,14 @@ QString kindWord(UserPrompt::Kind kind) {
     return QString();
 }
 
+const char *wordOf(UserPrompt::Button button) {
+    for (const Choice &c : kChoices) {
+        if (c.button == button) {
+            return c.word;
+        }
+    }
+    return "";
+}
 } // namespace
 
 ConsolePrompt::ConsolePrompt(Answer fixed, std::FILE *in, std::FILE *err)
@@ -68,15 +76,37 @@ UserPrompt::Button ConsolePrompt::message(Kind kind, const QString &text, Button
     if (buttons == Buttons(Ok) || buttons == Buttons(NoButton)) {
         return Ok;
     }
-    if (m_fixed != Answer::Ask) {
-        const Button answer = fixedAnswer(m_fixed, buttons);
-        for (const Choice &c : kChoices) {
-            if (c.button == answer) {
-                write(QStringLiteral("Answered: ") + QString::fromLatin1(c.word) + QLatin1Char('\n'));
-            }
-        }
+    if (m_gaveUp) {
+        const Button answer = cautiousButton(buttons);
+        write(QStringLiteral("Answered: ") + QString::fromLatin1(wordOf(answer)) + QLatin1Char('\n'));
         return answer;
     }
+    if (m_fixed != Answer::Ask) {
+        const Button answer = settle(kind, text, buttons, fixedAnswer(m_fixed, buttons));
+        write(QStringLiteral("Answered: ") + QString::fromLatin1(wordOf(answer)) + QLatin1Char('\n'));
+        return answer;
+    }
+    return settle(kind, text, buttons, ask(buttons));
+}
+
+UserPrompt::Button ConsolePrompt::settle(Kind kind, const QString &text, Buttons buttons, Button answer) {
+    const bool repeated =
+        kind == m_lastKind && buttons == m_lastButtons && answer == m_lastAnswer && text == m_lastQuestion;
+    m_lastKind = kind;
+    m_lastQuestion = text;
+    m_lastButtons = buttons;
+    m_lastAnswer = answer;
+    if (!repeated) {
+        return answer;
+    }
+    m_gaveUp = true;
+    write(QStringLiteral("corvane-cli: the same question came back after it was answered \"") +
+          QString::fromLatin1(wordOf(answer)) +
+          QStringLiteral("\"; answering it again would change nothing, so the command stops.\n"));
+    return cautiousButton(buttons);
+}
+
+UserPrompt::Button ConsolePrompt::ask(Buttons buttons) {
     QStringList words;
     for (const Choice &c : kChoices) {
         if (buttons.testFlag(c.button)) {

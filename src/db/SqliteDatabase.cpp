@@ -1,6 +1,8 @@
 // SQLite connections in exclusive, shared and in-memory modes.
 #include "db/SqliteDatabase.h"
 
+#include "base/LetterCase.h"
+
 #include "db/EngineError.h"
 #include "db/SqliteStatement.h"
 
@@ -42,6 +44,11 @@ void SqliteDatabase::open(const QString &path, Access access, bool create) {
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_handler(m_db, busyHandler, nullptr);
     try {
+        const int registered =
+            sqlite3_create_collation_v2(m_db, CaseCollation, SQLITE_UTF8, nullptr, compareCase, nullptr);
+        if (registered != SQLITE_OK) {
+            throw EngineError::fromConnection(m_db, registered, m_path);
+        }
         applyMode();
     } catch (const CorvaneError &error) {
         close();
@@ -50,6 +57,10 @@ void SqliteDatabase::open(const QString &path, Access access, bool create) {
         }
         throw;
     }
+}
+
+int SqliteDatabase::compareCase(void *, int aSize, const void *a, int bSize, const void *b) {
+    return LetterCase::compareUtf8(static_cast<const char *>(a), aSize, static_cast<const char *>(b), bSize);
 }
 
 void SqliteDatabase::applyMode() {

@@ -12,7 +12,9 @@
 // Memory: a private in-memory database.
 // Recovery: the file as it is found, with normal locking and none of the settings above changed, for
 //   reading a damaged file without writing to it (beyond SQLite's own rollback of an interrupted change).
-// Every mode retries a refused lock 15 times, 100 ms apart, before failing.
+// Every mode retries a refused lock 15 times, 100 ms apart, before failing, and every connection knows the
+// collation CORVANECASE (LetterCase: letter case ignored beyond ASCII too), which the text fields that
+// ignore letter case are declared with.
 #pragma once
 
 #include <QString>
@@ -26,6 +28,9 @@ namespace corvane {
 class SqliteDatabase {
 public:
     enum class Access { Exclusive, Shared, Memory, Recovery };
+
+    // The name of Corvane's collation, for COLLATE clauses.
+    static constexpr const char *CaseCollation = "CORVANECASE";
 
     static constexpr int BusyRetries = 15;
     static constexpr int BusyIntervalMs = 100;
@@ -79,6 +84,7 @@ public:
 
 private:
     void applyMode();
+    static int compareCase(void *, int aSize, const void *a, int bSize, const void *b);
     static int progressCallback(void *self);
     sqlite3 *m_db = nullptr;
     Access m_access = Access::Shared;

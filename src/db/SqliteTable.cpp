@@ -6,6 +6,7 @@
 
 #include "db/EngineError.h"
 #include "db/SqliteStatement.h"
+#include "db/TableLayout.h"
 #include "db/TableQuery.h"
 
 namespace corvane {
@@ -52,6 +53,7 @@ void SqliteTable::open(const QString &file, SqliteDatabase::Access access) {
                                    .arg(m_schema.tableName, file, columns.join(QStringLiteral(", ")),
                                         m_schema.columnList().remove(QLatin1Char('"'))));
         }
+        TableLayout::upgradeCollations(m_db, m_schema);
         m_db.checkIntegrity();
         m_state = State::Browse;
         startView();

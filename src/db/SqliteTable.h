@@ -42,9 +42,10 @@ public:
     const TableSchema &schema() const { return m_schema; }
     SqliteDatabase &database() { return m_db; }
 
-    // Opens the table in the existing file `file` and moves to the first row. Raises CorvaneError: 11013 when
-    // another process holds the file, a damage code when the file is damaged (its structure is checked),
-    // code 0 when the file does not hold this table with exactly its fields.
+    // Opens the table in the existing file `file` and moves to the first row. A table whose collations or
+    // indexes are not the current ones is first rebuilt with them, keeping every row (TableLayout). Raises
+    // CorvaneError: 11013 when another process holds the file, a damage code when the file is damaged (its
+    // structure is checked), code 0 when the file does not hold this table with exactly its fields.
     void open(const QString &file, SqliteDatabase::Access access);
     // Creates the table in a fresh private in-memory database and opens it.
     void openInMemory();

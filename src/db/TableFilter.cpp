@@ -1,8 +1,10 @@
-// Category prefix filters built from bound LIKE patterns. The column carries the NOCASE collation, so that
-// SQLite (case_sensitive_like off, its default) serves a pattern without a leading wildcard from the
-// column's NOCASE index.
+// Category prefix filters built from bound ranges. The column carries Corvane's collation, which SQLite's
+// LIKE knows nothing of: a prefix test written as a range of that collation both folds every letter as the
+// rest of Corvane does and is served from the column's index.
 #include "db/TableFilter.h"
 
+#include "base/LetterCase.h"
+#include "db/SqliteDatabase.h"
 #include "db/TableSchema.h"
 
 namespace corvane {
@@ -18,30 +20,24 @@ QStringList TableFilter::splitList(const QString &text) {
     return items;
 }
 
-QString TableFilter::escapeLike(const QString &text) {
-    QString escaped;
-    escaped.reserve(text.size() + 4);
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_')) {
-            escaped += QLatin1Char('\\');
-        }
-        escaped += c;
-    }
-    return escaped;
-}
-
 TableFilter TableFilter::prefixes(const QString &field, Mode mode, const QStringList &prefixes) {
     TableFilter filter;
     if (prefixes.isEmpty()) {
         return filter;
     }
     const QString column = TableSchema::quote(field);
-    const QString test = mode == Mode::Include ? QStringLiteral("%1 LIKE ? ESCAPE '\\'").arg(column)
-                                               : QStringLiteral("%1 NOT LIKE ? ESCAPE '\\'").arg(column);
+    const QString collated = QStringLiteral(" COLLATE ") + QLatin1String(SqliteDatabase::CaseCollation);
     QStringList terms;
     for (const QString &prefix : prefixes) {
-        terms.append(test);
-        filter.m_values.append(escapeLike(prefix) + QLatin1Char('%'));
+        const QString end = LetterCase::prefixEnd(prefix);
+        filter.m_values.append(prefix);
+        QString range = column + QStringLiteral(" >= ?") + collated;
+        if (!end.isNull()) {
+            range += QStringLiteral(" AND ") + column + QStringLiteral(" < ?") + collated;
+            filter.m_values.append(end);
+        }
+        terms.append(mode == Mode::Include ? QLatin1Char('(') + range + QLatin1Char(')')
+                                           : QStringLiteral("NOT (") + range + QLatin1Char(')'));
     }
     const QString joiner = mode == Mode::Include ? QStringLiteral(" OR ") : QStringLiteral(" AND ");
     filter.m_sql = QLatin1Char('(') + terms.join(joiner) + QLatin1Char(')');

@@ -17,16 +17,15 @@ public:
     TableFilter() = default;
 
     // Rows whose `field` begins (letter case ignored) with any of `prefixes` (Include) or with none of them
-    // (Exclude). Each prefix is matched literally: "%", "_", "\" and "'" have no special meaning. An empty
-    // list gives no condition.
+    // (Exclude). Each prefix is matched literally: no character has a special meaning. The test is a range
+    // of the field's collation (prefix <= value < LetterCase::prefixEnd(prefix)), which an index on the field
+    // serves. An empty list gives no condition.
     static TableFilter prefixes(const QString &field, Mode mode, const QStringList &prefixes);
     // The category filter of the list view: `text` split at "," with each item trimmed and empty items
     // dropped ("news" -> news*, "a, b" -> a* and b*), on the field Category.
     static TableFilter categories(Mode mode, const QString &text);
     // Splits a comma-separated filter text into trimmed, non-empty items.
     static QStringList splitList(const QString &text);
-    // `text` escaped for a LIKE pattern whose escape character is "\".
-    static QString escapeLike(const QString &text);
 
     bool isEmpty() const { return m_sql.isEmpty(); }
     // The condition, with "?" placeholders, to be combined with AND; empty when there is none.

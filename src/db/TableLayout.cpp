@@ -13,7 +13,10 @@ namespace corvane {
 
 namespace {
 const QString ListTable = QStringLiteral("tblML");
-const QString RebuildTable = QStringLiteral("tblML_rebuild");
+
+QString rebuildName(const TableSchema &target) {
+    return target.tableName + QStringLiteral("_rebuild");
+}
 
 bool sameNames(const QStringList &columns, const QStringList &expected) {
     if (columns.size() != expected.size()) {
@@ -54,14 +57,91 @@ const TableSchema &layout11() {
     return schema;
 }
 
-// Copies every row of tblML into a new table of `target`'s layout, row by row in stored order, and puts it
-// in tblML's place. Fields the old table lacks take `added`'s value or their default.
+// The auto-increment counter of `table`, or 0 when it has none.
+qint64 sequenceOf(SqliteDatabase &db, const QString &table) {
+    if (db.queryInt(QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE name = 'sqlite_sequence'")) == 0) {
+        return 0;
+    }
+    SqliteStatement query(db.handle(), QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?1"));
+    StatementReset guard(query);
+    query.bindText(1, table);
+    return query.step() ? query.columnInt(0) : 0;
+}
+
+// Raises the auto-increment counter of `table` to at least `sequence`.
+void keepSequence(SqliteDatabase &db, const QString &table, qint64 sequence) {
+    if (sequence <= 0 || sequenceOf(db, table) >= sequence) {
+        return;
+    }
+    SqliteStatement update(db.handle(), QStringLiteral("UPDATE sqlite_sequence SET seq = ?1 WHERE name = ?2"));
+    update.bindInt(1, sequence);
+    update.bindText(2, table);
+    update.execute();
+    if (db.changes() == 0) {
+        SqliteStatement insert(db.handle(), QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (?1, ?2)"));
+        insert.bindText(1, table);
+        insert.bindInt(2, sequence);
+        insert.execute();
+    }
+}
+
+// The collation SQLite reports for `column` of `table` ("BINARY" when none is declared), upper-cased.
+QString columnCollation(SqliteDatabase &db, const QString &table, const QString &column) {
+    const char *type = nullptr;
+    const char *collation = nullptr;
+    const QByteArray tableName = table.toUtf8();
+    const QByteArray columnName = column.toUtf8();
+    const int rc = sqlite3_table_column_metadata(db.handle(), nullptr, tableName.constData(), columnName.constData(),
+                                                 &type, &collation, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK || collation == nullptr) {
+        return QString();
+    }
+    return QString::fromUtf8(collation).toUpper();
+}
+
+QString expectedCollation(const TableSchema::Field &field) {
+    return field.noCase ? QString::fromLatin1(SqliteDatabase::CaseCollation) : QStringLiteral("BINARY");
+}
+
+// True when `table` has the index `index` with exactly its fields, their collations and its uniqueness.
+bool hasIndex(SqliteDatabase &db, const TableSchema &schema, const TableSchema::Index &index) {
+    SqliteStatement list(db.handle(), QStringLiteral("SELECT \"unique\" FROM pragma_index_list(?1) WHERE name = ?2"));
+    StatementReset listGuard(list);
+    list.bindText(1, schema.tableName);
+    list.bindText(2, index.name);
+    if (!list.step() || (list.columnInt(0) != 0) != index.unique) {
+        return false;
+    }
+    SqliteStatement columns(
+        db.handle(), QStringLiteral("SELECT name, coll FROM pragma_index_xinfo(?1) WHERE key = 1 ORDER BY seqno"));
+    StatementReset columnsGuard(columns);
+    columns.bindText(1, index.name);
+    int position = 0;
+    while (columns.step()) {
+        if (position >= index.fields.size()) {
+            return false;
+        }
+        const int field = schema.fieldIndex(index.fields.at(position++));
+        if (field < 0 || columns.columnText(0).compare(schema.fields.at(field).name, Qt::CaseInsensitive) != 0 ||
+            columns.columnText(1).toUpper() != expectedCollation(schema.fields.at(field))) {
+            return false;
+        }
+    }
+    return position == index.fields.size();
+}
+
+// Copies every row of `target`'s table into a new table of `target`'s layout, row by row in stored order,
+// and puts it in the old one's place, with `target`'s indexes. Fields the old table lacks take `added`'s
+// value or their default. The auto-increment counter never goes back. One transaction.
 void rebuild(SqliteDatabase &db, const TableSchema &target, const QMap<QString, QVariant> &added) {
-    const QStringList source = db.columnNames(ListTable);
+    const QString table = target.tableName;
+    const QString rebuilt = rebuildName(target);
+    const QStringList source = db.columnNames(table);
     db.begin();
     try {
-        db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + TableSchema::quote(RebuildTable));
-        db.exec(target.createTableSql(RebuildTable));
+        const qint64 sequence = sequenceOf(db, table);
+        db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + TableSchema::quote(rebuilt));
+        db.exec(target.createTableSql(rebuilt));
         QList<int> sourceColumn;
         QStringList selected{QStringLiteral("rowid")};
         for (const TableSchema::Field &field : target.fields) {
@@ -72,14 +152,14 @@ void rebuild(SqliteDatabase &db, const TableSchema &target, const QMap<QString, 
             }
         }
         SqliteStatement read(db.handle(), QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
-                                              .arg(selected.join(QStringLiteral(", ")), TableSchema::quote(ListTable)));
+                                              .arg(selected.join(QStringLiteral(", ")), TableSchema::quote(table)));
         QStringList params;
         for (int i = 1; i <= target.fields.size(); ++i) {
             params.append(QLatin1Char('?') + QString::number(i));
         }
-        SqliteStatement insert(db.handle(), QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                .arg(TableSchema::quote(RebuildTable), target.columnList(),
-                                                     params.join(QStringLiteral(", "))));
+        SqliteStatement insert(
+            db.handle(), QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                             .arg(TableSchema::quote(rebuilt), target.columnList(), params.join(QStringLiteral(", "))));
         const int key = target.autoIncrementField();
         StatementReset readGuard(read);
         while (read.step()) {
@@ -105,10 +185,12 @@ void rebuild(SqliteDatabase &db, const TableSchema &target, const QMap<QString, 
                 insert.execute();
             }
         }
-        db.exec(QStringLiteral("DROP TABLE ") + TableSchema::quote(ListTable));
-        db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2")
-                    .arg(TableSchema::quote(RebuildTable), TableSchema::quote(ListTable)));
+        read.reset();
+        db.exec(QStringLiteral("DROP TABLE ") + TableSchema::quote(table));
+        db.exec(
+            QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(TableSchema::quote(rebuilt), TableSchema::quote(table)));
         db.exec(target.createIndexesSql());
+        keepSequence(db, table, sequence);
         db.commit();
     } catch (...) {
         db.rollback();
@@ -164,6 +246,27 @@ void TableLayout::upgradeTo11(SqliteDatabase &db) {
             QStringLiteral("%1 does not hold a list table of a known layout (%2)").arg(db.path(), name(version)));
     }
     rebuild(db, layout11(), {});
+}
+
+bool TableLayout::collationsCurrent(SqliteDatabase &db, const TableSchema &schema) {
+    for (const TableSchema::Field &field : schema.fields) {
+        if (field.kind == TableSchema::Kind::Text &&
+            columnCollation(db, schema.tableName, field.name) != expectedCollation(field)) {
+            return false;
+        }
+    }
+    for (const TableSchema::Index &index : schema.indexes) {
+        if (!hasIndex(db, schema, index)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TableLayout::upgradeCollations(SqliteDatabase &db, const TableSchema &schema) {
+    if (!collationsCurrent(db, schema)) {
+        rebuild(db, schema, {});
+    }
 }
 
 void TableLayout::upgradeTo20(SqliteDatabase &db) {

@@ -3,6 +3,8 @@
 //   1.0  Item, Category, Bounces, Comments
 //   1.1  Index, then the fields of 1.0
 //   2.0  Index, Item, Category, Bounces, Comments, Name, Salutation, SendRights (the current layout)
+// Files written before Corvane had its own collation declare the text fields that ignore letter case with
+// SQLite's NOCASE, which folds A-Z only; opening such a file rebuilds its table with CORVANECASE.
 #pragma once
 
 #include <QString>
@@ -11,6 +13,7 @@
 namespace corvane {
 
 class SqliteDatabase;
+class TableSchema;
 
 class TableLayout {
 public:
@@ -32,6 +35,15 @@ public:
     // current indexes. A table already at 2.0 is left alone. One transaction: on failure nothing changes and
     // CorvaneError is raised (also for a missing or unrecognised table, and for a 1.0 table).
     static void upgradeTo20(SqliteDatabase &db);
+
+    // True when the table of `schema` in `db` declares each text field with the collation `schema` gives it
+    // and has each of `schema`'s indexes with its fields, their collations and its uniqueness. The table
+    // must have `schema`'s fields. Raises CorvaneError when the file cannot be read.
+    static bool collationsCurrent(SqliteDatabase &db, const TableSchema &schema);
+    // Rebuilds the table of `schema` in `db` with `schema`'s collations and indexes unless they are
+    // current, keeping every row with its key and the auto-increment counter. One transaction: a failure
+    // (or a killed process) leaves the table as it was; raises CorvaneError.
+    static void upgradeCollations(SqliteDatabase &db, const TableSchema &schema);
 };
 
 } // namespace corvane

@@ -1,6 +1,7 @@
 // SQL for ordered, filtered walks and keyset seeks over one table.
 #include "db/TableQuery.h"
 
+#include "db/SqliteDatabase.h"
 #include "db/SqliteStatement.h"
 
 namespace corvane {
@@ -97,7 +98,8 @@ QString TableQuery::locate(const QList<int> &fields, bool caseInsensitive) const
         if (!text) {
             terms.append(column + QStringLiteral(" = ") + param);
         } else if (caseInsensitive) {
-            terms.append(column + QStringLiteral(" = ") + param + QStringLiteral(" COLLATE NOCASE"));
+            terms.append(column + QStringLiteral(" = ") + param + QStringLiteral(" COLLATE ") +
+                         QLatin1String(SqliteDatabase::CaseCollation));
         } else if (field.noCase && i == 0) {
             terms.append(QStringLiteral("%1 = %2 AND %1 = %2 COLLATE BINARY").arg(column, param));
         } else {

@@ -7,7 +7,9 @@
 #include "db/SqliteStatement.h"
 #include "db/TableRow.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -167,6 +169,21 @@ private:
 };
 } // namespace
 
+QString TableRepair::damagedName(const QString &file) {
+    const QFileInfo info(file);
+    const QString stem = info.fileName() + QStringLiteral(".damaged-");
+    const QRegularExpression numbered(QStringLiteral("^") + QRegularExpression::escape(stem) +
+                                      QStringLiteral("([0-9]{1,9})(-journal|-wal|-shm)?$"));
+    int highest = 0;
+    for (const QString &name : info.dir().entryList(QDir::AllEntries | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch match = numbered.match(name);
+        if (match.hasMatch()) {
+            highest = std::max(highest, match.captured(1).toInt());
+        }
+    }
+    return file + QStringLiteral(".damaged-") + QString::number(highest + 1);
+}
+
 TableRepair::Result TableRepair::repair(const QString &file, const TableSchema &schema, const Progress &progress) {
     if (!QFileInfo::exists(file)) {
         throw CorvaneError(QStringLiteral("%1 does not exist").arg(file));
@@ -247,11 +264,12 @@ TableRepair::Result TableRepair::repair(const QString &file, const TableSchema &
         removeFileSet(fresh);
         throw;
     }
-    moveFileSet(file, damagedName(file));
+    result.keptAs = damagedName(file);
+    moveFileSet(file, result.keptAs);
     try {
         moveFileSet(fresh, file);
     } catch (const CorvaneError &) {
-        moveFileSet(damagedName(file), file);
+        moveFileSet(result.keptAs, file);
         throw;
     }
     report(100);

@@ -2,6 +2,7 @@
 #include "db/TableSchema.h"
 
 #include "base/CorvaneError.h"
+#include "db/SqliteDatabase.h"
 
 #include <QDate>
 
@@ -92,7 +93,7 @@ QString TableSchema::createTableSql(const QString &name) const {
             }
         }
         if (field.noCase) {
-            column += QStringLiteral(" COLLATE NOCASE");
+            column += QStringLiteral(" COLLATE ") + QLatin1String(SqliteDatabase::CaseCollation);
         }
         columns.append(column);
     }
@@ -182,9 +183,10 @@ QVariant TableSchema::readable(const Field &field, const QVariant &stored) {
 }
 
 // The list table. Index is the table's rowid, so the unique primary index on Index;Item needs no index of
-// its own. Item and Category carry the NOCASE collation: their indexes, the orders by them and every
-// comparison with them ignore letter case. ByBounce orders numbers, for which letter case means nothing.
-// Every index ends in the rowid, which orders equal values and lets a walk resume from any row.
+// its own. Item and Category carry Corvane's collation CORVANECASE: their indexes, the orders by them and
+// every comparison with them ignore letter case, of every letter and not of A-Z alone. ByBounce orders numbers, for
+// which letter case means nothing. Every index ends in the rowid, which orders equal values and lets a walk resume from
+// any row.
 const TableSchema &TableSchema::listTable() {
     static const TableSchema schema{QStringLiteral("tblML"),
                                     {Field{QStringLiteral("Index"), Kind::AutoIncrement, 0, QVariant(), false, false},

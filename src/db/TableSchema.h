@@ -20,7 +20,7 @@ public:
         int width = 0;     // characters, for text fields
         QVariant fallback; // value of a field that a new row does not set
         bool required = false;
-        bool noCase = false; // compared and ordered ignoring letter case
+        bool noCase = false; // compared and ordered ignoring letter case (collation CORVANECASE)
     };
 
     struct Index {

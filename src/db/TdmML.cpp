@@ -29,11 +29,33 @@ const QString LoadErrorQuestion =
     QStringLiteral("An error was encountered trying to load your DB file: \r\n\r\n%1\r\n\r\nDo you want to attempt to "
                    "perform a repair it?\r\n\r\nIf you are upgrading from an earlier version of Corvane, please click "
                    "'Retry' to  upgrade it.");
+const QString NoProgressMessage =
+    QStringLiteral("Your mailing list database in %1 still cannot be opened:\r\n\r\n%2\r\n\r\nThe repair or upgrade "
+                   "did not change this, so Corvane does not try again.");
+const QString NotAFileMessage =
+    QStringLiteral("Cannot open your mailing list database: %1 is not a file. Move it out of the way or choose "
+                   "another directory.");
+const QString RepairQuestion =
+    QStringLiteral("The file %1 is damaged:\r\n\r\n%2\r\n\r\nDo you want to repair it? Every entry that can still "
+                   "be read is copied into a fresh file, and the damaged file is kept beside it.");
+const QString RepairDeclinedMessage =
+    QStringLiteral("The damaged file %1 has not been repaired, so your mailing list database has not been opened.");
+
+bool repairConsentByDefault = false;
+
+// A damaged table whose repair the person declined.
+struct RepairDeclined {
+    QString file;
+};
 } // namespace
 
 TdmML::TdmML(UserPrompt &prompt, QObject *parent)
     : QObject(parent), m_prompt(prompt), m_tblML(TableSchema::listTable()), m_tblStats(TableSchema::statsTable()),
-      m_tblTemp(TableSchema::tempTable()) {}
+      m_tblTemp(TableSchema::tempTable()), m_repairConsent(repairConsentByDefault) {}
+
+void TdmML::setRepairConsentByDefault(bool on) {
+    repairConsentByDefault = on;
+}
 
 TdmML::~TdmML() {
     ProtectedFiles::release(this);
@@ -100,11 +122,22 @@ QString TdmML::statsFile() const {
 }
 
 void TdmML::OpenDatabase(const QString &path) {
+    m_openFailed = false;
+    QString previous;
     for (;;) {
         QString failure;
-        if (attemptOpen(path, failure) != Attempt::Failed) {
+        const Attempt attempt = attemptOpen(path, failure);
+        if (attempt != Attempt::Failed) {
+            m_openFailed = attempt == Attempt::GaveUp;
             return;
         }
+        if (!previous.isNull() && failure == previous) {
+            // The question would come back word for word: the last answer made no difference.
+            tell(UserPrompt::Kind::Warning, NoProgressMessage.arg(m_dir, failure));
+            m_openFailed = true;
+            return;
+        }
+        previous = failure;
         const UserPrompt::Button answer = m_prompt.message(UserPrompt::Kind::Warning, LoadErrorQuestion.arg(failure),
                                                            UserPrompt::Yes | UserPrompt::No | UserPrompt::Retry);
         if (answer == UserPrompt::Yes) {
@@ -116,9 +149,11 @@ void TdmML::OpenDatabase(const QString &path) {
                 UpgradeToFormat20();
             } catch (...) {
                 tell(UserPrompt::Kind::Warning, QStringLiteral("Error upgrading your table!"));
+                m_openFailed = true;
                 return;
             }
         } else {
+            m_openFailed = true;
             return;
         }
     }
@@ -130,6 +165,13 @@ TdmML::Attempt TdmML::attemptOpen(const QString &path, QString &failure) {
     QString dir = ResolveDirectory(path);
     if (QDir::isRelativePath(dir)) {
         dir = AppPaths::fixpath(QDir::current().absoluteFilePath(dir), true);
+    }
+    const QFileInfo listInfo(DatabaseDirectory::filePath(dir, DatabaseDirectory::listFileName()));
+    if (listInfo.exists() && !listInfo.isFile()) {
+        // A directory (or a device) of that name: nothing to create, repair or upgrade.
+        m_dir = dir;
+        tell(UserPrompt::Kind::Warning, NotAFileMessage.arg(listInfo.filePath()));
+        return Attempt::GaveUp;
     }
     if (!databaseexistsindirectory(dir)) {
         if (m_prompt.message(UserPrompt::Kind::Information, CreateQuestion.arg(dir),
@@ -149,6 +191,10 @@ TdmML::Attempt TdmML::attemptOpen(const QString &path, QString &failure) {
         closeTables();
         openTables();
         ProtectedFiles::protect(this, {listFile(), statsFile()});
+    } catch (const RepairDeclined &declined) {
+        closeTables();
+        tell(UserPrompt::Kind::Warning, RepairDeclinedMessage.arg(declined.file));
+        return Attempt::GaveUp;
     } catch (const CorvaneError &error) {
         closeTables();
         if (error.code() == EngineError::HeldByAnotherUser) {
@@ -183,16 +229,38 @@ void TdmML::OpenTableWithRepair(SqliteTable &table, const QString &file) {
         if (!EngineError::isDamage(error.code())) {
             throw;
         }
+        if (m_repairConsent &&
+            m_prompt.message(UserPrompt::Kind::Confirmation, RepairQuestion.arg(file, error.message()),
+                             UserPrompt::Yes | UserPrompt::No) != UserPrompt::Yes) {
+            throw RepairDeclined{file};
+        }
         ProgressWindow::showprogress(m_prompt, true, 0, 100, QStringLiteral("Repairing table"), false);
+        TableRepair::Result result;
         try {
-            TableRepair::repair(file, table.schema(), {});
-            table.open(file, access());
+            result = TableRepair::repair(file, table.schema(), {});
         } catch (...) {
             ProgressWindow::hideprogress(m_prompt);
             throw;
         }
         ProgressWindow::hideprogress(m_prompt);
+        tell(UserPrompt::Kind::Information, repairReport(file, result));
+        table.open(file, access());
     }
+}
+
+QString TdmML::repairReport(const QString &file, const TableRepair::Result &result) const {
+    const bool list = QFileInfo(file).fileName().compare(DatabaseDirectory::listFileName(), Qt::CaseInsensitive) == 0;
+    const QString what =
+        list ? (result.rows == 1 ? QStringLiteral("entry") : QStringLiteral("entries"))
+             : (result.rows == 1 ? QStringLiteral("day of statistics") : QStringLiteral("days of statistics"));
+    if (result.damaged) {
+        return QStringLiteral("%1 was damaged and has been repaired: %2 %3 could be recovered; whatever stood in the "
+                              "damaged parts of the file is lost. The damaged file has been kept as %4.")
+            .arg(file, QString::number(result.rows), what, result.keptAs);
+    }
+    return QStringLiteral("%1 has been rebuilt: all of its %2 %3 could be read. The file as it was before has been "
+                          "kept as %4.")
+        .arg(file, QString::number(result.rows), what, result.keptAs);
 }
 
 void TdmML::closeTables() noexcept {

@@ -9,6 +9,7 @@
 #include "base/UserPrompt.h"
 #include "db/RecentDatabaseList.h"
 #include "db/SqliteTable.h"
+#include "db/TableRepair.h"
 
 #include <QObject>
 #include <QStringList>
@@ -30,8 +31,20 @@ public:
 
     // Opens the database in the directory `path` (see DatabaseDirectory::resolve), offering to create one
     // when the directory has none; reports every failure itself, offering repair, upgrade or nothing when
-    // the tables cannot be loaded, and repeats after a repair or an upgrade. Never raises.
+    // the tables cannot be loaded, and repeats after a repair or an upgrade. When the tables fail in the
+    // same way after a repair or upgrade as before it, the answer changed nothing: it says so and stops
+    // instead of asking again. A table repaired on the way is reported (entries recovered, where the
+    // damaged file was kept). Never raises.
     void OpenDatabase(const QString &path);
+    // True when the last OpenDatabase found a database it could not open and gave up: the person declined
+    // the repair or the offered remedies, or a remedy changed nothing. False after a success, and when the
+    // directory held no database or the database was held by another user.
+    bool openFailed() const { return m_openFailed; }
+    // With consent on, a damaged table is repaired only after the person agreed to it (a confirmation);
+    // otherwise, as the desktop program does, at once. The default for new modules (the command line
+    // turns it on before its module is created) and the setting of this one.
+    static void setRepairConsentByDefault(bool on);
+    void setRepairConsent(bool on) { m_repairConsent = on; }
     // Asks for a database directory and opens it. False when the person cancelled or gave no directory.
     bool PromptToLoadDB();
     // A click on a recent-database entry: opens `dir` when it holds a database, else tells the person it
@@ -49,8 +62,8 @@ public:
     bool TryCreateTables(const QString &dir);
 
     // Repairs both tables of the current database directory (asking first when `ask`), reporting the
-    // outcome in a message; tables that were open are opened again afterwards (raising CorvaneError when
-    // that fails).
+    // outcome in a message (per table the entries recovered and where the earlier file was kept); tables that were open
+    // are opened again afterwards (raising CorvaneError when that fails).
     void RepairDatabase(bool ask);
     // Reclaims unused space in both tables (announcing it first when `ask`; Cancel abandons), reporting a
     // failure in a message. The views are detached meanwhile; the tables are opened again in every case
@@ -101,13 +114,14 @@ signals:
     void tablesAttached();
 
 private:
-    enum class Attempt { Opened, Stopped, Failed };
+    enum class Attempt { Opened, Stopped, Failed, GaveUp };
     Attempt attemptOpen(const QString &path, QString &failure);
     void openTables();
     void OpenTableWithRepair(SqliteTable &table, const QString &file);
     void closeTables() noexcept;
     void upgradeStorageFormat();
-    void repairTables();
+    QStringList repairTables();
+    QString repairReport(const QString &file, const TableRepair::Result &result) const;
     void optimizeFile(const QString &file, int offset);
     bool upgrade(bool toFormat20);
     SqliteDatabase::Access access() const;
@@ -125,6 +139,8 @@ private:
     bool m_exclusive = true;
     bool m_strict = false;
     bool m_loaded = false;
+    bool m_openFailed = false;
+    bool m_repairConsent;
 };
 
 } // namespace corvane

@@ -34,9 +34,10 @@ void TdmML::RepairDatabase(bool ask) {
         BusyCursor busy(m_prompt);
         closeTables();
         try {
-            repairTables();
+            const QStringList reports = repairTables();
             ProgressWindow::hideprogress(m_prompt);
-            tell(UserPrompt::Kind::Information, QStringLiteral("Repair of your database has been completed!"));
+            tell(UserPrompt::Kind::Information, QStringLiteral("Repair of your database has been completed!") +
+                                                    QStringLiteral("\r\n\r\n") + reports.join(QStringLiteral("\r\n")));
         } catch (...) {
             ProgressWindow::hideprogress(m_prompt);
             tell(UserPrompt::Kind::Warning, QStringLiteral("An error was encountered whilst repairing your database!"));
@@ -47,19 +48,22 @@ void TdmML::RepairDatabase(bool ask) {
     }
 }
 
-void TdmML::repairTables() {
+QStringList TdmML::repairTables() {
     const auto progress = [this](int offset) {
         return [this, offset](int percent) {
             ProgressWindow::showprogress(m_prompt, true, offset + percent, 200, QStringLiteral("Repairing Database"),
                                          false);
         };
     };
-    TableRepair::repair(listFile(), TableSchema::listTable(), progress(0));
+    QStringList reports{
+        repairReport(listFile(), TableRepair::repair(listFile(), TableSchema::listTable(), progress(0)))};
     if (QFileInfo::exists(statsFile())) {
-        TableRepair::repair(statsFile(), TableSchema::statsTable(), progress(100));
+        reports.append(
+            repairReport(statsFile(), TableRepair::repair(statsFile(), TableSchema::statsTable(), progress(100))));
     } else {
         CreateTables(m_dir, true);
     }
+    return reports;
 }
 
 void TdmML::OptimiseDatabase(bool ask) {

@@ -2,6 +2,7 @@
 // plays another copy of the program without waiting for locks.
 #pragma once
 
+#include "base/LetterCase.h"
 #include "db/SqliteTable.h"
 
 #include <QList>
@@ -36,10 +37,25 @@ inline QStringList walkText(SqliteTable &table, const QString &field) {
     return values;
 }
 
+// Opens `file` on a connection of its own that knows Corvane's collation, as another copy would.
+inline int rawOpen(const QString &file, sqlite3 **db) {
+    const int rc = sqlite3_open_v2(file.toUtf8().constData(), db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_create_collation_v2(
+            *db, SqliteDatabase::CaseCollation, SQLITE_UTF8, nullptr,
+            [](void *, int aSize, const void *a, int bSize, const void *b) {
+                return LetterCase::compareUtf8(static_cast<const char *>(a), aSize, static_cast<const char *>(b),
+                                               bSize);
+            },
+            nullptr);
+    }
+    return rc;
+}
+
 // Runs `sql` on its own connection to `file`, failing at once on a lock. Returns SQLite's result code.
 inline int rawExec(const QString &file, const QString &sql) {
     sqlite3 *db = nullptr;
-    int rc = sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int rc = rawOpen(file, &db);
     if (rc == SQLITE_OK) {
         rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     }
@@ -51,7 +67,7 @@ inline int rawExec(const QString &file, const QString &sql) {
 inline qint64 rawQueryInt(const QString &file, const QString &sql) {
     sqlite3 *db = nullptr;
     qint64 result = -1;
-    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    if (rawOpen(file, &db) == SQLITE_OK) {
         sqlite3_stmt *statement = nullptr;
         if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
             sqlite3_step(statement) == SQLITE_ROW) {
@@ -67,7 +83,7 @@ inline qint64 rawQueryInt(const QString &file, const QString &sql) {
 inline QList<QVariantList> rawQueryRows(const QString &file, const QString &sql) {
     QList<QVariantList> rows;
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    if (rawOpen(file, &db) == SQLITE_OK) {
         sqlite3_stmt *statement = nullptr;
         if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK) {
             while (sqlite3_step(statement) == SQLITE_ROW) {

@@ -122,8 +122,9 @@ private slots:
     }
     void cleanup() { QDir::setCurrent(QDir::tempPath()); }
 
-    // The damage is found when the database is opened and repaired without a question; every row outside
-    // the destroyed pages comes back unchanged.
+    // The damage is found when the database is opened and repaired without a question, and the repair is
+    // reported with the number of entries recovered and the damaged copy's name; every row outside the
+    // destroyed pages comes back unchanged.
     void damagedFileRepairedOnOpening_data() {
         QTest::addColumn<QString>("damage");
         QTest::newRow("header destroyed") << "header";
@@ -170,14 +171,18 @@ private slots:
         ScriptedPrompt prompt;
         TdmML dm(prompt);
         dm.OpenDatabase(dir());
-        QVERIFY(prompt.shown.isEmpty());
         QVERIFY(dm.DatabaseLoaded());
         QCOMPARE(prompt.progress.first(), QStringLiteral("0|Repairing table"));
         QVERIFY(!prompt.progressVisible);
-        QVERIFY(QFile::exists(listFile() + QStringLiteral(".damaged")));
+        QVERIFY(QFile::exists(listFile() + QStringLiteral(".damaged-1")));
 
         const Rows repaired = readRows(dm.tblML());
         QCOMPARE(repaired.size(), original.size() - expectedLost);
+        QCOMPARE(prompt.shown.size(), 1);
+        QCOMPARE(prompt.shown.first().kind, UserPrompt::Kind::Information);
+        const QString report = prompt.shown.first().text;
+        QVERIFY2(report.contains(QStringLiteral(" %1 entries ").arg(repaired.size())), qPrintable(report));
+        QVERIFY2(report.endsWith(QStringLiteral(" kept as %1.damaged-1.").arg(listFile())), qPrintable(report));
         for (auto it = repaired.cbegin(); it != repaired.cend(); ++it) {
             QCOMPARE(it.value(), original.value(it.key()));
         }
@@ -230,14 +235,26 @@ private slots:
         QStringList expected{QStringLiteral("Do you want to repair your database to fix any corruption caused by an "
                                             "incomplete system shutdown?")};
         if (confirm) {
-            expected.append(QStringLiteral("Repair of your database has been completed!"));
+            expected.append(QStringLiteral("Repair of your database has been completed!\r\n\r\n%1 has been rebuilt: "
+                                           "all of its 200 entries could be read. The file as it was before has "
+                                           "been kept as %1.damaged-1.\r\n%2 has been rebuilt: all of its 1 day of "
+                                           "statistics could be read. The file as it was before has been kept as "
+                                           "%2.damaged-1.")
+                                .arg(listFile(), dir() + QStringLiteral("mailstat.DAT")));
         }
         QCOMPARE(prompt.texts(), expected);
         QCOMPARE(prompt.shown.first().kind, UserPrompt::Kind::Confirmation);
         QVERIFY(dm.tblML().isOpen());
         QCOMPARE(readRows(dm.tblML()), original);
-        QCOMPARE(QFile::exists(listFile() + QStringLiteral(".damaged")), confirm);
+        QCOMPARE(QFile::exists(listFile() + QStringLiteral(".damaged-1")), confirm);
         if (confirm) {
+            // A second repair keeps the first copy and numbers its own.
+            dm.RepairDatabase(false);
+            QVERIFY(prompt.shown.last().text.endsWith(QStringLiteral("mailstat.DAT.damaged-2.")));
+            QVERIFY(QFile::exists(listFile() + QStringLiteral(".damaged-1")));
+            QVERIFY(QFile::exists(listFile() + QStringLiteral(".damaged-2")));
+            prompt.progress =
+                prompt.progress.mid(0, prompt.progress.indexOf(QStringLiteral("100|Repairing Database")) + 1);
             // The list table fills the first half of the gauge, the statistics table the second.
             QCOMPARE(prompt.progress.first(), QStringLiteral("0|Repairing Database"));
             QVERIFY(prompt.progress.contains(QStringLiteral("40|Repairing Database")));
@@ -255,9 +272,11 @@ private slots:
         QTest::addColumn<bool>("loaded");
         QTest::newRow("empty file becomes an empty table")
             << "" << QStringList{"Repair of your database has been completed!"} << true;
+        // The repair fails and changes nothing, so the question is not asked again.
         QTest::newRow("an unknown layout is not repaired away")
             << "CREATE TABLE tblML (Foo TEXT); INSERT INTO tblML VALUES ('keep me');"
-            << QStringList{"An error was encountered whilst repairing your database!", "<question>"} << false;
+            << QStringList{"An error was encountered whilst repairing your database!", "Your mailing list database in "}
+            << false;
     }
     void repairAnsweredToTheLoadQuestion() {
         QFETCH(QString, setup);
@@ -282,8 +301,12 @@ private slots:
                 text = QStringLiteral("<question>");
             }
         }
-        QCOMPARE(texts.mid(1), afterQuestion);
+        QCOMPARE(texts.size(), afterQuestion.size() + 1);
+        for (int i = 0; i < afterQuestion.size(); ++i) {
+            QVERIFY2(texts.at(i + 1).startsWith(afterQuestion.at(i)), qPrintable(texts.at(i + 1)));
+        }
         QCOMPARE(dm.DatabaseLoaded(), loaded);
+        QCOMPARE(dm.openFailed(), !loaded);
         if (!setup.isEmpty()) {
             const QList<QVariantList> kept{{QStringLiteral("keep me")}};
             QCOMPARE(rawQueryRows(listFile(), QStringLiteral("SELECT Foo FROM tblML")), kept);
@@ -388,7 +411,10 @@ private slots:
         const QStringList texts = prompt.texts();
         QCOMPARE(texts.size(), 4);
         QCOMPARE(texts.mid(1, 2), QStringList({Question11, Question20}));
-        QCOMPARE(texts.at(3), texts.at(0));
+        // The question would come back unchanged: the module stops instead.
+        QVERIFY(texts.at(3).startsWith(QStringLiteral("Your mailing list database in ") + dir() +
+                                       QStringLiteral(" still cannot be opened:\r\n\r\nThe table tblML in ")));
+        QVERIFY(dm.openFailed());
         QVERIFY(!dm.DatabaseLoaded());
         const QList<QVariantList> kept{{qint64(1), QStringLiteral("a@x")}};
         QCOMPARE(rawQueryRows(listFile(), QStringLiteral("SELECT count(*), min(Item) FROM tblML")), kept);
