@@ -40,11 +40,42 @@ QByteArray nestedMessage(int depth, bool textFirst) {
 // inserted, a range deleted or repeated, the end cut off.
 QByteArray mutated(QByteArray seed, std::mt19937 &random) {
     static const QList<QByteArray> tokens = {
-        "\r", "\n", "\r\n", QByteArray(1, '\0'), "\x85", "\xe2\x80\xa8", "=?UVF-8?Q?", "=?utf-8?q?=0D=0A?=",
-        "=?utf-8?b?", "?=", "Content-Type: multipart/mixed; boundary=b\n", "\n--b\n", "\n--b--\n",
-        "Content-Transfer-Encoding: base64\n", "Content-Transfer-Encoding: quoted-printable\n", "; charset=",
-        "message/rfc822", "From: ", "To: ", "Reply-To: ", "<", ">", "\"", ",", ":", ";", "\t", " ", "=\n", "=C3",
-        "\n\n", "BEGIN:VCARD\n", "FN:", "EMAIL:", "\\n", "Content-Disposition: attachment; filename=",
+        "\r",
+        "\n",
+        "\r\n",
+        QByteArray(1, '\0'),
+        "\x85",
+        "\xe2\x80\xa8",
+        "=?UVF-8?Q?",
+        "=?utf-8?q?=0D=0A?=",
+        "=?utf-8?b?",
+        "?=",
+        "Content-Type: multipart/mixed; boundary=b\n",
+        "\n--b\n",
+        "\n--b--\n",
+        "Content-Transfer-Encoding: base64\n",
+        "Content-Transfer-Encoding: quoted-printable\n",
+        "; charset=",
+        "message/rfc822",
+        "From: ",
+        "To: ",
+        "Reply-To: ",
+        "<",
+        ">",
+        "\"",
+        ",",
+        ":",
+        ";",
+        "\t",
+        " ",
+        "=\n",
+        "=C3",
+        "\n\n",
+        "BEGIN:VCARD\n",
+        "FN:",
+        "EMAIL:",
+        "\\n",
+        "Content-Disposition: attachment; filename=",
     };
     const auto below = [&](qsizetype bound) {
         return bound <= 0 ? qsizetype(0) : std::uniform_int_distribution<qsizetype>(0, bound - 1)(random);
@@ -89,7 +120,8 @@ private slots:
 
 void TestMailFuzz::readPaths_data() {
     QTest::addColumn<QByteArray>("seed");
-    for (const QString &dirName : {QStringLiteral(CORVANE_TEST_DATA "/mail"), QStringLiteral(CORVANE_TEST_DATA "/mail/fuzz")}) {
+    for (const QString &dirName :
+         {QStringLiteral(CORVANE_TEST_DATA "/mail"), QStringLiteral(CORVANE_TEST_DATA "/mail/fuzz")}) {
         const QDir dir(dirName);
         for (const QString &name : dir.entryList({QStringLiteral("*.eml"), QStringLiteral("*.vcf")}, QDir::Files))
             QTest::newRow(qPrintable(dir.dirName() + QLatin1Char('/') + name)) << fileBytes(dir.filePath(name));
@@ -106,15 +138,17 @@ void TestMailFuzz::readPaths() {
     for (int i = 0; i < kVariantsPerSeed; ++i) {
         const QByteArray variant = mutated(seed, random);
         faults = test::probeReader(variant);
-        QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("variant %1: %2 in\n%3")
-                                                  .arg(i)
-                                                  .arg(faults.join(QStringLiteral("; ")),
-                                                       QString::fromLatin1(variant.left(2000).toPercentEncoding(" \n")))));
+        QVERIFY2(faults.isEmpty(),
+                 qPrintable(QStringLiteral("variant %1: %2 in\n%3")
+                                .arg(i)
+                                .arg(faults.join(QStringLiteral("; ")),
+                                     QString::fromLatin1(variant.left(2000).toPercentEncoding(" \n")))));
     }
 }
 
 // Structures too large to mutate: deep nesting, which overflowed vmime's stack, and many parts each of which
-// searches the rest of the message for its boundary. Each must be read within the reader's limits, the text found where the structure allows it.
+// searches the rest of the message for its boundary. Each must be read within the reader's limits, the text found where
+// the structure allows it.
 void TestMailFuzz::builtSeeds_data() {
     QTest::addColumn<QByteArray>("raw");
     QTest::addColumn<QString>("body");
@@ -123,10 +157,12 @@ void TestMailFuzz::builtSeeds_data() {
     QTest::newRow("20,000 levels, text first") << nestedMessage(20000, true) << QStringLiteral("shallow text");
     QTest::newRow("16 levels, within the quick split") << nestedMessage(16, false) << QStringLiteral("deepest\r\n");
     QTest::newRow("24 levels, within what vmime is given") << nestedMessage(24, false) << QStringLiteral("deepest\r\n");
-    QByteArray siblings = "Subject: s\nContent-Type: multipart/mixed; boundary=o\n\n--o\nContent-Type: text/plain\n\nfirst\n";
+    QByteArray siblings =
+        "Subject: s\nContent-Type: multipart/mixed; boundary=o\n\n--o\nContent-Type: text/plain\n\nfirst\n";
     for (int i = 0; i < 20000; ++i) {
         const QByteArray b = "u" + QByteArray::number(i);
-        siblings += "--o\nContent-Type: multipart/mixed; boundary=" + b + "\n\n--" + b + "\nContent-Type: text/plain\n\nx\n";
+        siblings +=
+            "--o\nContent-Type: multipart/mixed; boundary=" + b + "\n\n--" + b + "\nContent-Type: text/plain\n\nx\n";
     }
     QTest::newRow("20,000 parts whose boundary never closes") << siblings + "--o--\n" << QStringLiteral("first");
 }
