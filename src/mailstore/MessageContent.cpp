@@ -54,16 +54,25 @@ QString decodedText(const vmime::text &text) {
     return out;
 }
 
-// The address of `mailbox` as vmime writes it; when vmime cannot write it (a local part or domain in a character
-// set it cannot convert), the raw bytes of both parts joined by "@", read leniently.
+// Whether vmime writes a word in character set `charset` without a converter that could fail (and, failing,
+// leak the one it opened first).
+bool isPlainCharset(const vmime::charset &charset) {
+    const std::string name = vmime::utility::stringUtils::toLower(charset.getName());
+    return name.empty() || name == "us-ascii" || name == "utf-8" || name == "iso-8859-1";
+}
+
+// The address of `mailbox` as vmime writes it; when vmime cannot write it (a local part or domain in another
+// character set, or any failure of vmime's), the raw bytes of both parts joined by "@", read leniently.
 QString addressText(const vmime::emailAddress &email) {
-    try {
-        return QString::fromStdString(email.toString());
-    } catch (const std::exception &) {
-        const QString local = lenient(email.getLocalName().getBuffer());
-        const QString domain = lenient(email.getDomainName().getBuffer());
-        return domain.isEmpty() ? local : local + QLatin1Char('@') + domain;
+    if (isPlainCharset(email.getLocalName().getCharset()) && isPlainCharset(email.getDomainName().getCharset())) {
+        try {
+            return QString::fromStdString(email.toString());
+        } catch (const std::exception &) {
+        }
     }
+    const QString local = lenient(email.getLocalName().getBuffer());
+    const QString domain = lenient(email.getDomainName().getBuffer());
+    return domain.isEmpty() ? local : local + QLatin1Char('@') + domain;
 }
 
 void appendMailbox(std::vector<MailAddress> &out, const vmime::mailbox &mailbox) {
@@ -97,7 +106,9 @@ MessageContent::MessageContent(const QByteArray &raw) : m_raw(raw) {
             m_headers.insert(name, value.trimmed());
         name.clear();
     };
-    while (pos < raw.size()) {
+    // No real header comes near this; fields past it are not read.
+    constexpr qsizetype kMaxHeaderBytes = 4 * 1024 * 1024;
+    while (pos < raw.size() && pos < kMaxHeaderBytes) {
         qsizetype eol = raw.indexOf('\n', pos);
         if (eol < 0)
             eol = raw.size();

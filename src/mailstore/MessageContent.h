@@ -15,8 +15,8 @@ namespace corvane {
 
 class MessageContent {
 public:
-    // Reads the header of `raw`. Raises when the text does not begin with a header field (an empty file, a
-    // binary file, a body without header).
+    // Reads the header of `raw` (its first 4 MB at most). Raises when the text does not begin with a header field
+    // (an empty file, a binary file, a body without header).
     explicit MessageContent(const QByteArray &raw);
 
     // The decoded Subject, empty when there is none. Encoded words in a character set that cannot be converted

@@ -23,7 +23,7 @@ public:
     };
 
     // For reading the body: about a second at most of vmime's time, even for a hostile message.
-    static constexpr Limits kBody{24LL * 1024 * 1024, 128 * 1024, 32, 256 * 1024};
+    static constexpr Limits kBody{24LL * 1024 * 1024, 128 * 1024, 32, 128 * 1024};
     // For taking the attachments of a message: any real message of the size limit passes whole.
     static constexpr Limits kAttachments{512LL * 1024 * 1024, 4 * 1024 * 1024, 32, 1024 * 1024};
 
