@@ -25,7 +25,7 @@ public:
     // For reading the body: about a second at most of vmime's time, even for a hostile message.
     static constexpr Limits kBody{24LL * 1024 * 1024, 128 * 1024, 32, 128 * 1024};
     // For taking the attachments of a message: any real message of the size limit passes whole.
-    static constexpr Limits kAttachments{512LL * 1024 * 1024, 4 * 1024 * 1024, 32, 1024 * 1024};
+    static constexpr Limits kAttachments{512LL * 1024 * 1024, 4 * 1024 * 1024, 64, 1024 * 1024};
 
     // The length of the longest prefix of `text` within `limits`: text.size() when it is within them all, else
     // the length before the first line end, "multipart" or header byte past a limit (at least 0). Never fails.
