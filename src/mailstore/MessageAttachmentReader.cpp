@@ -46,7 +46,8 @@ std::vector<MailAttachment> MessageAttachmentReader::read(const QByteArray &raw)
             vmime::utility::outputStreamStringAdapter stream(bytes);
             attachment->getData()->extract(stream);
             a.data = QByteArray::fromStdString(bytes);
-            a.mediaType = QByteArray::fromStdString(attachment->getType().generate());
+            a.mediaType =
+                SingleLineText::ofBytes(QByteArray::fromStdString(attachment->getType().generate())).trimmed();
             a.displayName = attachmentName(attachment->getName());
             if (a.displayName.isEmpty())
                 a.displayName = QStringLiteral("attachment%1").arg(++unnamed);
