@@ -7,6 +7,10 @@
 //
 // Usage: bench_maildir_read [passes] [messages] [directory]; the messages are generated from a fixed seed, so runs
 // compare. With a directory (which must not exist yet), the Maildir is built there and kept for inspection.
+//
+// bench_maildir_read hostile [rounds]: times, in processor seconds (min / median / max over the rounds), the body,
+// the header fields and the forward of messages built to make the reader slow: deep nesting, millions of header
+// lines, many parts whose boundary never closes, each up to the 64 MB limit, beside a plain 60 MB message.
 #include "base/CorvaneError.h"
 #include "mailstore/MailFolders.h"
 #include "mailstore/MailStoreApplication.h"
@@ -20,6 +24,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <random>
 #include <vector>
 
@@ -375,7 +381,99 @@ PassResult readPass(const QString &root) {
 
 } // namespace
 
+namespace {
+
+double processSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+QByteArray nestedHostile(int depth, qsizetype textBytes) {
+    QByteArray head = "From: deep@example.org\nSubject: deep\n";
+    QByteArray tail;
+    for (int level = 0; level < depth; ++level) {
+        const QByteArray b = "n" + QByteArray::number(level);
+        head += "Content-Type: multipart/mixed; boundary=" + b + "\n\n--" + b + "\n";
+        tail = "\n--" + b + "--\n" + tail;
+    }
+    QByteArray text;
+    while (text.size() < textBytes)
+        text += QByteArray(70, 'y') + '\n';
+    return head + "Content-Type: text/plain\n\ndeepest\n" + text + tail;
+}
+
+QByteArray unclosedSiblings(int parts) {
+    QByteArray raw = "From: a@example.org\nSubject: s\nContent-Type: multipart/mixed; boundary=o\n\n";
+    for (int i = 0; i < parts; ++i) {
+        const QByteArray b = "u" + QByteArray::number(i);
+        raw += "--o\nContent-Type: multipart/mixed; boundary=" + b + "\n\n--" + b + "\nContent-Type: text/plain\n\nx\n";
+    }
+    return raw + "--o--\n";
+}
+
+// Times each read path of every hostile message over `rounds` rounds, a fresh item (nothing cached) each time.
+int hostileBench(int rounds) {
+    const std::vector<std::pair<const char *, QByteArray>> cases = {
+        {"4,000 levels", nestedHostile(4000, 0)},
+        {"20,000 levels", nestedHostile(20000, 0)},
+        {"64 levels around 60 MB of text", nestedHostile(64, 60 * 1024 * 1024)},
+        {"8 million header lines, one without colon",
+         "Subject: x\nnot a field\n" + QByteArray("X-A: b\n").repeated(8 * 1024 * 1024) + "\nbody\n"},
+        {"20,000 parts never closed", unclosedSiblings(20000)},
+        {"600,000 parts never closed", unclosedSiblings(600000)},
+        {"60 MB plain text", nestedHostile(0, 60 * 1024 * 1024)},
+    };
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/Mail");
+    for (const char *sub : {"/new", "/cur", "/tmp"})
+        QDir().mkpath(root + QLatin1String(sub));
+    std::printf("%-44s %8s  %-26s %-26s %-26s\n", "message", "MB", "body s (min/med/max)", "header fields s",
+                "forward s");
+    for (const auto &[name, raw] : cases) {
+        QFile file(root + QStringLiteral("/cur/1000.M1P1.bench:2,S"));
+        if (!file.open(QIODevice::WriteOnly) || file.write(raw) != raw.size())
+            return 1;
+        file.close();
+        std::vector<double> times[3];
+        for (int round = 0; round < rounds; ++round) {
+            MailStoreApplication app(root);
+            const MailItems items =
+                app.GetNameSpace(QStringLiteral("MAPI")).Folders(1).Folders(QStringLiteral("Inbox")).Items();
+            const auto timed = [&](int path, const auto &read) {
+                const auto item = items.Item(1);
+                const double start = processSeconds();
+                try {
+                    read(*item);
+                } catch (const CorvaneError &) {
+                }
+                times[path].push_back(processSeconds() - start);
+            };
+            timed(0, [](const MailItem &item) { item.body(); });
+            timed(1, [](const MailItem &item) {
+                item.subject();
+                item.SenderName();
+                item.Recipients();
+            });
+            timed(2, [](const MailItem &item) { item.forward(); });
+        }
+        char columns[3][32];
+        for (int path = 0; path < 3; ++path) {
+            std::sort(times[path].begin(), times[path].end());
+            std::snprintf(columns[path], sizeof columns[path], "%.3f / %.3f / %.3f", times[path].front(),
+                          times[path][times[path].size() / 2], times[path].back());
+        }
+        std::printf("%-44s %8.1f  %-26s %-26s %-26s\n", name, double(raw.size()) / 1e6, columns[0], columns[1],
+                    columns[2]);
+    }
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char **argv) {
+    if (argc > 1 && std::strcmp(argv[1], "hostile") == 0)
+        return hostileBench(argc > 2 ? std::max(1, std::atoi(argv[2])) : 3);
     const int passes = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultPasses;
     const int count = argc > 2 ? std::max(1, std::atoi(argv[2])) : kDefaultMessages;
     QTemporaryDir dir;

@@ -2,8 +2,10 @@
 #include "mailstore/MailCharset.h"
 
 #include "base/CorvaneError.h"
+#include "mailstore/SingleLineText.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 #include <vmime/vmime.hpp>
 
 namespace corvane {
@@ -41,7 +43,9 @@ QString MailCharset::convertedText(const std::string &bytes, const std::string &
         vmime::charset::convert(bytes, utf8, vmime::charset(charsetName), vmime::charset(vmime::charsets::UTF_8));
     } catch (const std::exception &) {
         throw CorvaneError(QStringLiteral("The message uses the unknown character set \"%1\".")
-                               .arg(QString::fromStdString(charsetName)));
+                               .arg(SingleLineText::of(lenientText(
+                                   QByteArrayView(charsetName)
+                                       .first(std::min<qsizetype>(static_cast<qsizetype>(charsetName.size()), 100))))));
     }
     return QString::fromStdString(utf8);
 }

@@ -3,6 +3,7 @@
 
 #include "base/CorvaneError.h"
 #include "mailstore/MessageAttachmentReader.h"
+#include "mailstore/SingleLineText.h"
 
 #include <QLocale>
 
@@ -115,8 +116,9 @@ std::shared_ptr<MailDraft> MailItem::reply() const {
         draft->Recipients().Add(a.address, a.name).Resolve();
     draft->setSubject(QStringLiteral("RE: ") + subject().simplified());
     draft->setBody(quotedOriginal());
-    const QByteArray id = message.rawHeader("message-id").trimmed();
-    QByteArray references = message.rawHeader("references").simplified();
+    // The identifiers come from a stranger's header and go into one Corvane writes: no control character passes.
+    const QByteArray id = SingleLineText::ofBytes(message.rawHeader("message-id")).trimmed();
+    QByteArray references = SingleLineText::ofBytes(message.rawHeader("references")).simplified();
     if (!id.isEmpty())
         references = (references + ' ' + id).trimmed();
     draft->setInReplyTo(id, references);

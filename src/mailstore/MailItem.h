@@ -1,6 +1,8 @@
 // One stored message of a folder as the program sees a mail item: its fields (read from the file on
 // first use and kept), its identity, its read state and its deletion. Reading never changes the file; only
-// setUnRead() and Delete() do.
+// setUnRead() and Delete() do. The message is a stranger's: whatever it holds, every failure is a CorvaneError
+// for this item alone, a one-line value (subject, names, addresses) holds no control character, and the body
+// keeps its line ends but no NUL.
 #pragma once
 
 #include "mailstore/MailBackend.h"

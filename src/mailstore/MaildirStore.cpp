@@ -12,6 +12,10 @@
 #include <QSet>
 #include <QSysInfo>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace corvane {
@@ -233,14 +237,34 @@ bool MaildirStore::isUnread(const QString &key, StoredEntry &entry) const {
 }
 
 QByteArray MaildirStore::read(const QString &key, StoredEntry &entry, qint64 maxBytes) const {
-    QFile file(locate(key, entry));
-    if (!file.open(QIODevice::ReadOnly))
+    QString path = locate(key, entry);
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        // A link is followed only to a file inside the store itself.
+        const QString target = info.canonicalFilePath();
+        if (target.isEmpty() || !target.startsWith(m_storeId + QLatin1Char('/')))
+            throw CorvaneError(QStringLiteral("The item %1 is not a file of the mail store.").arg(entry.unique));
+        path = target;
+    }
+    // No link is followed at open, and a FIFO does not block the open; only a regular file is read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw CorvaneError(QStringLiteral("The item %1 cannot be opened: %2")
+                               .arg(entry.unique, QString::fromLocal8Bit(strerror(errno))));
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         throw CorvaneError(QStringLiteral("The item %1 cannot be opened: %2").arg(entry.unique, file.errorString()));
-    if (file.size() > maxBytes)
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        throw CorvaneError(QStringLiteral("The item %1 is not a file of the mail store.").arg(entry.unique));
+    if (status.st_size > maxBytes)
         throw CorvaneError(
-            QStringLiteral("The item %1 is too large to be read (%2 bytes).").arg(entry.unique).arg(file.size()));
-    const QByteArray raw = file.readAll();
-    if (raw.size() != file.size())
+            QStringLiteral("The item %1 is too large to be read (%2 bytes).").arg(entry.unique).arg(status.st_size));
+    // One byte more than the size shows a file that grew meanwhile; never more than the limit is read.
+    const QByteArray raw = file.read(std::min<qint64>(status.st_size, maxBytes) + 1);
+    if (raw.size() != status.st_size)
         throw CorvaneError(QStringLiteral("The item %1 cannot be read completely.").arg(entry.unique));
     return raw;
 }

@@ -36,7 +36,9 @@ public:
     }
     // Messages in new/, and in cur/ without the S flag.
     int unreadCount(const QString &key) const override;
-    // The file's bytes. Raises when it vanished, is larger than `maxBytes` or cannot be read whole.
+    // The file's bytes. Raises when it vanished, is larger than `maxBytes` or cannot be read whole, or is not a
+    // regular file of the store (a device, a FIFO, a directory, a link leading out of the store). Never reads
+    // more than `maxBytes` (and one byte) whatever the file.
     QByteArray read(const QString &key, StoredEntry &entry, qint64 maxBytes) const override;
     bool isUnread(const QString &key, StoredEntry &entry) const override;
     void checkPresent(const QString &key, StoredEntry &entry) const override { locate(key, entry); }

@@ -9,6 +9,8 @@
 #include "mailstore/MimeFieldLines.h"
 #include "mailstore/MultipartRanges.h"
 #include "mailstore/QuotedPrintable.h"
+#include "mailstore/SingleLineText.h"
+#include "mailstore/VmimeInput.h"
 #include "mailstore/VmimePlatform.h"
 
 #include <vmime/contentTypeField.hpp>
@@ -160,9 +162,9 @@ void checkBoundary(const Part &message, const QByteArray &raw) {
 QString textOf(const Part &message, const QByteArray &raw) {
     checkBoundary(message, raw);
     if (const Part *plain = findText(message, "plain"))
-        return withCrLf(partText(*plain));
+        return SingleLineText::withoutNul(withCrLf(partText(*plain)));
     if (const Part *html = findText(message, "html"))
-        return withCrLf(HtmlText::toPlainText(partText(*html)));
+        return SingleLineText::withoutNul(withCrLf(HtmlText::toPlainText(partText(*html))));
     return {};
 }
 
@@ -174,13 +176,19 @@ template <typename Read> auto guarded(Read read) {
     } catch (const CorvaneError &) {
         throw;
     } catch (const std::exception &e) {
-        throw CorvaneError(QStringLiteral("The message cannot be read: %1").arg(QString::fromLocal8Bit(e.what())));
+        throw CorvaneError(QStringLiteral("The message cannot be read: %1")
+                               .arg(SingleLineText::of(QString::fromLocal8Bit(e.what()).left(200))));
     }
 }
 
+// `text` parsed by vmime, as far as vmime may be given it (VmimeInput): the rest is ignored.
 Part parsedMessage(const std::string &text) {
     vmime::message message;
-    message.parse(text);
+    const auto length = static_cast<size_t>(VmimeInput::parseableLength(text, VmimeInput::kBody));
+    if (length < text.size())
+        message.parse(text.substr(0, length));
+    else
+        message.parse(text);
     return partOf(message);
 }
 
@@ -205,19 +213,30 @@ std::shared_ptr<const vmime::header> parsedHeader(const std::string &text) {
     return header;
 }
 
-// Deeper nesting than this is left to vmime.
+// Deeper nesting than this is left to vmime, which is given a bounded part of such a message.
 constexpr int kMaxDepth = 16;
+// A part's MIME fields longer than this are left to vmime likewise.
+constexpr size_t kMaxFieldLines = 64 * 1024;
+// What splitting one message may cost: bytes searched for boundaries, and this much more for every part found.
+qint64 splitBudget(const QByteArray &raw) {
+    return 4 * static_cast<qint64>(raw.size()) + 8 * 1024 * 1024;
+}
+constexpr qint64 kCostPerPart = 4096;
 
 // The part whose bytes are raw[begin, end), built as vmime's parser would build it: its MIME fields, and either
 // its parts (multipart, split at its boundary) or its body and Content-Transfer-Encoding (7bit when there is
 // none). None when the part, or one inside it, needs vmime's own parser: a header not cleanly formed, a
-// multipart without boundary parameter, nesting beyond kMaxDepth.
-std::optional<Part> builtPart(const QByteArray &raw, qsizetype begin, qsizetype end, int depth) {
+// multipart without boundary parameter, nesting beyond kMaxDepth, MIME fields beyond kMaxFieldLines, or a
+// structure whose splitting would cost more than `budget` (which every part and boundary search draws on).
+std::optional<Part> builtPart(const QByteArray &raw, qsizetype begin, qsizetype end, int depth, qint64 &budget) {
+    budget -= kCostPerPart;
+    if (budget <= 0)
+        return std::nullopt;
     // Two boundary lines in a row: vmime reads a part with neither fields nor contents.
     if (begin == end)
         return Part{std::make_shared<vmime::header>(), {}, std::make_shared<vmime::emptyContentHandler>(), {}, {}};
     const std::optional<MimeFieldLines> fields = MimeFieldLines::read(raw, begin, end);
-    if (!fields || depth > kMaxDepth)
+    if (!fields || depth > kMaxDepth || fields->header().size() > kMaxFieldLines)
         return std::nullopt;
     const std::shared_ptr<const vmime::header> header = parsedHeader(fields->header());
     Part part{header, {}, nullptr, {}, vmime::encoding(vmime::encodingTypes::SEVEN_BIT)};
@@ -231,8 +250,11 @@ std::optional<Part> builtPart(const QByteArray &raw, qsizetype begin, qsizetype 
         if (!typeField->hasBoundary() || typeField->getBoundary().empty())
             return std::nullopt;
         const QByteArray boundary = QByteArray::fromStdString(typeField->getBoundary());
-        for (const auto &range : MultipartRanges::of(raw, bodyStart, end, boundary)) {
-            std::optional<Part> child = builtPart(raw, range.begin, range.end, depth + 1);
+        const auto ranges = MultipartRanges::of(raw, bodyStart, end, boundary, budget);
+        if (!ranges)
+            return std::nullopt;
+        for (const auto &range : *ranges) {
+            std::optional<Part> child = builtPart(raw, range.begin, range.end, depth + 1, budget);
             if (!child)
                 return std::nullopt;
             part.parts.push_back(std::move(*child));
@@ -249,7 +271,8 @@ std::optional<Part> builtPart(const QByteArray &raw, qsizetype begin, qsizetype 
 
 QString MessageBody::plainText(const QByteArray &raw) {
     return guarded([&] {
-        if (const std::optional<Part> part = builtPart(raw, 0, raw.size(), 0))
+        qint64 budget = splitBudget(raw);
+        if (const std::optional<Part> part = builtPart(raw, 0, raw.size(), 0, budget))
             return textOf(*part, raw);
         const std::optional<MimeFieldLines> fields = MimeFieldLines::read(raw, 0, raw.size());
         if (!fields)
@@ -265,7 +288,8 @@ QString MessageBody::plainTextOfWholeMessage(const QByteArray &raw) {
 
 MessageBody::Route MessageBody::routeFor(const QByteArray &raw) {
     return guarded([&] {
-        if (const std::optional<Part> part = builtPart(raw, 0, raw.size(), 0))
+        qint64 budget = splitBudget(raw);
+        if (const std::optional<Part> part = builtPart(raw, 0, raw.size(), 0, budget))
             return lowered(contentType(*part->header).getType()) == "multipart" ? Route::Multipart : Route::SinglePart;
         return MimeFieldLines::read(raw, 0, raw.size()) ? Route::MimeFieldsOnly : Route::WholeMessage;
     });

@@ -5,6 +5,7 @@
 #include "mailstore/MailCharset.h"
 #include "mailstore/MailDate.h"
 #include "mailstore/MessageBody.h"
+#include "mailstore/SingleLineText.h"
 #include "mailstore/VmimePlatform.h"
 
 #include <vmime/vmime.hpp>
@@ -13,25 +14,71 @@ namespace corvane {
 
 namespace {
 
-// A decoded header text: each word in its own character set; a word in an unknown set is read leniently.
+// A header field value longer than this is cut before vmime reads it: vmime spends about a microsecond per byte
+// of a field, and no real subject or address list comes near it.
+constexpr qsizetype kMaxFieldBytes = 64 * 1024;
+
+// `raw` cut to kMaxFieldBytes; an address list is cut after its last complete address (at a ",") within it.
+std::string boundedField(const QByteArray &raw, bool addressList) {
+    if (raw.size() <= kMaxFieldBytes)
+        return raw.toStdString();
+    qsizetype cut = kMaxFieldBytes;
+    if (addressList) {
+        const qsizetype comma = raw.lastIndexOf(',', kMaxFieldBytes - 1);
+        if (comma > 0)
+            cut = comma;
+    }
+    return raw.left(cut).toStdString();
+}
+
+QString lenient(const std::string &bytes) {
+    return MailCharset::lenientText(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+// The text of one encoded word in its own character set; a word whose set is unknown or whose conversion fails
+// in any way is read leniently (UTF-8 when valid, else ISO-8859-1).
+QString wordText(const vmime::word &word) {
+    const std::string &bytes = word.getBuffer();
+    try {
+        return MailCharset::convertedText(bytes, word.getCharset().getName());
+    } catch (const std::exception &) {
+        return lenient(bytes);
+    }
+}
+
+// A decoded header text: each word in its own character set. Never fails.
 QString decodedText(const vmime::text &text) {
     QString out;
-    for (size_t i = 0; i < text.getWordCount(); ++i) {
-        const auto word = text.getWordAt(i);
-        const std::string &bytes = word->getBuffer();
-        try {
-            out += MailCharset::convertedText(bytes, word->getCharset().getName());
-        } catch (const CorvaneError &) {
-            out += MailCharset::lenientText(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-        }
-    }
+    for (size_t i = 0; i < text.getWordCount(); ++i)
+        out += wordText(*text.getWordAt(i));
     return out;
 }
 
+// Whether vmime writes a word in character set `charset` without a converter that could fail (and, failing,
+// leak the one it opened first).
+bool isPlainCharset(const vmime::charset &charset) {
+    const std::string name = vmime::utility::stringUtils::toLower(charset.getName());
+    return name.empty() || name == "us-ascii" || name == "utf-8" || name == "iso-8859-1";
+}
+
+// The address of `mailbox` as vmime writes it; when vmime cannot write it (a local part or domain in another
+// character set, or any failure of vmime's), the raw bytes of both parts joined by "@", read leniently.
+QString addressText(const vmime::emailAddress &email) {
+    if (isPlainCharset(email.getLocalName().getCharset()) && isPlainCharset(email.getDomainName().getCharset())) {
+        try {
+            return QString::fromStdString(email.toString());
+        } catch (const std::exception &) {
+        }
+    }
+    const QString local = lenient(email.getLocalName().getBuffer());
+    const QString domain = lenient(email.getDomainName().getBuffer());
+    return domain.isEmpty() ? local : local + QLatin1Char('@') + domain;
+}
+
 void appendMailbox(std::vector<MailAddress> &out, const vmime::mailbox &mailbox) {
-    const QString address = QString::fromStdString(mailbox.getEmail().toString()).trimmed();
+    const QString address = SingleLineText::of(addressText(mailbox.getEmail())).trimmed();
     if (!address.isEmpty())
-        out.push_back({decodedText(mailbox.getName()).trimmed(), address});
+        out.push_back({SingleLineText::of(decodedText(mailbox.getName())).trimmed(), address});
 }
 
 bool isFieldName(QByteArrayView name) {
@@ -59,7 +106,9 @@ MessageContent::MessageContent(const QByteArray &raw) : m_raw(raw) {
             m_headers.insert(name, value.trimmed());
         name.clear();
     };
-    while (pos < raw.size()) {
+    // No real header comes near this; fields past it are not read.
+    constexpr qsizetype kMaxHeaderBytes = 4 * 1024 * 1024;
+    while (pos < raw.size() && pos < kMaxHeaderBytes) {
         qsizetype eol = raw.indexOf('\n', pos);
         if (eol < 0)
             eol = raw.size();
@@ -97,10 +146,10 @@ QString MessageContent::subject() const {
     VmimePlatform::ensure();
     try {
         vmime::text text;
-        text.parse(raw.toStdString());
-        return decodedText(text);
+        text.parse(boundedField(raw, false));
+        return SingleLineText::of(decodedText(text));
     } catch (const std::exception &) {
-        return MailCharset::lenientText(raw);
+        return SingleLineText::of(MailCharset::lenientText(raw.left(kMaxFieldBytes)));
     }
 }
 
@@ -108,10 +157,11 @@ QDateTime MessageContent::sentOn() const {
     const QByteArray raw = rawHeader("date");
     if (raw.isEmpty())
         throw CorvaneError(QStringLiteral("The message has no date."));
-    const QDateTime when = MailDate::parse(QString::fromLatin1(raw));
+    // No date is longer than this; a longer field is no date, and is not handed whole to the parser.
+    const QDateTime when = MailDate::parse(QString::fromLatin1(raw.left(1024)));
     if (!when.isValid())
-        throw CorvaneError(
-            QStringLiteral("The date \"%1\" of the message cannot be read.").arg(QString::fromLatin1(raw)));
+        throw CorvaneError(QStringLiteral("The date \"%1\" of the message cannot be read.")
+                               .arg(SingleLineText::of(QString::fromLatin1(raw.left(200)))));
     return when;
 }
 
@@ -129,21 +179,21 @@ std::vector<MailAddress> MessageContent::addresses(const char *field) const {
     if (raw.isEmpty())
         return out;
     VmimePlatform::ensure();
-    vmime::addressList list;
+    // A failure part-way keeps the mailboxes read before it.
     try {
-        list.parse(raw.toStdString());
-    } catch (const std::exception &) {
-        return out;
-    }
-    for (size_t i = 0; i < list.getAddressCount(); ++i) {
-        const auto address = list.getAddressAt(i);
-        if (address->isGroup()) {
-            const auto group = vmime::dynamicCast<vmime::mailboxGroup>(address);
-            for (size_t j = 0; j < group->getMailboxCount(); ++j)
-                appendMailbox(out, *group->getMailboxAt(j));
-        } else {
-            appendMailbox(out, *vmime::dynamicCast<vmime::mailbox>(address));
+        vmime::addressList list;
+        list.parse(boundedField(raw, true));
+        for (size_t i = 0; i < list.getAddressCount(); ++i) {
+            const auto address = list.getAddressAt(i);
+            if (address->isGroup()) {
+                const auto group = vmime::dynamicCast<vmime::mailboxGroup>(address);
+                for (size_t j = 0; j < group->getMailboxCount(); ++j)
+                    appendMailbox(out, *group->getMailboxAt(j));
+            } else if (const auto mailbox = vmime::dynamicCast<vmime::mailbox>(address)) {
+                appendMailbox(out, *mailbox);
+            }
         }
+    } catch (const std::exception &) {
     }
     return out;
 }

@@ -15,18 +15,20 @@ namespace corvane {
 
 class MessageContent {
 public:
-    // Reads the header of `raw`. Raises when the text does not begin with a header field (an empty file, a
-    // binary file, a body without header).
+    // Reads the header of `raw` (its first 4 MB at most). Raises when the text does not begin with a header field
+    // (an empty file, a binary file, a body without header).
     explicit MessageContent(const QByteArray &raw);
 
-    // The decoded Subject, empty when there is none. Encoded words in an unknown character set come out with
-    // replacement characters rather than failing.
+    // The decoded Subject, empty when there is none. Encoded words in a character set that cannot be converted
+    // are read from their raw bytes (UTF-8 when valid, else ISO-8859-1) rather than failing. Like every name and
+    // address below, one line: each run of control characters is one blank. Never fails.
     QString subject() const;
     // The Date header. Raises when it is missing or not a date.
     QDateTime sentOn() const;
     // The first mailbox of From, if any; read once and kept.
     std::optional<MailAddress> from() const;
-    // The mailboxes of Reply-To, To, Cc and Bcc (groups flattened), in header order.
+    // The mailboxes of Reply-To, To, Cc and Bcc (groups flattened), in header order; an unreadable list gives the
+    // mailboxes read before the fault. A field beyond 64 KB is read up to its last address within that length.
     std::vector<MailAddress> replyTo() const { return addresses("reply-to"); }
     std::vector<MailAddress> to() const { return addresses("to"); }
     std::vector<MailAddress> cc() const { return addresses("cc"); }

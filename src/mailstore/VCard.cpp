@@ -3,6 +3,7 @@
 
 #include "base/CorvaneError.h"
 #include "mailstore/MailCharset.h"
+#include "mailstore/SingleLineText.h"
 
 #include <QList>
 #include <QStringDecoder>
@@ -199,7 +200,7 @@ VCard VCard::parse(const QByteArray &data) {
         if (p.name == "VERSION") {
             card.m_version = text.trimmed();
         } else if (p.name == "FN" && card.m_fullName.isEmpty()) {
-            card.m_fullName = unescape(text).trimmed();
+            card.m_fullName = SingleLineText::of(unescape(text)).trimmed();
         } else if (p.name == "N" && structuredName.isEmpty()) {
             const QStringList parts = structuredParts(text);
             QStringList ordered;
@@ -207,9 +208,9 @@ VCard VCard::parse(const QByteArray &data) {
                 if (index < parts.size() && !parts[index].isEmpty())
                     ordered.append(parts[index]);
             }
-            structuredName = ordered.join(QLatin1Char(' '));
+            structuredName = SingleLineText::of(ordered.join(QLatin1Char(' ')));
         } else if (p.name == "EMAIL") {
-            QString address = unescape(text).trimmed();
+            QString address = SingleLineText::of(unescape(text)).trimmed();
             if (address.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))
                 address = address.mid(7);
             if (!address.isEmpty())

@@ -14,7 +14,8 @@ public:
     static VCard parse(const QByteArray &data);
 
     QString version() const { return m_version; }
-    // FN; when the card has no FN, the name parts of N joined as "Prefix Given Middle Family Suffix".
+    // FN; when the card has no FN, the name parts of N joined as "Prefix Given Middle Family Suffix". Like every
+    // value below, one line: each run of control characters (an escaped line break too) is one blank.
     QString fullName() const { return m_fullName; }
     // Every EMAIL value in the order of the file.
     QStringList emails() const { return m_emails; }
