@@ -7,7 +7,7 @@
 namespace corvane {
 
 QStringList ForwardingRecipientSet::build(SqliteTable &tblML, const QString &category) {
-    // Item and Category carry the NOCASE collation, so the equality, the grouping and the order all ignore
+    // Item and Category carry Corvane's letter-case collation, so the equality, the grouping and the order ignore
     // letter case exactly as every other comparison with the list does. The bare Item of a group with
     // min(rowid) comes from the row holding that minimum: the oldest entry's spelling.
     const QString table = TableSchema::quote(tblML.schema().tableName);
