@@ -317,7 +317,7 @@ private slots:
         const QList<Copy> sent = copies();
         QCOMPARE(sent.size(), 1);
         QCOMPARE(sent[0].recipients, QStringList{"a@x.org"});
-        QCOMPARE(sent[0].message.subject(), QString::fromUtf8("[News] Grüße  Bcc: x@evil.example"));
+        QCOMPARE(sent[0].message.subject(), QString::fromUtf8("[News] Grüße Bcc: x@evil.example"));
         QCOMPARE(sent[0].message.body(), signature ? QStringLiteral("Hello list\r\n\r\n-- \r\nThe News list\r\n")
                                                    : QStringLiteral("Hello list\r\n"));
         QCOMPARE(sent[0].message.rawHeader("disposition-notification-to").isEmpty(), !receipt);
