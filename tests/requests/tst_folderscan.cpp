@@ -177,7 +177,7 @@ void TestFolderScan::folderQuestions_data() {
                        "The folder, Bad/Name, could not be created!"}
         << false << int(TfrmExtractentries::Result::FolderUnreachable);
     QTest::newRow("no such root") << "Elsewhere"
-                                  << "MailingList" << int(UserPrompt::NoButton)
+                                  << "Requests" << int(UserPrompt::NoButton)
                                   << QStringList{"Error accessing your Outlook Root Folder.  You may need to amend "
                                                  "your settings under 'File|Options, Advanced...'"}
                                   << false << int(TfrmExtractentries::Result::FolderUnreachable);
