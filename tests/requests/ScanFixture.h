@@ -95,6 +95,15 @@ public:
         return QStringLiteral("none");
     }
 
+    // The bounce reports counted on every day together.
+    int totalBounces() {
+        int total = 0;
+        SqliteTable &table = dm.tblStats();
+        for (table.first(); !table.eof(); table.next())
+            total += table.integer(QStringLiteral("Bounces"));
+        return total;
+    }
+
     MaildirFixture mail;
     RecordingSenderAsker asker;
     QStringList handled;
