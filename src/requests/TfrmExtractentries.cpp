@@ -17,6 +17,7 @@
 
 #include <QLocale>
 #include <optional>
+#include <vector>
 
 namespace corvane {
 
@@ -189,6 +190,13 @@ TfrmExtractentries::Summary TfrmExtractentries::OpenBtnClick(bool requests, bool
         int n = items.Count();
         if (m_settings.ChokeDownload >= 2 && n > m_settings.ChokeDownload)
             n = m_settings.ChokeDownload;
+        // Items 1 to n are taken before the walk: finishing a message changes the folder, and the item list
+        // would be read again for every message. Deleting item i leaves items 1 to i-1 in place, so taking
+        // them now gives the same messages the walk by index would.
+        std::vector<std::shared_ptr<MailItem>> walk;
+        walk.reserve(static_cast<size_t>(n));
+        for (int i = 1; i <= n; ++i)
+            walk.push_back(items.Item(i));
         for (int i = n; i >= 1; --i) {
             if (i % kEventPumpInterval == 0) {
                 m_prompt.processEvents();
@@ -197,7 +205,7 @@ TfrmExtractentries::Summary TfrmExtractentries::OpenBtnClick(bool requests, bool
                     break;
                 }
             }
-            const std::shared_ptr<MailItem> item = items.Item(i);
+            const std::shared_ptr<MailItem> &item = walk[static_cast<size_t>(i - 1)];
             SafeMailItem safe;
             if (m_settings.UseRedemption)
                 safe.setItem(item);
