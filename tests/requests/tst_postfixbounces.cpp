@@ -115,21 +115,26 @@ private slots:
 
     void counting_data() {
         QTest::addColumn<bool>("precise");
+        QTest::addColumn<bool>("outOfOffice");
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<int>("bouncesProcessed");
-        QTest::newRow("precise") << true << QStringList{"cc@example.org|A|0",      "gone@corvane.test|A|1",
-                                                        "help@refuse.test|A|0",    "member@corvane.test|A|0",
-                                                        "nobody@corvane.test|A|1", "someone@refuse.test|A|1"}
-                                 << 3;
-        QTest::newRow("every address") << false << QStringList{"cc@example.org|A|0",      "gone@corvane.test|A|1",
-                                                               "help@refuse.test|A|1",    "member@corvane.test|A|0",
-                                                               "nobody@corvane.test|A|1", "someone@refuse.test|A|1"}
+        const QStringList preciseRows{"cc@example.org|A|0",      "gone@corvane.test|A|1",   "help@refuse.test|A|0",
+                                      "member@corvane.test|A|0", "nobody@corvane.test|A|1", "someone@refuse.test|A|1"};
+        QTest::newRow("precise") << true << false << preciseRows << 3;
+        // Postfix marks its reports Auto-Submitted; they still count with out-of-office removal on.
+        QTest::newRow("precise, out-of-office removal on") << true << true << preciseRows << 3;
+        QTest::newRow("every address") << false << false
+                                       << QStringList{"cc@example.org|A|0",      "gone@corvane.test|A|1",
+                                                      "help@refuse.test|A|1",    "member@corvane.test|A|0",
+                                                      "nobody@corvane.test|A|1", "someone@refuse.test|A|1"}
                                        << 4;
     }
 
     void counting() {
         QFETCH(bool, precise);
+        QFETCH(bool, outOfOffice);
         ScanFixture f;
+        f.settings.RemoveOutofOffice = outOfOffice;
         f.settings.FailedMail = true;
         f.settings.PreciseBounces = precise;
         f.settings.ProcessAsUnread = {false, true};
