@@ -12,6 +12,7 @@
 #include "listio/ListMaintenance.h"
 #include "requests/ActivityLog.h"
 #include "requests/EntryRules.h"
+#include "requests/PromptSenderMethodAsker.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 
@@ -56,6 +57,8 @@ void Tfrmmain::createDataModule() {
     m_acknowledger = std::make_unique<AcknowledgementMailer>(*m_settings, *m_log, m_prompt);
     m_rules = std::make_unique<EntryRules>(m_dm->tblML(), *m_settings, *m_log, m_errors, m_prompt, *m_acknowledger);
     m_maintenance = std::make_unique<ListMaintenance>(*m_dm, *m_settings, m_prompt);
+    // The forwarding of members' posts (UserMessageForwarder) is made here and set as memberPostHandler.
+    memberPostHandler = nullptr;
     if (!backUp) {
         backUp = [this] { BackUpFile::writeBackUp(m_prompt, m_dm->tblML(), *m_settings, m_appDir); };
     }
@@ -140,9 +143,42 @@ void Tfrmmain::btngetoutlookClick() {
 }
 
 void Tfrmmain::scanForNewEntries() {
-    // The mailing-list folder scan joins here once the mail store is part of Corvane.
     ++m_scanCount;
     emit scanStarted();
+    m_lastScans.clear();
+    if (!m_dm || !m_rules || !m_dm->DatabaseLoaded()) {
+        return;
+    }
+    const Settings &settings = *m_settings;
+    if (settings.UserSending && settings.MailingListGroup == settings.UserSendingFolder) {
+        m_lastScans.append(ProcessFolder(true, true));
+        return;
+    }
+    m_lastScans.append(ProcessFolder(true, false));
+    if (settings.UserSending) {
+        m_lastScans.append(ProcessFolder(false, true));
+    }
+}
+
+TfrmExtractentries::Summary Tfrmmain::ProcessFolder(bool requests, bool memberPosts) {
+    m_listView.newformpreparation(true);
+    PromptSenderMethodAsker confirmation(m_prompt);
+    SenderMethodAsker &asker = senderMethodAsker != nullptr ? *senderMethodAsker : confirmation;
+    TfrmExtractentries scan(*m_settings, *m_rules, &m_dm->tblStats(), m_prompt, asker, memberPostHandler);
+    const TfrmExtractentries::Summary summary =
+        showScanWindow ? showScanWindow(scan, requests, memberPosts) : scan.OpenBtnClick(requests, memberPosts);
+    try {
+        m_dm->SaveDatabase();
+    } catch (const CorvaneError &error) {
+        m_prompt.message(UserPrompt::Kind::Error, error.message(), UserPrompt::Ok);
+    }
+    m_listView.newformpreparation(false);
+    try {
+        UpdateDisplay();
+    } catch (const std::exception &) {
+        // The count line keeps its text; the next refresh tries again.
+    }
+    return summary;
 }
 
 bool Tfrmmain::runCommand(const std::function<void()> &command) {

@@ -6,6 +6,7 @@
 #include "app/ListView.h"
 #include "requests/AcknowledgementMailer.h"
 #include "requests/ErrorsList.h"
+#include "requests/TfrmExtractentries.h"
 
 #include <QObject>
 #include <QStringList>
@@ -23,6 +24,8 @@ class ActivityLog;
 class ListMaintenance;
 class EntryRules;
 class AddressChangeAsker;
+class MemberPostHandler;
+class SenderMethodAsker;
 
 class Tfrmmain : public QObject {
     Q_OBJECT
@@ -58,8 +61,23 @@ public:
     void CommenceTimer();
     // The scan timer's handler: scans when the main window is active, otherwise restarts the interval.
     void tmrGetEntriesTimer();
-    // The scan command: timer off, scan, timer re-armed.
+    // The scan command: timer off, scan, timer re-armed. With UserSending on and the mailing-list folder
+    // also the user-message folder (same name exactly), one scan does both jobs; otherwise the requests
+    // scan, then with UserSending the scan of the user-message folder. Nothing is scanned without a database.
     void btngetoutlookClick();
+    // One scan (ProcessFolder) inside the list view's preparation for a modal window, through the scan
+    // window when one is set; the tables are flushed afterwards (a failure is shown). Raises nothing.
+    TfrmExtractentries::Summary ProcessFolder(bool requests, bool memberPosts);
+    // Shows the scan window, which runs `scan` (OpenBtnClick with the two job flags) and returns its summary.
+    // Unset (headless), the scan runs at once.
+    std::function<TfrmExtractentries::Summary(TfrmExtractentries &scan, bool requests, bool memberPosts)>
+        showScanWindow;
+    // Asks whether to change the sender-address method; when unset, a confirmation through the prompt.
+    SenderMethodAsker *senderMethodAsker = nullptr;
+    // The forwarding of members' posts the scans use; null forwards nothing (every message is a request).
+    MemberPostHandler *memberPostHandler = nullptr;
+    // The summaries of the last scan command's scans, in order.
+    const QList<TfrmExtractentries::Summary> &lastScans() const { return m_lastScans; }
     QTimer &tmrGetEntries() { return m_timer; }
     int scanCount() const { return m_scanCount; }
 
@@ -133,6 +151,7 @@ private:
     QString m_helpFile;
     QString m_caption;
     int m_scanCount = 0;
+    QList<TfrmExtractentries::Summary> m_lastScans;
     std::unique_ptr<Settings> m_settings;
     std::unique_ptr<TdmML> m_dm;
     std::unique_ptr<SettingsStore> m_store;

@@ -9,6 +9,7 @@
 #include "cli/CliExportCommands.h"
 #include "cli/CliMailCommands.h"
 #include "cli/CliMaintenanceCommands.h"
+#include "cli/CliScanCommand.h"
 #include "cli/CliStatsCommands.h"
 #include "cli/ConsolePrompt.h"
 #include "db/SqliteTable.h"
@@ -55,7 +56,7 @@ QString CliApplication::usage() {
                "  errors                    print the errors list\n"
                "  log                       print the activity log\n") +
            CliExportCommands::usage() + CliMaintenanceCommands::usage() + CliStatsCommands::usage() +
-           CliMailCommands::usage() +
+           CliMailCommands::usage() + CliScanCommand::usage() +
            QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
@@ -106,7 +107,7 @@ int CliApplication::run(const QStringList &arguments) {
         QStringLiteral("merge"),    QStringLiteral("reset-bounces"), QStringLiteral("stats"),
         QStringLiteral("export"),   QStringLiteral("backup"),        QStringLiteral("folders"),
         QStringLiteral("smtp-test")};
-    if (!known.contains(command.first())) {
+    if (!known.contains(command.first()) && command.first() != QLatin1String("scan")) {
         fail(QStringLiteral("unknown command ") + command.first() + QStringLiteral(" (see --help)"));
         return 2;
     }
@@ -181,6 +182,9 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
     }
     if (name == QLatin1String("smtp-test")) {
         return CliMailCommands::smtpTest(context, rest);
+    }
+    if (name == QLatin1String("scan")) {
+        return CliScanCommand::scan(context, rest);
     }
     if (name == QLatin1String("folders")) {
         return CliMailCommands::folders(context, rest);

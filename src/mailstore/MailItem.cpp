@@ -2,6 +2,7 @@
 #include "mailstore/MailItem.h"
 
 #include "base/CorvaneError.h"
+#include "mailstore/DeliveryStatusPart.h"
 #include "mailstore/MessageAttachmentReader.h"
 #include "mailstore/SingleLineText.h"
 
@@ -153,6 +154,14 @@ void MailItem::Delete() {
     else
         m_store->moveTo(m_folderKey, m_entry, target);
     m_deleted = true;
+}
+
+QByteArray MailItem::headerField(const QByteArray &name) const {
+    return content().rawHeader(name);
+}
+
+std::optional<QByteArray> MailItem::deliveryStatus() const {
+    return DeliveryStatusPart::of(content().raw());
 }
 
 } // namespace corvane

@@ -65,6 +65,13 @@ public:
     // vanished or cannot be moved.
     void Delete();
 
+    // The raw (unfolded, undecoded) text of the first header field `name` (any letter case), empty when
+    // absent. Raises as body() for an unreadable file.
+    QByteArray headerField(const QByteArray &name) const;
+    // The decoded delivery-status part when the message is a delivery status notification (see
+    // DeliveryStatusPart), else none. Raises as body() for an unreadable file.
+    std::optional<QByteArray> deliveryStatus() const;
+
 private:
     const MessageContent &content() const;
     QString quotedOriginal() const;

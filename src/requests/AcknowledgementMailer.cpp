@@ -17,6 +17,8 @@ namespace {
 
 constexpr int kSmtpMethod = 3;
 constexpr int kSafeItemMethod = 2;
+// Acknowledgements are answers a program wrote: marked so (RFC 3834) that auto-responders do not answer them.
+const QString kAutoSubmitted = QStringLiteral("auto-replied");
 
 } // namespace
 
@@ -56,6 +58,7 @@ bool AcknowledgementMailer::OLESendAcknowledgement(const QString &address, const
             draft = &safe.draft();
         }
         draft->setSubject(m_settings.AcknowledgementSubject);
+        draft->setHeaderField("Auto-Submitted", kAutoSubmitted);
         draft->setBody(messageLines(sentence).join(QStringLiteral("\r\n")));
         draft->Recipients().Add(address).setType(MailRecipient::To);
         if (m_settings.AlwaysResolveAddresses)
@@ -100,6 +103,7 @@ bool AcknowledgementMailer::SMTPSendAcknowledgement(const QString &address, cons
     message.ToAddress = QStringList{address};
     message.Body = messageLines(sentence);
     message.Subject = m_settings.AcknowledgementSubject;
+    message.AutoSubmitted = kAutoSubmitted;
     const bool sent = connection.SendSMTPMail(false);
     if (sent) {
         log(QStringLiteral("Successful send of Acknowledgement e-mail to ") + address);

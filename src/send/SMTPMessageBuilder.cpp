@@ -189,6 +189,7 @@ SMTPMessageBuilder::Composed SMTPMessageBuilder::compose(const TPostMessage &mes
     checkHeaderValue(message.Subject, "subject");
     checkHeaderValue(message.LocalProgram, "X-Mailer text");
     checkHeaderValue(message.ReplyTo, "Reply-To address");
+    checkHeaderValue(message.AutoSubmitted, "Auto-Submitted text");
     checkHeaderValue(message.Date, "date");
     for (const QString &path : message.Attachments) {
         checkHeaderValue(path, "attachment name");
@@ -221,6 +222,9 @@ SMTPMessageBuilder::Composed SMTPMessageBuilder::compose(const TPostMessage &mes
     }
     if (!message.ReplyTo.isEmpty()) {
         h.append("Reply-To: " + MimeText::addressEntry(message.ReplyTo));
+    }
+    if (!message.AutoSubmitted.isEmpty()) {
+        h.append("Auto-Submitted: " + MimeText::headerText(message.AutoSubmitted));
     }
     h.append("Date: " +
              (message.Date.isEmpty() ? dateText(QDateTime::currentDateTime()) : MimeText::headerText(message.Date)));

@@ -23,6 +23,8 @@ struct TPostMessage {
     // Text of the X-Mailer header.
     QString LocalProgram = QStringLiteral("Corvane mailing-list manager");
     QString ReplyTo;
+    // Text of the Auto-Submitted header (RFC 3834: "auto-replied" for answers a program wrote); none when empty.
+    QString AutoSubmitted;
     // When empty, the current local time is written into the Date header.
     QString Date;
 };

@@ -45,6 +45,9 @@ public:
     QString MailingListGroup = QStringLiteral("MailingList");
     QString AlternativeCategory;
     bool FailedMail = false;
+    // Delivery status notifications (RFC 3464) count only the recipients they report as failed, rather than
+    // every address found in the report.
+    bool PreciseBounces = true;
     bool LimitDBCache = false;
     int DBCacheSize = 2000;
     bool ShowGroupPanel = true;

@@ -221,6 +221,7 @@ std::vector<Value> buildValues() {
         radioPartnerKeeps("ProcessAsUnread", &S::ProcessAsUnread, false),
         text("MailStore", &S::MailStore),
         text("SubmitCommand", &S::SubmitCommand),
+        boolean("PreciseBounces", &S::PreciseBounces, true),
 
         // The list database's values. DBPath is saved as "%" while the database is the one in the
         // application directory (the directory text with its trailing separator, compared as text).
@@ -270,7 +271,8 @@ const std::vector<const SettingsCatalog::Value *> &SettingsCatalog::saveOrder() 
                                 "AutoScanDelayed|MaintainLog|AutoScanDelayedTime|GuessSalutation|SMTPHost|"
                                 "SMTPPort|SMTPID|SMTPName|SMTPEmail|DNSHost|DNSProcessBounce|DNSTimeOut|"
                                 "StaggerDelay|UserSending|UserSendingFolder|ForwardAll|ForwardToWhom|"
-                                "DefaultNoUserSend|CheckUser|MustBelongToGroup|MailStore|SubmitCommand")
+                                "DefaultNoUserSend|CheckUser|MustBelongToGroup|MailStore|SubmitCommand|"
+                                "PreciseBounces")
                 .split(QLatin1Char('|'));
         std::vector<const Value *> resolved;
         for (const QString &name : names) {

@@ -123,6 +123,8 @@ private slots:
         main->FormShow();
         QVERIFY(main->tmrGetEntries().isActive());
         QCOMPARE(main->tmrGetEntries().interval(), 250);
+        // The scan finds no mailing-list folder in the new mail store and asks whether to create it.
+        prompt.answer(UserPrompt::No);
         QCOMPARE(main->scanCount(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(main->scanCount(), 1, 1000);
         QVERIFY(!main->tmrGetEntries().isActive());
@@ -146,6 +148,8 @@ private slots:
         QVERIFY(main->tmrGetEntries().isActive());
         QVERIFY(main->tmrGetEntries().remainingTime() > 59000);
 
+        // The scan finds no mailing-list folder in the new mail store and asks whether to create it.
+        prompt.answer(UserPrompt::No);
         active = true;
         main->tmrGetEntriesTimer();
         QCOMPARE(main->scanCount(), 1);
@@ -158,6 +162,8 @@ private slots:
         auto main = started(prompt);
         main->FormShow();
         QVERIFY(!main->tmrGetEntries().isActive());
+        // The scan finds no mailing-list folder in the new mail store and asks whether to create it.
+        prompt.answer(UserPrompt::No);
         main->btngetoutlookClick();
         QCOMPARE(main->scanCount(), 1);
         QVERIFY(!main->tmrGetEntries().isActive());

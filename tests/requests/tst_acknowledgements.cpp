@@ -133,9 +133,11 @@ private slots:
             QCOMPARE(message.to().size(), size_t(1));
             QCOMPARE(message.to()[0].address, address);
             QCOMPARE(message.body(), expectedBody(sentence));
+            QCOMPARE(message.rawHeader("auto-submitted"), QByteArray("auto-replied"));
         } else if (path == QLatin1String("smtp")) {
             QVERIFY(server.received.contains("RCPT TO:<a@example.com>\r\n"));
             QVERIFY(server.received.contains("Subject: Mailing List Changes\r\n"));
+            QVERIFY(server.received.contains("\r\nAuto-Submitted: auto-replied\r\n"));
             QVERIFY(server.received.contains(expectedBody(sentence).toLatin1()));
             QCOMPARE(server.commandCount.value("QUIT"), 1);
         }

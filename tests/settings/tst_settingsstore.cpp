@@ -80,6 +80,7 @@ const QList<Sample> &samples() {
         {"ProcessAsUnread", "False", "true"},
         {"MailStore", "", "/home/ann/Maildir"},
         {"SubmitCommand", "", "/usr/sbin/sendmail -t -i"},
+        {"PreciseBounces", "true", "False"},
         {"DBPath", "/srv/lists", "/data/lists/"},
         {"StrictChangeDetection", "False", "true"},
         {"DBExclusive", "true", "False"},

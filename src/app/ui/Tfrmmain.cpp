@@ -5,7 +5,9 @@
 #include "db/TdmML.h"
 #include "db/ui/TdlgStats.h"
 #include "requests/ActivityLog.h"
+#include "requests/ui/TdlgSenderMethod.h"
 #include "requests/ui/Tdlglog.h"
+#include "requests/ui/TfrmExtractentries.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 
@@ -66,7 +68,14 @@ Tfrmmain::Tfrmmain(UserPrompt &prompt, QWidget *parent) : QMainWindow(parent), m
     connect(&m_core, &corvane::Tfrmmain::captionChanged, this, &QWidget::setWindowTitle);
     connect(&m_core, &corvane::Tfrmmain::countTextChanged, lblcount, &QLabel::setText);
     connect(&m_core, &corvane::Tfrmmain::recentDatabasesChanged, this, &Tfrmmain::UpdateRecentList);
-    m_core.isMainWindowActive = [this] { return QApplication::activeWindow() == this; };
+    // A background scan waits only for Corvane's own dialogs, never for other programs in front.
+    m_core.isMainWindowActive = [] { return QApplication::activeModalWidget() == nullptr; };
+    m_senderMethodAsker = std::make_unique<DialogSenderMethodAsker>(this);
+    m_core.senderMethodAsker = m_senderMethodAsker.get();
+    m_core.showScanWindow = [this](corvane::TfrmExtractentries &scan, bool requests, bool memberPosts) {
+        return TfrmExtractentries::run(scan, m_prompt, requests, memberPosts, this);
+    };
+    connectScanCommand();
     resize(760, 520);
     loadPlacement();
 }
@@ -309,6 +318,15 @@ void Tfrmmain::buildMenus() {
                                    QStringLiteral("Corvane %1\nA mailing-list manager for your desktop.")
                                        .arg(QApplication::applicationVersion()));
             }));
+}
+
+void Tfrmmain::connectScanCommand() {
+    auto *button = findChild<QPushButton *>(QStringLiteral("btngetoutlook"));
+    QAction *item = action(QStringLiteral("mkCheckOutlook"));
+    button->setEnabled(true);
+    item->setEnabled(true);
+    connect(button, &QPushButton::clicked, this, [this] { m_core.btngetoutlookClick(); });
+    connect(item, &QAction::triggered, this, [this] { m_core.btngetoutlookClick(); });
 }
 
 void Tfrmmain::showOutlookCommands(bool visible) {

@@ -5,8 +5,10 @@
 #include "app/GroupedListModel.h"
 #include "app/Tfrmmain.h"
 #include "base/UserPrompt.h"
+#include "requests/SenderMethodAsker.h"
 
 #include <QMainWindow>
+#include <memory>
 
 class QAction;
 class QDialog;
@@ -95,6 +97,7 @@ private:
     void UpdateRecentList(const QStringList &directories);
     void connectListView();
     void connectMaintenance();
+    void connectScanCommand();
     void rowPopup(const QPoint &position);
     void showSortMarks();
     void sortingMenuAboutToShow();
@@ -105,6 +108,7 @@ private:
 
     UserPrompt &m_prompt;
     corvane::Tfrmmain m_core;
+    std::unique_ptr<SenderMethodAsker> m_senderMethodAsker;
     GroupedListModel m_grouped;
     QDialog *m_columnSelector = nullptr;
     int m_focusRow = 0;

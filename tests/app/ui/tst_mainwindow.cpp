@@ -82,7 +82,7 @@ private slots:
                               << "Alt+S" << false;
         QTest::newRow("check") << "mkCheckOutlook"
                                << "Check Outlook for New Entries"
-                               << "Ctrl+N" << false;
+                               << "Ctrl+N" << true;
         QTest::newRow("manual") << "mkManual"
                                 << "Manually Enter Entries..."
                                 << "Ctrl+M" << false;
