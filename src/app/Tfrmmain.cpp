@@ -13,6 +13,7 @@
 #include "requests/ActivityLog.h"
 #include "requests/EntryRules.h"
 #include "requests/PromptSenderMethodAsker.h"
+#include "requests/UserMessageForwarder.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 
@@ -57,8 +58,8 @@ void Tfrmmain::createDataModule() {
     m_acknowledger = std::make_unique<AcknowledgementMailer>(*m_settings, *m_log, m_prompt);
     m_rules = std::make_unique<EntryRules>(m_dm->tblML(), *m_settings, *m_log, m_errors, m_prompt, *m_acknowledger);
     m_maintenance = std::make_unique<ListMaintenance>(*m_dm, *m_settings, m_prompt);
-    // The forwarding of members' posts (UserMessageForwarder) is made here and set as memberPostHandler.
-    memberPostHandler = nullptr;
+    m_forwarder = std::make_unique<UserMessageForwarder>(m_dm->tblML(), *m_rules, *m_settings, *m_log, m_prompt);
+    memberPostHandler = m_forwarder.get();
     if (!backUp) {
         backUp = [this] { BackUpFile::writeBackUp(m_prompt, m_dm->tblML(), *m_settings, m_appDir); };
     }

@@ -26,6 +26,7 @@ class EntryRules;
 class AddressChangeAsker;
 class MemberPostHandler;
 class SenderMethodAsker;
+class UserMessageForwarder;
 
 class Tfrmmain : public QObject {
     Q_OBJECT
@@ -74,7 +75,8 @@ public:
         showScanWindow;
     // Asks whether to change the sender-address method; when unset, a confirmation through the prompt.
     SenderMethodAsker *senderMethodAsker = nullptr;
-    // The forwarding of members' posts the scans use; null forwards nothing (every message is a request).
+    // The forwarding of members' posts the scans use: the forwarder made with the data module; null
+    // forwards nothing (every message is a request).
     MemberPostHandler *memberPostHandler = nullptr;
     // The summaries of the last scan command's scans, in order.
     const QList<TfrmExtractentries::Summary> &lastScans() const { return m_lastScans; }
@@ -161,6 +163,7 @@ private:
     std::unique_ptr<AcknowledgementMailer> m_acknowledger;
     std::unique_ptr<EntryRules> m_rules;
     std::unique_ptr<ListMaintenance> m_maintenance;
+    std::unique_ptr<UserMessageForwarder> m_forwarder;
 };
 
 } // namespace corvane

@@ -6,7 +6,6 @@
 #include "db/TdmML.h"
 #include "requests/ErrorsList.h"
 #include "settings/Settings.h"
-#include "settings/SettingsStore.h"
 
 #include <QFileInfo>
 
@@ -34,8 +33,8 @@ int CliScanCommand::scan(CliContext &context, const QStringList &arguments) {
         context.fail(QStringLiteral("no mailing list database is open"));
         return 1;
     }
+    // The settings were loaded before the command ran (a command never runs on settings it could not read).
     Settings &settings = main.settings();
-    main.settingsStore()->Loadentries(settings);
     if (QFileInfo::exists(ErrorsList::fileName()) && !main.errorsList().LoadFromFile()) {
         context.fail(QStringLiteral("cannot read ") + ErrorsList::fileName());
         return 1;

@@ -19,6 +19,8 @@ namespace {
 
 constexpr int kMaxDepth = 3;
 constexpr size_t kMaxParts = 64;
+// Bytes the part splitting may look at beyond four times the message's size.
+constexpr qint64 kSearchBudgetBase = 8LL * 1024 * 1024;
 
 struct PartFields {
     std::string type;
@@ -63,12 +65,17 @@ std::optional<QByteArray> decoded(std::string_view body, const std::string &enco
     return std::nullopt;
 }
 
-std::optional<QByteArray> search(const QByteArray &raw, qsizetype begin, qsizetype end, int depth) {
+// `budget` bounds the bytes the part splitting may look at over the whole search (see MultipartRanges).
+std::optional<QByteArray> search(const QByteArray &raw, qsizetype begin, qsizetype end, int depth, qint64 &budget) {
     const std::optional<PartFields> fields = fieldsOf(raw, begin, end);
     if (!fields || fields->type != "multipart" || fields->boundary.empty() || depth >= kMaxDepth)
         return std::nullopt;
     const bool report = fields->subType == "report";
-    const auto ranges = MultipartRanges::of(raw, fields->bodyStart, end, QByteArray::fromStdString(fields->boundary));
+    const auto parts =
+        MultipartRanges::of(raw, fields->bodyStart, end, QByteArray::fromStdString(fields->boundary), budget);
+    if (!parts)
+        return std::nullopt;
+    const std::vector<MultipartRanges::Range> &ranges = *parts;
     for (size_t i = 0; i < ranges.size() && i < kMaxParts; ++i) {
         const auto &range = ranges[i];
         const std::optional<PartFields> child = fieldsOf(raw, range.begin, range.end);
@@ -84,7 +91,7 @@ std::optional<QByteArray> search(const QByteArray &raw, qsizetype begin, qsizety
                 child->encoding);
         }
         if (child->type == "multipart") {
-            if (auto found = search(raw, range.begin, range.end, depth + 1))
+            if (auto found = search(raw, range.begin, range.end, depth + 1, budget))
                 return found;
         }
     }
@@ -101,7 +108,8 @@ std::optional<QByteArray> DeliveryStatusPart::of(const QByteArray &raw) {
             const qsizetype eol = raw.indexOf('\n');
             begin = eol < 0 ? raw.size() : eol + 1;
         }
-        return search(raw, begin, raw.size(), 0);
+        qint64 budget = 4 * static_cast<qint64>(raw.size()) + kSearchBudgetBase;
+        return search(raw, begin, raw.size(), 0, budget);
     } catch (const std::exception &) {
         return std::nullopt;
     }
