@@ -2,6 +2,7 @@
 // its printed lines, its exit status, and the folder given for one run only.
 #include "../mailstore/MaildirFixture.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,6 +84,39 @@ private slots:
         // The folder named for the run is not kept.
         QCOMPARE(cli({QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("MailingListGroup")}).out,
                  QStringLiteral("MailingList\n"));
+    }
+
+    // The scan of the desktop program and of corvane-cli forwards members' posts through the real forwarder:
+    // the post in the one folder that serves both jobs reaches every member, and the request beside it is
+    // still handled.
+    void membersPostsAreForwarded() {
+        const QString recorder = m_tmp->filePath(QStringLiteral("submit.sh"));
+        QFile script(recorder);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\necho \"$@\" >> \"$0.args\"\ncat >> \"$0.messages\"\n");
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+        for (const QString &member : {QStringLiteral("m1@example.org"), QStringLiteral("m2@example.org")})
+            QCOMPARE(cli({QStringLiteral("add"), member, QStringLiteral("--category"), QStringLiteral("News")}).status,
+                     0);
+        const QList<QStringList> settings{
+            {"UserSending", "true"},     {"UserSendingFolder", "MailingList"}, {"CheckUser", "False"},
+            {"SubmitCommand", recorder}, {"SMTPEmail", "list@example.org"},    {"ForwardAll", "False"}};
+        for (const QStringList &setting : settings)
+            QCOMPARE(cli(QStringList{QStringLiteral("settings"), QStringLiteral("set")} + setting).status, 0);
+        deliver(QStringLiteral("1700000003.M3P1.test"), QStringLiteral("m1@example.org"),
+                QStringLiteral("[News] Meeting"));
+
+        const Result r = cli({QStringLiteral("scan")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(QStringLiteral("Examined 3, handled 1, forwarded 1, bounces processed 0")),
+                 qPrintable(r.out + r.err));
+        QFile args(recorder + QStringLiteral(".args"));
+        QVERIFY(args.open(QIODevice::ReadOnly));
+        QCOMPARE(args.readAll(), QByteArray("-- m1@example.org m2@example.org\n"));
+        QFile messages(recorder + QStringLiteral(".messages"));
+        QVERIFY(messages.open(QIODevice::ReadOnly));
+        QVERIFY(messages.readAll().contains("X-Corvane-List: News"));
     }
 
     void unreachableRoot() {
