@@ -106,4 +106,30 @@ void Statistics::AddStatRecord(SqliteTable &tblStats, int kind, const QString &d
     }
 }
 
+bool Statistics::AddStatCounts(SqliteTable &tblStats, const QDate &day, int subscribes, int unsubscribes,
+                               int bounces) noexcept {
+    if (!day.isValid()) {
+        return false;
+    }
+    try {
+        if (!tblStats.locate(QStringLiteral("Date"), day, false)) {
+            tblStats.appendRecord({day, subscribes, unsubscribes, bounces, QString()});
+            return true;
+        }
+        const auto add = [&tblStats](const QString &counter, int events) {
+            if (events != 0) {
+                tblStats.setField(counter, static_cast<qint64>(tblStats.integer(counter)) + events);
+            }
+        };
+        add(QStringLiteral("Subscribes"), subscribes);
+        add(QStringLiteral("Unsubscribes"), unsubscribes);
+        add(QStringLiteral("Bounces"), bounces);
+        tblStats.post();
+        return true;
+    } catch (...) {
+        tblStats.cancel();
+        return false;
+    }
+}
+
 } // namespace corvane

@@ -19,6 +19,11 @@ public:
     // all counters at 0 first when there is none (any other kind only creates the row). Every failure is
     // swallowed: a text that is not a date, or a table error, leaves the statistics as they were.
     static void AddStatRecord(SqliteTable &tblStats, int kind, const QString &dateText) noexcept;
+    // Adds `subscribes`, `unsubscribes` and `bounces` events to the row of `day` in one change, creating the
+    // row first when there is none. False, with the statistics as they were, on a table error or an invalid
+    // day.
+    static bool AddStatCounts(SqliteTable &tblStats, const QDate &day, int subscribes, int unsubscribes,
+                              int bounces) noexcept;
 
     // The date that `text` names in `locale`'s short date format, optionally followed by a time in the
     // locale's long format (with any time zone word or none) or short format; a four-digit year is accepted

@@ -5,6 +5,7 @@
 // by the forwarding of members' posts; nothing of it survives the scan.
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,9 @@ struct CurrentMessage {
     QString subject;
     // The sent time as text; the current date and time as text when the message has no readable date.
     QString sent;
+    // The calendar day of the sent time (local time); invalid when the message has no readable date, and then
+    // the day is read from `sent`.
+    QDate sentDay;
     // The sender's address and display name by the retrieval method in use, either possibly empty.
     QString sender;
     QString senderName;

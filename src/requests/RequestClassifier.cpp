@@ -35,9 +35,32 @@ QString RequestClassifier::CleanSubject(const QString &subject) {
     return text;
 }
 
-void RequestClassifier::count(int kind, const QString &sent) {
-    if (m_stats != nullptr)
-        Statistics::AddStatRecord(*m_stats, kind, sent);
+void RequestClassifier::count(int kind, const CurrentMessage &message) {
+    if (m_stats == nullptr)
+        return;
+    if (!m_batched || !message.sentDay.isValid()) {
+        Statistics::AddStatRecord(*m_stats, kind, message.sent);
+        return;
+    }
+    DayCounts &day = m_pending[message.sentDay];
+    if (kind == Statistics::Subscribe)
+        ++day.subscribes;
+    else if (kind == Statistics::Unsubscribe)
+        ++day.unsubscribes;
+    else if (kind == Statistics::Bounce)
+        ++day.bounces;
+}
+
+void RequestClassifier::flushCounts() noexcept {
+    if (m_stats == nullptr)
+        return;
+    for (auto day = m_pending.begin(); day != m_pending.end();) {
+        const DayCounts &c = day->second;
+        if (Statistics::AddStatCounts(*m_stats, day->first, c.subscribes, c.unsubscribes, c.bounces))
+            day = m_pending.erase(day);
+        else
+            ++day;
+    }
 }
 
 bool RequestClassifier::isFailureReport(const QString &line0) const {
@@ -80,7 +103,7 @@ RequestClassifier::Outcome RequestClassifier::processEntry(CurrentMessage &messa
         return Outcome::OutOfOffice;
     if (m_settings.FailedMail && isFailureReport(line0)) {
         gatherBounces(message, bounces, status);
-        count(Statistics::Bounce, message.sent);
+        count(Statistics::Bounce, message);
         return Outcome::DeliveryFailure;
     }
     // An automatic reply is never taken for a command, so that two programs cannot answer each other.
@@ -95,7 +118,7 @@ RequestClassifier::Outcome RequestClassifier::processEntry(CurrentMessage &messa
             return Outcome::AddressChange;
         if (message.address.isEmpty())
             return Outcome::NotHandled;
-        count(message.add ? Statistics::Subscribe : Statistics::Unsubscribe, message.sent);
+        count(message.add ? Statistics::Subscribe : Statistics::Unsubscribe, message);
         m_rules.insertentry(message.add, message.address, message.category, message.name, QString(),
                             QStringLiteral("Changed enacted by e-mail sent ") + message.sent + QStringLiteral(" by ") +
                                 message.sender,

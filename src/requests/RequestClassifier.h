@@ -9,8 +9,10 @@
 #include "requests/CurrentMessage.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 #include <functional>
+#include <map>
 #include <optional>
 
 namespace corvane {
@@ -49,6 +51,13 @@ public:
     // the command search over line 0 and 1, or every line with ScanAllEmailLines. Never raises.
     Outcome processEntry(CurrentMessage &message, BounceList &bounces, const DeliveryStatusSource &status = {});
 
+    // With `batched` on, the day's counts are kept and written by flushCounts() (one change per day instead of
+    // one per message); off (the default), each count is written at once.
+    void setBatchedCounts(bool batched) { m_batched = batched; }
+    // Writes the counts kept since the last flush to the statistics. A day that cannot be written keeps its
+    // counts for the next flush. Never raises.
+    void flushCounts() noexcept;
+
     // Runs the command parser over one line. False when the line is no command. True when it is one: then
     // `changed` says whether it was a change-address command (already performed), and otherwise the
     // message's add flag, address, name and category hold what the line said.
@@ -61,11 +70,19 @@ public:
 private:
     bool isFailureReport(const QString &line0) const;
     void gatherBounces(const CurrentMessage &message, BounceList &bounces, const DeliveryStatusSource &status) const;
-    void count(int kind, const QString &sent);
+    void count(int kind, const CurrentMessage &message);
+
+    struct DayCounts {
+        int subscribes = 0;
+        int unsubscribes = 0;
+        int bounces = 0;
+    };
 
     const Settings &m_settings;
     EntryRules &m_rules;
     SqliteTable *m_stats;
+    bool m_batched = false;
+    std::map<QDate, DayCounts> m_pending;
 };
 
 } // namespace corvane

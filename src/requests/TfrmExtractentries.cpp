@@ -68,7 +68,11 @@ QString outcomeName(RequestClassifier::Outcome outcome) {
 TfrmExtractentries::TfrmExtractentries(Settings &settings, EntryRules &rules, SqliteTable *tblStats, UserPrompt &prompt,
                                        SenderMethodAsker &asker, MemberPostHandler *members)
     : m_settings(settings), m_rules(rules), m_prompt(prompt), m_members(members),
-      m_classifier(settings, rules, tblStats), m_senders(settings, asker) {}
+      m_classifier(settings, rules, tblStats), m_senders(settings, asker) {
+    // The day's counts go to the statistics every few messages and at the end of the scan, not one change
+    // per message.
+    m_classifier.setBatchedCounts(true);
+}
 
 QString TfrmExtractentries::withoutControls(const QString &text) {
     QString out = text;
@@ -82,8 +86,14 @@ QString TfrmExtractentries::withoutControls(const QString &text) {
 
 QString TfrmExtractentries::dateTimeText(const QDateTime &when) {
     const QLocale locale;
-    return locale.toString(when, locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') +
-                                     locale.timeFormat(QLocale::LongFormat));
+    // The formats of the default locale, looked up once per locale rather than for every message.
+    thread_local QString name;
+    thread_local QString format;
+    if (format.isEmpty() || name != locale.name()) {
+        name = locale.name();
+        format = locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') + locale.timeFormat(QLocale::LongFormat);
+    }
+    return locale.toString(when, format);
 }
 
 void TfrmExtractentries::progress(int percent) {
@@ -111,9 +121,12 @@ void TfrmExtractentries::fill(CurrentMessage &message, const std::shared_ptr<Mai
     for (const QString &line : body.split(QStringLiteral("\r\n")))
         message.lines.append(withoutControls(line));
     try {
-        message.sent = dateTimeText(item->senton());
+        const QDateTime sent = item->senton();
+        message.sent = dateTimeText(sent);
+        message.sentDay = sent.date();
     } catch (const std::exception &) {
         message.sent = TextRoutines::getdatetimestring();
+        message.sentDay = QDate::currentDate();
     }
     message.autoSubmitted = automaticValue(item->headerField("auto-submitted"));
     message.forwardedByCorvane = !item->headerField(kForwardedCopyField).trimmed().isEmpty();
@@ -140,6 +153,7 @@ TfrmExtractentries::Summary TfrmExtractentries::OpenBtnClick(bool requests, bool
     BounceList bounces;
     m_progressShown = false;
     const auto end = [&](Result result) {
+        m_classifier.flushCounts();
         summary.result = result;
         if (m_progressShown)
             m_prompt.hideProgress();
@@ -199,6 +213,7 @@ TfrmExtractentries::Summary TfrmExtractentries::OpenBtnClick(bool requests, bool
             walk.push_back(items.Item(i));
         for (int i = n; i >= 1; --i) {
             if (i % kEventPumpInterval == 0) {
+                m_classifier.flushCounts();
                 m_prompt.processEvents();
                 if (m_prompt.cancelRequested()) {
                     summary.result = Result::Cancelled;

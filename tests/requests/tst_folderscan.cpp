@@ -134,6 +134,8 @@ void TestFolderScan::chokeDownload() {
     for (int i = 1; i <= examined; ++i)
         expected.append(QStringLiteral("u%1@example.com|Default|0").arg(i, 3, 10, QLatin1Char('0')));
     QCOMPARE(f.rows(), expected);
+    // The day's counts are kept over the walk and all of them reach the statistics.
+    QCOMPARE(f.stats(), QStringLiteral("%1|0|0").arg(examined));
 }
 
 void TestFolderScan::cancelStillProcessesBounces() {
@@ -154,6 +156,7 @@ void TestFolderScan::cancelStillProcessesBounces() {
     QCOMPARE(rows.filter(QStringLiteral("|A|1")).size(), 5);
     QCOMPARE(rows.at(40), QStringLiteral("b41@example.com|A|1"));
     QCOMPARE(rows.at(39), QStringLiteral("b40@example.com|A|0"));
+    QCOMPARE(f.stats(), QStringLiteral("0|0|5"));
 }
 
 void TestFolderScan::folderQuestions_data() {
@@ -217,6 +220,8 @@ void TestFolderScan::failingMessageEndsTheScan() {
     QCOMPARE(f.prompt.shown.first().text, QStringLiteral("The file is not a mail message."));
     // What was done before the failure stays done; the report's bounce is not counted.
     QCOMPARE(f.rows(), (QStringList{"gone@example.com|A|0", "last@example.com|Default|0"}));
+    // The requests and reports handled before the failure are counted.
+    QCOMPARE(f.stats(), QStringLiteral("1|0|1"));
     QVERIFY(!f.prompt.progressVisible);
 }
 
