@@ -50,8 +50,6 @@ private slots:
                                        << "";
         QTest::newRow("past the end") << QStringList{"--reprocess", "2"} << 2 << ""
                                       << "ADD bad@@example.org News\n";
-        QTest::newRow("not a number") << QStringList{"--reprocess", "x"} << 2 << ""
-                                      << "ADD bad@@example.org News\n";
     }
     void reprocess() {
         QFETCH(QStringList, arguments);

@@ -47,7 +47,12 @@ Tdlgerrors::Tdlgerrors(ErrorsList &errors, EntryRules &rules, const Settings &se
     connect(lbxerrors, &QListWidget::itemSelectionChanged, this, &Tdlgerrors::takeSelection);
     connect(lbxerrors, &QListWidget::currentRowChanged, this, &Tdlgerrors::takeSelection);
     connect(&m_core, &corvane::Tdlgerrors::selectionChanged, this, &Tdlgerrors::showSelection);
-    connect(&m_errors, &ErrorsList::changed, this, &Tdlgerrors::refresh);
+    // While the window is hidden a scan may add many lines; the list box is filled when the window shows.
+    connect(&m_errors, &ErrorsList::changed, this, [this] {
+        if (isVisible()) {
+            refresh();
+        }
+    });
     resize(480, 320);
     refresh();
 }
