@@ -102,6 +102,9 @@ void Tdlgerrors::refresh() {
 }
 
 void Tdlgerrors::showSelection() {
+    if (m_syncing) {
+        return;
+    }
     m_syncing = true;
     lbxerrors->clearSelection();
     if (m_core.focused() >= 0) {
@@ -123,7 +126,10 @@ void Tdlgerrors::takeSelection() {
     for (const QListWidgetItem *item : lbxerrors->selectedItems()) {
         rows.append(lbxerrors->row(item));
     }
+    // The list box already shows this selection; redrawing it would lose the anchor of a Shift+click.
+    m_syncing = true;
     m_core.setSelection(rows, lbxerrors->currentRow());
+    m_syncing = false;
     btnreprocess->setEnabled(m_core.actionsEnabled());
     btndelete->setEnabled(m_core.actionsEnabled());
 }
