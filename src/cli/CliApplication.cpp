@@ -6,6 +6,7 @@
 #include "base/CorvaneError.h"
 #include "base/TextFile.h"
 #include "cli/CliContext.h"
+#include "cli/CliErrorsCommand.h"
 #include "cli/CliExportCommands.h"
 #include "cli/CliMailCommands.h"
 #include "cli/CliMaintenanceCommands.h"
@@ -56,7 +57,7 @@ QString CliApplication::usage() {
                "  errors                    print the errors list\n"
                "  log                       print the activity log\n") +
            CliExportCommands::usage() + CliMaintenanceCommands::usage() + CliStatsCommands::usage() +
-           CliMailCommands::usage() + CliScanCommand::usage() +
+           CliMailCommands::usage() + CliScanCommand::usage() + CliErrorsCommand::usage() +
            QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
@@ -210,6 +211,9 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
     }
     if (name == QLatin1String("settings")) {
         return settings(main, rest);
+    }
+    if (name == QLatin1String("errors") && !rest.isEmpty()) {
+        return CliErrorsCommand::reprocess(context, rest);
     }
     if (name == QLatin1String("errors") || name == QLatin1String("log")) {
         if (!rest.isEmpty()) {

@@ -24,6 +24,8 @@ class QFrame;
 
 namespace corvane::ui {
 
+class Tdlgerrors;
+
 class Tfrmmain : public QMainWindow {
     Q_OBJECT
 
@@ -59,6 +61,8 @@ public:
     QList<int> selectedKeys();
     int focusedKey();
     QMenu *mkReopen = nullptr;
+    // The "Errors" window, made with the data module and kept for the run (null before).
+    Tdlgerrors *errorsWindow() const { return m_errorsWindow; }
 
     QRadioButton *rdball = nullptr;
     QRadioButton *rdbfilter = nullptr;
@@ -111,6 +115,7 @@ private:
     std::unique_ptr<SenderMethodAsker> m_senderMethodAsker;
     GroupedListModel m_grouped;
     QDialog *m_columnSelector = nullptr;
+    Tdlgerrors *m_errorsWindow = nullptr;
     int m_focusRow = 0;
     QListWidget *m_hiddenColumns = nullptr;
     bool m_shown = false;

@@ -9,6 +9,7 @@
 #include "listio/ui/TdlgFind.h"
 #include "requests/ui/DialogAddressChangeAsker.h"
 #include "requests/ui/TdlgChooseCategory.h"
+#include "requests/ui/Tdlgerrors.h"
 #include "settings/Settings.h"
 
 #include <QAction>
@@ -90,6 +91,11 @@ void Tfrmmain::connectMaintenance() {
         const int focused = focusedKey();
         DialogAddressChangeAsker asker(this);
         m_core.mkUpdateAddressClick(asker, focused);
+    });
+    m_errorsWindow = new Tdlgerrors(m_core.errorsList(), m_core.rules(), m_core.settings(), m_prompt, this);
+    bind(QStringLiteral("mkDisplayErrors"), [this] {
+        m_core.runModal([this] { m_errorsWindow->showErrors(); });
+        m_core.UpdateDisplay();
     });
     bind(QStringLiteral("mkFind"), [this] {
         const std::optional<int> found = TdlgFind::findRecord(this, m_core.maintenance());
