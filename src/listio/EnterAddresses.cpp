@@ -28,7 +28,8 @@ QStringList EnterAddresses::linesOf(const QString &text) {
 }
 
 bool EnterAddresses::accept(EntryRules &rules, UserPrompt &prompt, const QStringList &lines, Choice choice,
-                            const QString &addCategory, bool removeAll, const QString &removeCategory) {
+                            const QString &addCategory, bool removeAll, const QString &removeCategory,
+                            bool *completed) {
     if (choice == Choice::Remove && !removeAll && removeCategory.isEmpty()) {
         prompt.message(UserPrompt::Kind::Information,
                        QStringLiteral("You have not entered a category to remove these addresses from!"),
@@ -40,8 +41,11 @@ bool EnterAddresses::accept(EntryRules &rules, UserPrompt &prompt, const QString
         return false;
     }
     ImportLines source(lines);
-    ListImport(rules, prompt)
-        .Importfile(source, choice == Choice::Add, false, commentPrefix(), category, choice == Choice::Undeliverable);
+    ListImport run(rules, prompt);
+    run.Importfile(source, choice == Choice::Add, false, commentPrefix(), category, choice == Choice::Undeliverable);
+    if (completed != nullptr) {
+        *completed = run.completed();
+    }
     return true;
 }
 

@@ -21,9 +21,11 @@ public:
 
     // OK: `removeAll` chooses "All Categories" under "Remove from Mailing List". Returns false (the dialog
     // stays open) when a removal category is wanted but empty or a category fails the category check, which
-    // is not made for undeliverable addresses. Otherwise runs every line through Importfile and returns true.
+    // is not made for undeliverable addresses. Otherwise runs every line through Importfile and returns true;
+    // `completed` then tells whether the run went through every line.
     static bool accept(EntryRules &rules, UserPrompt &prompt, const QStringList &lines, Choice choice,
-                       const QString &addCategory, bool removeAll, const QString &removeCategory);
+                       const QString &addCategory, bool removeAll, const QString &removeCategory,
+                       bool *completed = nullptr);
 
     static QString commentPrefix() { return QStringLiteral("Manual insertion of addresses at "); }
 };

@@ -70,6 +70,8 @@ public:
     const QStringList &fileFields() const { return m_fileFields; }
     const QStringList &examples() const { return m_examples; }
     const QStringList &mapping() const { return m_mapping; }
+    // An arrangement made elsewhere (the command line); it must hold the six labels in at most 11 rows.
+    void setMapping(const QStringList &mapping) { m_mapping = mapping; }
     // Whether mapping row `row` is drawn greyed (no file field stands beside it), and its text.
     bool greyed(int row) const { return row >= m_fileFields.size(); }
     QString rowText(int row) const;
