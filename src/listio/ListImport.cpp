@@ -3,12 +3,14 @@
 
 #include "base/BusyCursor.h"
 #include "base/CorvaneError.h"
+#include "base/LineText.h"
 #include "base/UserPrompt.h"
 #include "listio/ImportLines.h"
 #include "listio/ImportSettings.h"
 #include "requests/EntryRules.h"
 #include "requests/TextRoutines.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <optional>
 
@@ -30,14 +32,25 @@ bool ListImport::goOn(qint64 line, const QString &message) {
                             UserPrompt::Yes | UserPrompt::No) == UserPrompt::Yes;
 }
 
+const QString &ListImport::stamp() {
+    // Formatting the date-time text costs more than some entry rules; it changes once a second.
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    if (now != m_stampSecond) {
+        m_stampSecond = now;
+        m_stamp = TextRoutines::getdatetimestring();
+    }
+    return m_stamp;
+}
+
 void ListImport::progress(qint64 i, qint64 count, const QString &text) {
     const int percent = count > 1 ? int(i * 100 / (count - 1)) : 100;
     if (percent == m_lastPercent && i % kProgressInterval != 0) {
         return;
     }
     m_lastPercent = percent;
-    // A line read from a file may hold anything; the window shows it on one line and not without end.
-    m_prompt.showProgress(percent, TextRoutines::LeftChars(text, 200), true);
+    // A line read from a file may hold anything: the window (or a terminal) shows its control characters
+    // made visible, on one line and not without end.
+    m_prompt.showProgress(percent, LineText::visible(TextRoutines::LeftChars(text, 200)), true);
     m_prompt.processEvents();
 }
 
@@ -66,8 +79,7 @@ qint64 ListImport::Importfile(ImportLines &lines, bool add, bool showCompletion,
                     m_rules.processbounce(address);
                 } else {
                     m_rules.insertentry(add, address, trimmedCategory, QString(), QString(),
-                                        commentPrefix + QLatin1Char(' ') + TextRoutines::getdatetimestring(), 0, false,
-                                        false);
+                                        commentPrefix + QLatin1Char(' ') + stamp(), 0, false, false);
                 }
                 ++processed;
             } catch (const std::exception &e) {
@@ -126,7 +138,7 @@ qint64 ListImport::ImportMultiColumnFile(ImportLines &lines, ImportSettings &set
                 }
                 ImportValues v = ImportSettings::values(fields, settings.mapping());
                 if (v.comments.isEmpty()) {
-                    v.comments = commentPrefix + TextRoutines::getdatetimestring();
+                    v.comments = commentPrefix + stamp();
                 }
                 m_rules.insertentry(true, v.email, v.category, v.fullName, v.firstName, v.comments, v.bounces, false,
                                     false);

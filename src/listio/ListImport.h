@@ -53,11 +53,15 @@ private:
     // Asks the per-line question; true to go on.
     bool goOn(qint64 line, const QString &message);
     void progress(qint64 i, qint64 count, const QString &text);
+    // The date-time text of the current second.
+    const QString &stamp();
 
     EntryRules &m_rules;
     UserPrompt &m_prompt;
     bool m_completed = false;
     int m_lastPercent = -1;
+    qint64 m_stampSecond = -1;
+    QString m_stamp;
 };
 
 } // namespace corvane

@@ -2,6 +2,7 @@
 // line ends and encodings, single- and multi-column runs, spreadsheet exports, and the three manual choices.
 #include "ScriptedPrompt.h"
 #include "TestDatabase.h"
+#include "base/LineText.h"
 #include "listio/EnterAddresses.h"
 #include "listio/ImportLines.h"
 #include "listio/ImportSettings.h"
@@ -207,6 +208,9 @@ private slots:
         QCOMPARE(db.prompt->texts().constLast(),
                  QStringLiteral("Processing of %1 entries has been completed").arg(processed));
         QVERIFY(!db.prompt->progressVisible);
+        for (const QString &shown : db.prompt->progress) {
+            QVERIFY2(!LineText::hasControlCharacters(shown), qPrintable(shown));
+        }
         QCOMPARE(db.prompt->busyDepth, 0);
         // Two blanks stand between "at" and the date.
         QVERIFY(rows()
