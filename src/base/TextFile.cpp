@@ -74,6 +74,10 @@ void writeBytes(const QString &path, const QByteArray &data) {
 
 } // namespace
 
+QString TextFile::decodeWindows1252(QByteArrayView bytes) {
+    return fromWindows1252(bytes);
+}
+
 QStringList TextFile::decodeLines(const QByteArray &bytes) {
     QByteArrayView data(bytes);
     if (data.startsWith("\xEF\xBB\xBF")) {

@@ -4,6 +4,7 @@
 // replacement character. Files that several copies of Corvane change are rewritten under a lock (update()).
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -20,6 +21,8 @@ public:
     static QStringList readLines(const QString &path);
     // The lines of `bytes`, decoded as readLines() does.
     static QStringList decodeLines(const QByteArray &bytes);
+    // `bytes` as Windows-1252 text; the five bytes it leaves undefined keep their ISO-8859-1 meaning.
+    static QString decodeWindows1252(QByteArrayView bytes);
 
     // Replaces the file with `lines`, each followed by CR LF. The old contents stay intact until the new
     // file is complete. Raises CorvaneError when it cannot be written.

@@ -8,6 +8,7 @@
 #include "cli/CliContext.h"
 #include "cli/CliErrorsCommand.h"
 #include "cli/CliExportCommands.h"
+#include "cli/CliImportCommands.h"
 #include "cli/CliMailCommands.h"
 #include "cli/CliMaintenanceCommands.h"
 #include "cli/CliScanCommand.h"
@@ -56,8 +57,8 @@ QString CliApplication::usage() {
                "  change OLD NEW            replace an address in every entry that holds it\n"
                "  errors                    print the errors list\n"
                "  log                       print the activity log\n") +
-           CliExportCommands::usage() + CliMaintenanceCommands::usage() + CliStatsCommands::usage() +
-           CliMailCommands::usage() + CliScanCommand::usage() + CliErrorsCommand::usage() +
+           CliImportCommands::usage() + CliExportCommands::usage() + CliMaintenanceCommands::usage() +
+           CliStatsCommands::usage() + CliMailCommands::usage() + CliScanCommand::usage() + CliErrorsCommand::usage() +
            QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
@@ -102,12 +103,12 @@ int CliApplication::run(const QStringList &arguments) {
         return 2;
     }
     static const QStringList known = {
-        QStringLiteral("info"),     QStringLiteral("list"),          QStringLiteral("settings"),
-        QStringLiteral("add"),      QStringLiteral("remove"),        QStringLiteral("bounce"),
-        QStringLiteral("change"),   QStringLiteral("errors"),        QStringLiteral("log"),
-        QStringLiteral("merge"),    QStringLiteral("reset-bounces"), QStringLiteral("stats"),
-        QStringLiteral("export"),   QStringLiteral("backup"),        QStringLiteral("folders"),
-        QStringLiteral("smtp-test")};
+        QStringLiteral("info"),      QStringLiteral("list"),          QStringLiteral("settings"),
+        QStringLiteral("add"),       QStringLiteral("remove"),        QStringLiteral("bounce"),
+        QStringLiteral("change"),    QStringLiteral("errors"),        QStringLiteral("log"),
+        QStringLiteral("merge"),     QStringLiteral("reset-bounces"), QStringLiteral("stats"),
+        QStringLiteral("export"),    QStringLiteral("backup"),        QStringLiteral("folders"),
+        QStringLiteral("smtp-test"), QStringLiteral("import"),        QStringLiteral("enter")};
     if (!known.contains(command.first()) && command.first() != QLatin1String("scan")) {
         fail(QStringLiteral("unknown command ") + command.first() + QStringLiteral(" (see --help)"));
         return 2;
@@ -189,6 +190,12 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
     }
     if (name == QLatin1String("folders")) {
         return CliMailCommands::folders(context, rest);
+    }
+    if (name == QLatin1String("import")) {
+        return CliImportCommands::import(context, rest);
+    }
+    if (name == QLatin1String("enter")) {
+        return CliImportCommands::enter(context, rest);
     }
     if (name == QLatin1String("export")) {
         return CliExportCommands::exportList(context, rest);

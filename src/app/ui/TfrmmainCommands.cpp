@@ -4,9 +4,11 @@
 #include "db/TdmML.h"
 #include "listio/BackUpFile.h"
 #include "listio/ListMaintenance.h"
+#include "listio/ui/TdlgEnterMore.h"
 #include "listio/ui/TdlgExport.h"
 #include "listio/ui/TdlgExportOption.h"
 #include "listio/ui/TdlgFind.h"
+#include "listio/ui/TdlgImport.h"
 #include "requests/ui/DialogAddressChangeAsker.h"
 #include "requests/ui/TdlgChooseCategory.h"
 #include "requests/ui/Tdlgerrors.h"
@@ -119,6 +121,21 @@ void Tfrmmain::connectMaintenance() {
     bind(QStringLiteral("mkPrint"), [this, wholeList] {
         wholeList([this](SqliteTable &table) { TdlgExport::printList(this, m_prompt, table); });
     });
+    bind(QStringLiteral("mkImport"), [this, wholeList] {
+        wholeList([this](SqliteTable &) {
+            TdlgImport::importEntries(this, m_core.rules(), *m_core.dataModule(), m_core.settings(), m_prompt);
+        });
+        m_core.UpdateDisplay();
+    });
+    bind(QStringLiteral("mkManual"), [this, wholeList] {
+        wholeList([this](SqliteTable &) {
+            TdlgEnterMore::enterEntries(this, m_core.rules(), *m_core.dataModule(), m_core.settings(), m_prompt);
+        });
+        m_core.UpdateDisplay();
+    });
+    auto *manual = findChild<QPushButton *>(QStringLiteral("btnmanual"));
+    manual->setEnabled(true);
+    connect(manual, &QPushButton::clicked, action(QStringLiteral("mkManual")), &QAction::trigger);
     bind(QStringLiteral("mkBackUp"), [this, wholeList] {
         wholeList([this](SqliteTable &table) {
             BackUpFile::SaveBackUpFile(m_prompt, table, m_core.settings(), m_core.applicationDirectory(), true);

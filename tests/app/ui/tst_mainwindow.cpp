@@ -85,7 +85,7 @@ private slots:
                                << "Ctrl+N" << true;
         QTest::newRow("manual") << "mkManual"
                                 << "Manually Enter Entries..."
-                                << "Ctrl+M" << false;
+                                << "Ctrl+M" << true;
         QTest::newRow("print") << "mkPrint"
                                << "Print Mailing List"
                                << "Ctrl+P" << true;
