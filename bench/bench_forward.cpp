@@ -5,8 +5,8 @@
 // ratios to the raw SELECT.
 //
 // Usage: bench_forward [members] [per copy] [rounds]   (defaults 100000, 500 and 5)
+#include "BenchPrompt.h"
 #include "base/AppPaths.h"
-#include "base/UserPrompt.h"
 #include "db/TdmML.h"
 #include "mailstore/MailStoreApplication.h"
 #include "requests/EntryRules.h"
@@ -29,24 +29,6 @@
 using namespace corvane;
 
 namespace {
-
-// Answers every question with Yes (the database creation offer) and everything else with Ok.
-class YesPrompt : public UserPrompt {
-public:
-    Button message(Kind, const QString &text, Buttons buttons) override {
-        std::printf("prompt: %s\n", qPrintable(text));
-        return buttons.testFlag(Yes) ? Yes : Ok;
-    }
-    bool inputText(const QString &, const QString &, QString &) override { return false; }
-    void showProgress(int, const QString &, bool) override {}
-    void hideProgress() override {}
-    bool cancelRequested() const override { return false; }
-    void setCancelRequested(bool) override {}
-    void processEvents() override {}
-    void setBusy(bool) override {}
-    void beep() override {}
-    bool chooseDatabaseDirectory(QString &) override { return false; }
-};
 
 bool writeFile(const QString &path, const QByteArray &content) {
     QFile file(path);
@@ -106,7 +88,7 @@ int main(int argc, char *argv[]) {
     QFile::setPermissions(sink, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QDir().mkpath(work.path() + QStringLiteral("/db"));
 
-    YesPrompt prompt;
+    BenchPrompt prompt;
     TdmML dm(prompt);
     dm.OpenDatabase(work.path() + QStringLiteral("/db"));
     if (!dm.DatabaseLoaded()) {

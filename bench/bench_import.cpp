@@ -5,8 +5,8 @@
 // each side per round, the min / median / max of their ratio over the rounds, and the peak resident memory.
 //
 // Usage: bench_import [addresses] [rounds]   (defaults 1000000 and 4)
+#include "BenchPrompt.h"
 #include "base/AppPaths.h"
-#include "base/UserPrompt.h"
 #include "db/TdmML.h"
 #include "listio/ImportLines.h"
 #include "listio/ListImport.h"
@@ -28,26 +28,6 @@ using namespace corvane;
 
 namespace {
 
-// Answers every question with Yes (the database creation offer) and everything else with Ok; no windows.
-class YesPrompt : public UserPrompt {
-public:
-    Button message(Kind, const QString &text, Buttons buttons) override {
-        if (!text.startsWith(QLatin1String("Processing of "))) {
-            std::printf("prompt: %s\n", qPrintable(text));
-        }
-        return buttons.testFlag(Yes) ? Yes : Ok;
-    }
-    bool inputText(const QString &, const QString &, QString &) override { return false; }
-    void showProgress(int, const QString &, bool) override {}
-    void hideProgress() override {}
-    bool cancelRequested() const override { return false; }
-    void setCancelRequested(bool) override {}
-    void processEvents() override {}
-    void setBusy(bool) override {}
-    void beep() override {}
-    bool chooseDatabaseDirectory(QString &) override { return false; }
-};
-
 // The peak resident set of this process in MB (VmHWM), -1 when unknown.
 double peakResidentMb() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -68,7 +48,7 @@ struct List {
     std::unique_ptr<EntryRules> rules;
 };
 
-bool openList(List &list, YesPrompt &prompt, Settings &settings, ErrorsList &errors, Acknowledger &ack,
+bool openList(List &list, BenchPrompt &prompt, Settings &settings, ErrorsList &errors, Acknowledger &ack,
               const QString &dir) {
     QDir().mkpath(dir);
     list.dm = std::make_unique<TdmML>(prompt);
@@ -102,7 +82,7 @@ int main(int argc, char *argv[]) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.path() + QStringLiteral("/settings"));
     AppPaths::setApplicationDirectory(work.path() + QStringLiteral("/home"));
 
-    YesPrompt prompt;
+    BenchPrompt prompt(QStringLiteral("Processing of "));
     Settings settings;
     settings.MaintainLog = true;
     ErrorsList errors;

@@ -5,8 +5,8 @@
 // the same disk, taking turns in blocks. Prints both rates and their ratio.
 //
 // Usage: bench_insertentry [existing entries] [added addresses]   (defaults 1000000 and 100000)
+#include "BenchPrompt.h"
 #include "base/AppPaths.h"
-#include "base/UserPrompt.h"
 #include "db/TableSchema.h"
 #include "db/TdmML.h"
 #include "requests/EntryRules.h"
@@ -25,24 +25,6 @@
 using namespace corvane;
 
 namespace {
-
-// Answers every question with Yes (the database creation offer) and everything else with Ok.
-class YesPrompt : public UserPrompt {
-public:
-    Button message(Kind, const QString &text, Buttons buttons) override {
-        std::printf("prompt: %s\n", qPrintable(text));
-        return buttons.testFlag(Yes) ? Yes : Ok;
-    }
-    bool inputText(const QString &, const QString &, QString &) override { return false; }
-    void showProgress(int, const QString &, bool) override {}
-    void hideProgress() override {}
-    bool cancelRequested() const override { return false; }
-    void setCancelRequested(bool) override {}
-    void processEvents() override {}
-    void setBusy(bool) override {}
-    void beep() override {}
-    bool chooseDatabaseDirectory(QString &) override { return false; }
-};
 
 QString newAddress(int i) {
     return QStringLiteral("new%1.reader@new-members.example.org").arg(i);
@@ -143,7 +125,7 @@ int main(int argc, char *argv[]) {
     AppPaths::setApplicationDirectory(work.path() + QStringLiteral("/home"));
     QDir().mkpath(work.path() + QStringLiteral("/db"));
 
-    YesPrompt prompt;
+    BenchPrompt prompt;
     TdmML dm(prompt);
     dm.OpenDatabase(work.path() + QStringLiteral("/db"));
     if (!dm.DatabaseLoaded()) {

@@ -7,8 +7,8 @@
 // round on a fresh folder and fresh addresses; prints each round and min / median / max of the ratio.
 //
 // Usage: bench_scan [rounds] [messages per round] [existing entries]   (defaults 5, 10000, 1000000)
+#include "BenchPrompt.h"
 #include "base/AppPaths.h"
-#include "base/UserPrompt.h"
 #include "db/TdmML.h"
 #include "mailstore/MailFolder.h"
 #include "mailstore/MailItems.h"
@@ -33,24 +33,6 @@
 using namespace corvane;
 
 namespace {
-
-// Answers every question with Yes and everything else with Ok; shows nothing.
-class YesPrompt : public UserPrompt {
-public:
-    Button message(Kind, const QString &text, Buttons buttons) override {
-        std::printf("prompt: %s\n", qPrintable(text));
-        return buttons.testFlag(Yes) ? Yes : Ok;
-    }
-    bool inputText(const QString &, const QString &, QString &) override { return false; }
-    void showProgress(int, const QString &, bool) override {}
-    void hideProgress() override {}
-    bool cancelRequested() const override { return false; }
-    void setCancelRequested(bool) override {}
-    void processEvents() override {}
-    void setBusy(bool) override {}
-    void beep() override {}
-    bool chooseDatabaseDirectory(QString &) override { return false; }
-};
 
 QString fillSql(qint64 count) {
     return QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
@@ -129,7 +111,7 @@ int main(int argc, char *argv[]) {
     for (const char *sub : {"db", "Mail/new", "Mail/cur", "Mail/tmp"})
         QDir().mkpath(work.path() + QLatin1Char('/') + QLatin1String(sub));
 
-    YesPrompt prompt;
+    BenchPrompt prompt;
     TdmML dm(prompt);
     dm.OpenDatabase(work.path() + QStringLiteral("/db"));
     if (!dm.DatabaseLoaded()) {

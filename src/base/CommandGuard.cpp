@@ -11,10 +11,8 @@ bool CommandGuard::run(UserPrompt &prompt, const std::function<void()> &command)
     try {
         command();
         return true;
-    } catch (const CorvaneError &error) {
-        failure = error.message();
     } catch (const std::exception &error) {
-        failure = QString::fromLocal8Bit(error.what());
+        failure = CorvaneError::messageOf(error);
     } catch (...) {
         // Not one of ours: told without a message of its own.
     }

@@ -15,6 +15,13 @@ public:
     QString message() const { return m_message; }
     int code() const { return m_code; }
 
+    // The message of any standard exception: a CorvaneError's own text, else what() in the local encoding.
+    static QString messageOf(const std::exception &error) {
+        if (const auto *own = dynamic_cast<const CorvaneError *>(&error))
+            return own->message();
+        return QString::fromLocal8Bit(error.what());
+    }
+
 private:
     QString m_message;
     int m_code;

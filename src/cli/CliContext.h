@@ -21,6 +21,9 @@ struct CliContext {
     bool &settingsChanged;
     // Set when the command changed the errors list.
     bool &errorsChanged;
+
+    // True when a mailing list database is open; otherwise says so through `fail` and returns false.
+    bool requireDatabase() const;
 };
 
 } // namespace corvane

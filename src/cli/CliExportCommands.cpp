@@ -12,19 +12,6 @@
 
 namespace corvane {
 
-namespace {
-
-bool requireDatabase(CliContext &context) {
-    TdmML *dm = context.main.dataModule();
-    if (dm != nullptr && dm->DatabaseLoaded() && dm->tblML().isOpen()) {
-        return true;
-    }
-    context.fail(QStringLiteral("no mailing list database is open"));
-    return false;
-}
-
-} // namespace
-
 QString CliExportCommands::usage() {
     return QStringLiteral(
         "  export FILE [--fields LIST] [--separator C]\n"
@@ -69,7 +56,7 @@ int CliExportCommands::exportList(CliContext &context, const QStringList &argume
         context.fail(QStringLiteral("usage: export FILE [--fields LIST] [--separator C]"));
         return 2;
     }
-    if (!requireDatabase(context)) {
+    if (!context.requireDatabase()) {
         return 1;
     }
     ListExport run(context.prompt, context.main.dataModule()->tblML());
@@ -85,7 +72,7 @@ int CliExportCommands::backUp(CliContext &context, const QStringList &arguments)
         context.fail(QStringLiteral("backup takes no arguments"));
         return 2;
     }
-    if (!requireDatabase(context)) {
+    if (!context.requireDatabase()) {
         return 1;
     }
     QString name;

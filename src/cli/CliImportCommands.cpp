@@ -26,15 +26,6 @@ namespace corvane {
 
 namespace {
 
-bool requireDatabase(CliContext &context) {
-    TdmML *dm = context.main.dataModule();
-    if (dm != nullptr && dm->DatabaseLoaded() && dm->tblML().isOpen()) {
-        return true;
-    }
-    context.fail(QStringLiteral("no mailing list database is open"));
-    return false;
-}
-
 // Runs `run` with the errors list loaded from its file (new failures join it) and counts the outcomes the
 // activity log receives; prints the summary. The rule files are saved afterwards, as removals may have
 // added to the blocked addresses. False when the errors list cannot be read or the rule files not written.
@@ -142,7 +133,7 @@ int CliImportCommands::import(CliContext &context, const QStringList &arguments)
         context.fail(QStringLiteral("import: --category is for a single-column file; map a category column instead"));
         return 2;
     }
-    if (!requireDatabase(context)) {
+    if (!context.requireDatabase()) {
         return 1;
     }
     if (!categoryGiven) {
@@ -206,7 +197,7 @@ int CliImportCommands::enter(CliContext &context, const QStringList &arguments) 
             QStringLiteral("usage: enter (--add [--category C] | --remove [--category C] | --undeliverable) [FILE|-]"));
         return 2;
     }
-    if (!requireDatabase(context)) {
+    if (!context.requireDatabase()) {
         return 1;
     }
     QStringList lines;

@@ -9,17 +9,6 @@
 
 namespace corvane {
 
-namespace {
-bool requireDatabase(CliContext &context) {
-    if (context.main.dataModule() != nullptr && context.main.dataModule()->DatabaseLoaded() &&
-        context.main.dataModule()->tblML().isOpen()) {
-        return true;
-    }
-    context.fail(QStringLiteral("no mailing list database is open"));
-    return false;
-}
-} // namespace
-
 QString CliMaintenanceCommands::usage() {
     return QStringLiteral("  merge [--yes]             merge all categories into Default and remove duplicate\n"
                           "                            addresses (asks twice first; --yes skips the questions)\n"
@@ -36,7 +25,7 @@ int CliMaintenanceCommands::merge(CliContext &context, const QStringList &argume
             return 2;
         }
     }
-    if (!requireDatabase(context)) {
+    if (!context.requireDatabase()) {
         return 1;
     }
     TdmML &dm = *context.main.dataModule();
@@ -63,7 +52,7 @@ int CliMaintenanceCommands::resetBounces(CliContext &context, const QStringList 
         context.fail(QStringLiteral("reset-bounces takes no arguments"));
         return 2;
     }
-    if (!requireDatabase(context)) {
+    if (!context.requireDatabase()) {
         return 1;
     }
     ListMaintenance maintenance(*context.main.dataModule(), context.main.settings(), context.prompt);

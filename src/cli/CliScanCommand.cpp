@@ -28,11 +28,9 @@ int CliScanCommand::scan(CliContext &context, const QStringList &arguments) {
             return 2;
         }
     }
-    Tfrmmain &main = context.main;
-    if (!main.dataModule()->DatabaseLoaded()) {
-        context.fail(QStringLiteral("no mailing list database is open"));
+    if (!context.requireDatabase())
         return 1;
-    }
+    Tfrmmain &main = context.main;
     // The settings were loaded before the command ran (a command never runs on settings it could not read).
     Settings &settings = main.settings();
     if (QFileInfo::exists(ErrorsList::fileName()) && !main.errorsList().LoadFromFile()) {

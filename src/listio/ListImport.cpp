@@ -83,10 +83,7 @@ qint64 ListImport::Importfile(ImportLines &lines, bool add, bool showCompletion,
                 }
                 ++processed;
             } catch (const std::exception &e) {
-                const QString message = dynamic_cast<const CorvaneError *>(&e)
-                                            ? static_cast<const CorvaneError &>(e).message()
-                                            : QString::fromLocal8Bit(e.what());
-                stopped = !goOn(i, message);
+                stopped = !goOn(i, CorvaneError::messageOf(e));
             }
             if (m_prompt.cancelRequested()) {
                 stopped = true;
@@ -144,10 +141,7 @@ qint64 ListImport::ImportMultiColumnFile(ImportLines &lines, ImportSettings &set
                                     false);
                 ++processed;
             } catch (const std::exception &e) {
-                const QString message = dynamic_cast<const CorvaneError *>(&e)
-                                            ? static_cast<const CorvaneError &>(e).message()
-                                            : QString::fromLocal8Bit(e.what());
-                stopped = !goOn(i, message);
+                stopped = !goOn(i, CorvaneError::messageOf(e));
             }
             if (m_prompt.cancelRequested()) {
                 stopped = true;

@@ -1,19 +1,13 @@
 // Replacing control characters in text read from mail.
 #include "mailstore/SingleLineText.h"
 
+#include "base/LineText.h"
+
 namespace corvane {
-
-namespace {
-
-bool isControl(char16_t c) {
-    return c < 0x20 || (c >= 0x7f && c <= 0x9f) || c == 0x2028 || c == 0x2029;
-}
-
-} // namespace
 
 QString SingleLineText::of(const QString &text) {
     qsizetype first = 0;
-    while (first < text.size() && !isControl(text[first].unicode()))
+    while (first < text.size() && !LineText::isControl(text[first].unicode()))
         ++first;
     if (first == text.size())
         return text;
@@ -22,7 +16,7 @@ QString SingleLineText::of(const QString &text) {
     bool inRun = false;
     for (qsizetype i = first; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (isControl(c.unicode())) {
+        if (LineText::isControl(c.unicode())) {
             if (!inRun)
                 out.append(QLatin1Char(' '));
             inRun = true;

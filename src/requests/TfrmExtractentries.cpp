@@ -3,6 +3,7 @@
 
 #include "base/BusyCursor.h"
 #include "base/CorvaneError.h"
+#include "base/LineText.h"
 #include "base/UserPrompt.h"
 #include "mailstore/MailFolder.h"
 #include "mailstore/MailItem.h"
@@ -25,12 +26,6 @@ namespace {
 
 constexpr int kEventPumpInterval = 20;
 const QString kProgressText = QStringLiteral("Accessing Outlook Entries..");
-
-QString errorText(const std::exception &error) {
-    if (const auto *own = dynamic_cast<const CorvaneError *>(&error))
-        return own->message();
-    return QString::fromLocal8Bit(error.what());
-}
 
 // Whether an Auto-Submitted field value marks a message written by a program: any value but "no" (its
 // parameters and comments ignored, any letter case).
@@ -77,8 +72,7 @@ TfrmExtractentries::TfrmExtractentries(Settings &settings, EntryRules &rules, Sq
 QString TfrmExtractentries::withoutControls(const QString &text) {
     QString out = text;
     for (QChar &c : out) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) || u == 0x2028 || u == 0x2029)
+        if (LineText::isControl(c.unicode()))
             c = QLatin1Char(' ');
     }
     return out;
@@ -248,7 +242,7 @@ TfrmExtractentries::Summary TfrmExtractentries::OpenBtnClick(bool requests, bool
             }
         }
     } catch (const std::exception &error) {
-        m_prompt.message(UserPrompt::Kind::Error, errorText(error), UserPrompt::Ok);
+        m_prompt.message(UserPrompt::Kind::Error, CorvaneError::messageOf(error), UserPrompt::Ok);
         return end(Result::Failed);
     }
     if (requests) {
