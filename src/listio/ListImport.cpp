@@ -54,15 +54,18 @@ void ListImport::progress(qint64 i, qint64 count, const QString &text) {
     m_prompt.processEvents();
 }
 
-qint64 ListImport::Importfile(ImportLines &lines, bool add, bool showCompletion, const QString &commentPrefix,
-                              const QString &category, bool undeliverable) {
+qint64 ListImport::walkLines(ImportLines &lines, const std::function<void()> &prepare,
+                             const std::function<bool(qint64 i, qint64 count, const QString &line)> &handle,
+                             const QString &completion) {
     BusyCursor busy(m_prompt);
     m_completed = false;
     m_lastPercent = -1;
     qint64 processed = 0;
     try {
+        if (prepare) {
+            prepare();
+        }
         const qint64 count = lines.count();
-        const QString trimmedCategory = TextRoutines::Trim(category);
         bool stopped = false;
         QString line;
         for (qint64 i = 0; !stopped; ++i) {
@@ -70,18 +73,9 @@ qint64 ListImport::Importfile(ImportLines &lines, bool add, bool showCompletion,
                 if (!lines.next(line)) {
                     break;
                 }
-                if (line.isEmpty()) {
-                    continue;
+                if (!line.isEmpty() && handle(i, count, line)) {
+                    ++processed;
                 }
-                progress(i, count, QStringLiteral("Processing: ") + line);
-                const QString address = TextRoutines::Trim(line);
-                if (undeliverable) {
-                    m_rules.processbounce(address);
-                } else {
-                    m_rules.insertentry(add, address, trimmedCategory, QString(), QString(),
-                                        commentPrefix + QLatin1Char(' ') + stamp(), 0, false, false);
-                }
-                ++processed;
             } catch (const std::exception &e) {
                 stopped = !goOn(i, CorvaneError::messageOf(e));
             }
@@ -91,11 +85,8 @@ qint64 ListImport::Importfile(ImportLines &lines, bool add, bool showCompletion,
         }
         m_completed = !stopped;
         m_prompt.hideProgress();
-        if (showCompletion) {
-            m_prompt.message(UserPrompt::Kind::Information,
-                             QStringLiteral("Processing of ") + QString::number(processed) +
-                                 QStringLiteral(" entries has been completed"),
-                             UserPrompt::Ok);
+        if (!completion.isEmpty()) {
+            m_prompt.message(UserPrompt::Kind::Information, completion.arg(processed), UserPrompt::Ok);
         }
     } catch (const std::exception &) {
         m_completed = false;
@@ -106,58 +97,55 @@ qint64 ListImport::Importfile(ImportLines &lines, bool add, bool showCompletion,
     return processed;
 }
 
+qint64 ListImport::Importfile(ImportLines &lines, bool add, bool showCompletion, const QString &commentPrefix,
+                              const QString &category, bool undeliverable) {
+    const QString trimmedCategory = TextRoutines::Trim(category);
+    return walkLines(
+        lines, {},
+        [&](qint64 i, qint64 count, const QString &line) {
+            progress(i, count, QStringLiteral("Processing: ") + line);
+            const QString address = TextRoutines::Trim(line);
+            if (undeliverable) {
+                m_rules.processbounce(address);
+            } else {
+                m_rules.insertentry(add, address, trimmedCategory, QString(), QString(),
+                                    commentPrefix + QLatin1Char(' ') + stamp(), 0, false, false);
+            }
+            return true;
+        },
+        showCompletion ? QStringLiteral("Processing of %1 entries has been completed") : QString());
+}
+
 qint64 ListImport::ImportMultiColumnFile(ImportLines &lines, ImportSettings &settings, const QString &commentPrefix) {
-    BusyCursor busy(m_prompt);
-    m_completed = false;
-    m_lastPercent = -1;
-    qint64 processed = 0;
-    try {
+    QString separator;
+    qint64 first = 0;
+    const auto prepare = [&] {
         if (!settings.built()) {
             settings.rebuild(m_prompt);
         }
-        const QString separator = settings.separator().isEmpty() ? QStringLiteral(",") : settings.separator();
-        const qint64 first = settings.header() ? 1 : 0;
-        const qint64 count = lines.count();
-        bool stopped = false;
-        QString line;
-        for (qint64 i = 0; !stopped; ++i) {
-            try {
-                if (!lines.next(line)) {
-                    break;
-                }
-                if (i < first || line.isEmpty()) {
-                    continue;
-                }
-                progress(i, count, QStringLiteral("Processing Line ") + QString::number(i));
-                const QStringList fields = ImportSettings::splitFields(line, separator);
-                if (fields.isEmpty()) {
-                    continue;
-                }
-                ImportValues v = ImportSettings::values(fields, settings.mapping());
-                if (v.comments.isEmpty()) {
-                    v.comments = commentPrefix + stamp();
-                }
-                m_rules.insertentry(true, v.email, v.category, v.fullName, v.firstName, v.comments, v.bounces, false,
-                                    false);
-                ++processed;
-            } catch (const std::exception &e) {
-                stopped = !goOn(i, CorvaneError::messageOf(e));
+        separator = settings.separator().isEmpty() ? QStringLiteral(",") : settings.separator();
+        first = settings.header() ? 1 : 0;
+    };
+    return walkLines(
+        lines, prepare,
+        [&](qint64 i, qint64 count, const QString &line) {
+            if (i < first) {
+                return false;
             }
-            if (m_prompt.cancelRequested()) {
-                stopped = true;
+            progress(i, count, QStringLiteral("Processing Line ") + QString::number(i));
+            const QStringList fields = ImportSettings::splitFields(line, separator);
+            if (fields.isEmpty()) {
+                return false;
             }
-        }
-        m_completed = !stopped;
-        m_prompt.hideProgress();
-        m_prompt.message(UserPrompt::Kind::Information,
-                         QString::number(processed) + QStringLiteral(" entries have been processed!"), UserPrompt::Ok);
-    } catch (const std::exception &) {
-        m_completed = false;
-        m_prompt.hideProgress();
-        m_prompt.message(UserPrompt::Kind::Error, QStringLiteral("error"), UserPrompt::Ok);
-    }
-    m_prompt.hideProgress();
-    return processed;
+            ImportValues v = ImportSettings::values(fields, settings.mapping());
+            if (v.comments.isEmpty()) {
+                v.comments = commentPrefix + stamp();
+            }
+            m_rules.insertentry(true, v.email, v.category, v.fullName, v.firstName, v.comments, v.bounces, false,
+                                false);
+            return true;
+        },
+        QStringLiteral("%1 entries have been processed!"));
 }
 
 bool ListImport::importFile(const QString &fileName, bool multiColumn, const QString &category,

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace corvane {
 
@@ -53,6 +54,14 @@ private:
     // Asks the per-line question; true to go on.
     bool goOn(qint64 line, const QString &message);
     void progress(qint64 i, qint64 count, const QString &text);
+    // The walk both imports share: `prepare` runs first, then every line of `lines` (numbered from 0) that is
+    // not empty goes to `handle` with the line count, which says whether it counted as processed. A line whose
+    // handling raises asks whether to go on; Cancel in the progress window stops the walk. `completion`, when
+    // not empty, is told with the count ("%1"). A failure outside the lines (`prepare`, reading the file) ends
+    // in the error box. Returns the lines processed; completed() says whether the walk reached the end.
+    qint64 walkLines(ImportLines &lines, const std::function<void()> &prepare,
+                     const std::function<bool(qint64 i, qint64 count, const QString &line)> &handle,
+                     const QString &completion);
     // The date-time text of the current second.
     const QString &stamp();
 
