@@ -241,6 +241,32 @@ private slots:
                  QStringLiteral("Processing of %1 entries has been completed").arg(count));
     }
 
+    // A line whose request raises (an activity-log observer that fails stands for any failure the entry rules
+    // do not catch themselves) asks whether to go on.
+    void failingLineQuestion_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("No stops the run") << int(UserPrompt::No) << QStringList{"a@x.org|N", "b@x.org|N"};
+        QTest::newRow("Yes goes on") << int(UserPrompt::Yes) << QStringList{"a@x.org|N", "b@x.org|N", "c@x.org|N"};
+    }
+    void failingLineQuestion() {
+        QFETCH(int, answer);
+        QFETCH(QStringList, entries);
+        log->setObserver([](const QString &line) {
+            if (line.contains(QLatin1String("b@x.org")))
+                throw CorvaneError(QStringLiteral("refused"));
+        });
+        db.prompt->answer(UserPrompt::Button(answer));
+        ImportLines lines(QStringList{"a@x.org", "b@x.org", "c@x.org"});
+        ListImport run(*rules, *db.prompt);
+        run.Importfile(lines, true, false, QStringLiteral("p"), QStringLiteral("N"), false);
+        QCOMPARE(run.completed(), answer == UserPrompt::Yes);
+        QCOMPARE(items(), entries);
+        QVERIFY(db.prompt->allAnswersUsed());
+        QVERIFY(db.prompt->texts().constFirst().startsWith(
+            QStringLiteral("An error was encountered with line 1: refused")));
+    }
+
     // Files as LibreOffice Calc writes them: header row, quoted text fields, a trailing empty column.
     void spreadsheetExport_data() {
         QTest::addColumn<QByteArray>("file");
