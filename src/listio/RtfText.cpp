@@ -107,6 +107,8 @@ public:
         }
         if (!m_stack.isEmpty())
             throw malformed("the document ends inside a group");
+        if (m_data.indexOf('}', i) >= 0)
+            throw malformed("a group is closed that was never opened");
         flushBytes();
         return m_out;
     }
