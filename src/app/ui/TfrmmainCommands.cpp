@@ -8,7 +8,9 @@
 #include "listio/ui/TdlgExport.h"
 #include "listio/ui/TdlgExportOption.h"
 #include "listio/ui/TdlgFind.h"
+#include "listio/ui/TdlgGetMore.h"
 #include "listio/ui/TdlgImport.h"
+#include "listio/ui/TdlgScanFolder.h"
 #include "requests/ui/DialogAddressChangeAsker.h"
 #include "requests/ui/TdlgChooseCategory.h"
 #include "requests/ui/Tdlgerrors.h"
@@ -130,6 +132,27 @@ void Tfrmmain::connectMaintenance() {
     bind(QStringLiteral("mkManual"), [this, wholeList] {
         wholeList([this](SqliteTable &) {
             TdlgEnterMore::enterEntries(this, m_core.rules(), *m_core.dataModule(), m_core.settings(), m_prompt);
+        });
+        m_core.UpdateDisplay();
+    });
+    // The harvesters: what they find goes to the "Enter Addresses" window.
+    for (const bool contacts : {false, true}) {
+        bind(contacts ? QStringLiteral("mkScanOutlookContacts") : QStringLiteral("mkScanOutlookFolders"),
+             [this, wholeList, contacts] {
+                 wholeList([this, contacts](SqliteTable &) {
+                     TdlgGetMore::GetAddressesFromOutlook(this, contacts, m_core.rules(), *m_core.dataModule(),
+                                                          m_core.settings(), m_prompt, *m_core.senderMethodAsker);
+                 });
+                 m_core.UpdateDisplay();
+             });
+    }
+    auto *scanFolders = findChild<QPushButton *>(QStringLiteral("btnscanfolders"));
+    scanFolders->setEnabled(true);
+    connect(scanFolders, &QPushButton::clicked, action(QStringLiteral("mkScanOutlookFolders")), &QAction::trigger);
+    bind(QStringLiteral("mkScanFileFolders"), [this, wholeList] {
+        wholeList([this](SqliteTable &) {
+            TdlgScanFolder::ScanFileFoldersforAddresses1Click(this, m_core.rules(), *m_core.dataModule(),
+                                                              m_core.settings(), m_prompt);
         });
         m_core.UpdateDisplay();
     });

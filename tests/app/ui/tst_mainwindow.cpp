@@ -122,6 +122,15 @@ private slots:
         QTest::newRow("log") << "mkDisplayLog"
                              << "Display Log..."
                              << "" << true;
+        QTest::newRow("scan mail folders") << "mkScanOutlookFolders"
+                                           << "Scan Outlook Folders for Addresses..."
+                                           << "" << true;
+        QTest::newRow("scan contacts") << "mkScanOutlookContacts"
+                                       << "Scan Outlook Contacts for Addresses..."
+                                       << "" << true;
+        QTest::newRow("scan file folders") << "mkScanFileFolders"
+                                           << "Scan File Folders for Addresses..."
+                                           << "" << true;
         QTest::newRow("help") << "mkHelp"
                               << "Help..."
                               << "F1" << false;
