@@ -8,6 +8,7 @@
 #include "cli/CliContext.h"
 #include "cli/CliErrorsCommand.h"
 #include "cli/CliExportCommands.h"
+#include "cli/CliHarvestCommand.h"
 #include "cli/CliImportCommands.h"
 #include "cli/CliMailCommands.h"
 #include "cli/CliMaintenanceCommands.h"
@@ -57,8 +58,9 @@ QString CliApplication::usage() {
                "  change OLD NEW            replace an address in every entry that holds it\n"
                "  errors                    print the errors list\n"
                "  log                       print the activity log\n") +
-           CliImportCommands::usage() + CliExportCommands::usage() + CliMaintenanceCommands::usage() +
-           CliStatsCommands::usage() + CliMailCommands::usage() + CliScanCommand::usage() + CliErrorsCommand::usage() +
+           CliImportCommands::usage() + CliHarvestCommand::usage() + CliExportCommands::usage() +
+           CliMaintenanceCommands::usage() + CliStatsCommands::usage() + CliMailCommands::usage() +
+           CliScanCommand::usage() + CliErrorsCommand::usage() +
            QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
@@ -108,7 +110,8 @@ int CliApplication::run(const QStringList &arguments) {
         QStringLiteral("change"),    QStringLiteral("errors"),        QStringLiteral("log"),
         QStringLiteral("merge"),     QStringLiteral("reset-bounces"), QStringLiteral("stats"),
         QStringLiteral("export"),    QStringLiteral("backup"),        QStringLiteral("folders"),
-        QStringLiteral("smtp-test"), QStringLiteral("import"),        QStringLiteral("enter")};
+        QStringLiteral("smtp-test"), QStringLiteral("import"),        QStringLiteral("enter"),
+        QStringLiteral("harvest")};
     if (!known.contains(command.first()) && command.first() != QLatin1String("scan")) {
         fail(QStringLiteral("unknown command ") + command.first() + QStringLiteral(" (see --help)"));
         return 2;
@@ -196,6 +199,9 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
     }
     if (name == QLatin1String("enter")) {
         return CliImportCommands::enter(context, rest);
+    }
+    if (name == QLatin1String("harvest")) {
+        return CliHarvestCommand::harvest(context, rest);
     }
     if (name == QLatin1String("export")) {
         return CliExportCommands::exportList(context, rest);

@@ -1,0 +1,110 @@
+// Speed of harvesting addresses from message bodies: the benchmark folder of 10,000 generated messages (see
+// BenchMaildir.h) read by the mail-store harvest with only "Message Body " ticked, against reading the
+// subject, sender and plain body of every message through the mail store as the request scan does, in the same
+// run. The two sides alternate over the rounds (after one warming pass of each); prints messages per second of
+// each side per round and min / median / max of the ratio harvest / read. Target: at least 70%.
+//
+// Usage: bench_harvest [rounds] [messages]
+#include "BenchMaildir.h"
+#include "BenchPrompt.h"
+#include "base/CorvaneError.h"
+#include "listio/OutlookHarvest.h"
+#include "mailstore/MailFolders.h"
+#include "mailstore/MailStoreApplication.h"
+#include "requests/SenderMethodAsker.h"
+#include "settings/Settings.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace corvane;
+
+namespace {
+
+class NeverAsked : public SenderMethodAsker {
+public:
+    bool ask(const QString &, bool &alwaysShow) override {
+        alwaysShow = false;
+        return false;
+    }
+};
+
+// Messages per second reading subject, sender and body of every message; `characters` keeps the work alive.
+double readRate(const QString &root, qint64 &characters) {
+    QElapsedTimer timer;
+    timer.start();
+    const MailStoreApplication application(root);
+    const MailItems items =
+        application.GetNameSpace(QStringLiteral("MAPI")).Folders(1).Folders(QStringLiteral("Inbox")).Items();
+    const int count = items.Count();
+    for (int i = 1; i <= count; ++i) {
+        try {
+            const auto item = items.Item(i);
+            characters += item->subject().size() + item->SenderName().size() + item->SenderEmailAddress().size() +
+                          item->body().size();
+        } catch (const CorvaneError &) {
+        }
+    }
+    return count / (double(timer.nsecsElapsed()) / 1e9);
+}
+
+// Messages per second harvesting the bodies; `found` receives the number of lines found.
+double harvestRate(Settings &settings, UserPrompt &prompt, qsizetype &found) {
+    NeverAsked asker;
+    QElapsedTimer timer;
+    timer.start();
+    OutlookHarvest harvest(settings, prompt, asker);
+    const OutlookHarvest::Result result =
+        harvest.ProcessSelectedFolder({QStringLiteral("Inbox")}, false, {false, false, true});
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    found = result.lines.size();
+    return result.items / seconds;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int count = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10'000;
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "no temporary directory\n");
+        return 1;
+    }
+    const QString root = dir.path() + QStringLiteral("/Mail");
+    const qint64 bytes = bench::buildMaildir(root, count);
+    std::printf("maildir: %d messages, %.1f MB\n", count, double(bytes) / 1e6);
+
+    Settings settings;
+    settings.MailStore = root;
+    BenchPrompt prompt;
+    qint64 characters = 0;
+    qsizetype found = 0;
+    readRate(root, characters);
+    harvestRate(settings, prompt, found);
+    std::vector<double> ratios;
+    for (int round = 0; round < rounds; ++round) {
+        double read = 0;
+        double harvest = 0;
+        // Alternate which side runs first, so that neither always finds the caches as the other left them.
+        if (round % 2 == 0) {
+            read = readRate(root, characters);
+            harvest = harvestRate(settings, prompt, found);
+        } else {
+            harvest = harvestRate(settings, prompt, found);
+            read = readRate(root, characters);
+        }
+        ratios.push_back(harvest / read);
+        std::printf("round %d: read %.0f messages/s, harvest %.0f messages/s (%lld lines), ratio %.1f%%\n", round + 1,
+                    read, harvest, static_cast<long long>(found), 100.0 * harvest / read);
+    }
+    std::sort(ratios.begin(), ratios.end());
+    std::printf("harvest / read: min %.1f%%, median %.1f%%, max %.1f%% (target at least 70%%; %lld characters read)\n",
+                100.0 * ratios.front(), 100.0 * ratios[ratios.size() / 2], 100.0 * ratios.back(),
+                static_cast<long long>(characters));
+    return 0;
+}
