@@ -22,6 +22,9 @@ namespace {
 
 // Folders nest no deeper than this in the tree; a deeper store is shown cut off there.
 constexpr int kMaxFolderDepth = 64;
+// The values of GetSenderAddressMethod whose address may come from the Reply-To recipients.
+constexpr int kDynamicMethod = 1;
+constexpr int kReplyRecipientsMethod = 3;
 
 void sortTree(std::vector<HarvestFolderNode> &nodes) {
     std::stable_sort(nodes.begin(), nodes.end(), [](const HarvestFolderNode &a, const HarvestFolderNode &b) {
@@ -121,8 +124,12 @@ void OutlookHarvest::scanMessage(int index, const MailItems &items, HarvestList 
     if (m_settings.UseRedemption)
         safe.setItem(item);
     if (options.from) {
+        // A reply-to address (the ReplyRecipients method, also the dynamic method's second step) counts only
+        // when it holds "@" after its first character.
+        const int method = m_settings.GetSenderAddressMethod;
         const SenderRetrieval::Sender sender = m_senders.retrieve(item, m_settings.UseRedemption ? &safe : nullptr);
-        found.addNameAndAddress(sender.name, sender.address);
+        if ((method != kDynamicMethod && method != kReplyRecipientsMethod) || hasAt(sender.address))
+            found.addNameAndAddress(sender.name, sender.address);
     }
     if (options.recipients) {
         const MailRecipients recipients = item->Recipients();
