@@ -92,12 +92,14 @@ int CliHarvestCommand::harvest(CliContext &context, const QStringList &arguments
             result = mail.harvestContacts();
         } else {
             const QStringList path = folder.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-            bool contactFolder = false;
-            if (const std::optional<OutlookHarvest::Folders> tree = mail.loadFolders())
-                contactFolder = holdsContacts(tree->tree, path);
             if (!ticks)
                 options.from = true;
-            result = mail.ProcessSelectedFolder(path, contactFolder, options);
+            // The tree tells whether the folder holds contacts; without it (the store is unreachable, which
+            // the person was told) there is nothing to scan.
+            if (const std::optional<OutlookHarvest::Folders> tree = mail.loadFolders())
+                result = mail.ProcessSelectedFolder(path, holdsContacts(tree->tree, path), options);
+            else
+                result.outcome = OutlookHarvest::Outcome::Unreachable;
         }
         failed = result.outcome != OutlookHarvest::Outcome::Completed;
         lines = result.lines;
