@@ -22,7 +22,7 @@ namespace corvane::ui {
 namespace {
 QLabel *note(QWidget *parent, const QString &text) {
     auto *label = new QLabel(text, parent);
-    label->setWordWrap(true);
+    label->setWordWrap(text.size() > 40);
     return label;
 }
 } // namespace
@@ -66,7 +66,7 @@ QWidget *TdlgAdvancedSettings::buildGeneral() {
     lbxsendingmethod = new QListWidget(sending);
     lbxsendingmethod->setObjectName(QStringLiteral("lbxsendingmethod"));
     lbxsendingmethod->addItems(corvane::TdlgAdvancedSettings::sendingMethods());
-    lbxsendingmethod->setMaximumHeight(lbxsendingmethod->sizeHintForRow(0) * 5 + 8);
+    lbxsendingmethod->setFixedHeight(lbxsendingmethod->sizeHintForRow(0) * 5 + 2 * lbxsendingmethod->frameWidth() + 6);
     btnsmtpsettings = new QPushButton(QStringLiteral("Settings..."), sending);
     btnsmtpsettings->setObjectName(QStringLiteral("btnsmtpsettings"));
     sendingLayout->addWidget(lbxsendingmethod, 1, 0);

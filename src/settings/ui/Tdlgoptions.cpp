@@ -12,13 +12,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTabWidget>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -35,10 +36,15 @@ Tdlgoptions::Tdlgoptions(Settings &settings, SettingsStore &store, DatabaseLink 
     setWindowTitle(QStringLiteral("Options"));
     editor = [this](QStringList &lines) { return Tdlgeditentries::edit(this, lines); };
     auto *layout = new QVBoxLayout(this);
-    pages = new QTabWidget(this);
-    pages->setTabPosition(QTabWidget::West);
+    auto *body = new QHBoxLayout();
+    lbxpages = new QListWidget(this);
+    lbxpages->setObjectName(QStringLiteral("lbxpages"));
+    pages = new QStackedWidget(this);
     pages->setObjectName(QStringLiteral("pgcoptions"));
     const QStringList captions = corvane::Tdlgoptions::pageCaptions();
+    lbxpages->addItems(captions);
+    lbxpages->setSpacing(3);
+    lbxpages->setFixedWidth(lbxpages->sizeHintForColumn(0) + 24);
     using Build = void (Tdlgoptions::*)(QWidget *);
     const Build builders[] = {&Tdlgoptions::buildGeneral,         &Tdlgoptions::buildScanning,
                               &Tdlgoptions::buildCategories,      &Tdlgoptions::buildSending,
@@ -49,9 +55,13 @@ Tdlgoptions::Tdlgoptions(Settings &settings, SettingsStore &store, DatabaseLink 
         auto *page = new QWidget(pages);
         page->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
         (this->*builders[i])(page);
-        pages->addTab(page, captions.at(i));
+        pages->addWidget(page);
     }
-    layout->addWidget(pages, 1);
+    body->addWidget(lbxpages);
+    body->addWidget(pages, 1);
+    layout->addLayout(body, 1);
+    connect(lbxpages, &QListWidget::currentRowChanged, pages, &QStackedWidget::setCurrentIndex);
+    connect(pages, &QStackedWidget::currentChanged, lbxpages, [this](int index) { lbxpages->setCurrentRow(index); });
     auto *buttons =
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("BitBtn1"));
@@ -66,7 +76,7 @@ Tdlgoptions::Tdlgoptions(Settings &settings, SettingsStore &store, DatabaseLink 
             showHelp(m_core.helpContext());
         }
     });
-    connect(pages, &QTabWidget::currentChanged, this, [this](int index) {
+    connect(pages, &QStackedWidget::currentChanged, this, [this](int index) {
         m_core.currentPage = index;
         if ((index == corvane::Tdlgoptions::Scanning || index == corvane::Tdlgoptions::UserSending) &&
             cmbmailinglist->count() == 0) {
@@ -74,6 +84,7 @@ Tdlgoptions::Tdlgoptions(Settings &settings, SettingsStore &store, DatabaseLink 
         }
     });
     pages->setCurrentIndex(corvane::Tdlgoptions::General);
+    lbxpages->setCurrentRow(corvane::Tdlgoptions::General);
     resize(720, 540);
 }
 

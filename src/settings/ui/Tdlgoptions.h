@@ -19,7 +19,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
-class QTabWidget;
+class QStackedWidget;
 class QVBoxLayout;
 
 namespace corvane {
@@ -54,7 +54,9 @@ public:
     // Opens help at a context number; set by the main window.
     std::function<void(int context)> showHelp;
 
-    QTabWidget *pages = nullptr;
+    // The pages, and the list of their captions down the left side that selects them.
+    QStackedWidget *pages = nullptr;
+    QListWidget *lbxpages = nullptr;
     QComboBox *cmbmailinglist = nullptr;
     QComboBox *cmbusersendingfolder = nullptr;
     QComboBox *cmbdefaultcategory = nullptr;

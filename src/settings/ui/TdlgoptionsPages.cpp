@@ -27,7 +27,7 @@ namespace {
 
 QLabel *label(QWidget *parent, const QString &caption, const char *name = nullptr) {
     auto *text = new QLabel(caption, parent);
-    text->setWordWrap(true);
+    text->setWordWrap(caption.size() > 60);
     if (name != nullptr) {
         text->setObjectName(QString::fromLatin1(name));
     }
