@@ -17,6 +17,7 @@
 #include "settings/ui/Tdlgoptions.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QPushButton>
@@ -180,7 +181,12 @@ void Tfrmmain::connectMaintenance() {
 }
 
 void Tfrmmain::Options1Click() {
-    m_core.runModal([this] { m_options->execute(); });
+    int result = QDialog::Rejected;
+    m_core.runModal([this, &result] { result = m_options->execute(); });
+    // Cancel reloaded the stored settings, the grid's among them.
+    if (result == QDialog::Rejected && m_core.applyLoadedSettings) {
+        m_core.applyLoadedSettings();
+    }
     m_core.UpdateDisplay();
     m_core.CommenceTimer();
 }

@@ -3,6 +3,7 @@
 
 #include "settings/HelpTopics.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPointer>
@@ -64,6 +65,11 @@ HelpWindow *HelpWindow::instance() {
     if (window.isNull()) {
         window = new HelpWindow();
         window->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    // A window opened from a modal dialog belongs to it, or the dialog's modality would block it.
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal != window && window->parentWidget() != modal) {
+        window->setParent(modal, Qt::Window);
     }
     return window;
 }
