@@ -6,6 +6,8 @@
 #include "settings/TdlgAdvancedSettings.h"
 #include "settings/TdlgSMTPSettings.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace corvane;
@@ -204,6 +206,51 @@ private slots:
         QCOMPARE(method == 4 ? settings.DNSTimeOut : settings.SMTPPort, stored);
         QCOMPARE(settings.SMTPEmail, accepted ? QStringLiteral("me@example.org") : QString());
         QCOMPARE(TdlgSMTPSettings(settings, prompt, method).controls.port, shownAgain);
+    }
+
+    void submissionTest_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<int>("exitStatus");
+        QTest::addColumn<bool>("handedOver");
+        QTest::newRow("valid address") << " member@example.org " << 0 << true;
+        QTest::newRow("invalid address runs nothing") << "member@@example" << 0 << false;
+        QTest::newRow("failing program") << "member@example.org" << 3 << false;
+    }
+    void submissionTest() {
+        QFETCH(QString, address);
+        QFETCH(int, exitStatus);
+        QFETCH(bool, handedOver);
+        QTemporaryDir dir;
+        const QString script = dir.filePath(QStringLiteral("submit.sh"));
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("#!/bin/sh\ncat > \"%1/message\"\necho \"$@\" > \"%1/arguments\"\nexit %2\n")
+                       .arg(dir.path())
+                       .arg(exitStatus)
+                       .toUtf8());
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        ScriptedPrompt prompt;
+        Settings settings;
+        settings.SMTPEmail = QStringLiteral("list@example.org");
+        Advanced dialog(settings, prompt, true);
+        dialog.controls.submitCommand = script + QStringLiteral(" -oi");
+        QCOMPARE(dialog.testSubmission(address), handedOver);
+        QCOMPARE(prompt.shown.size(), 1);
+        QCOMPARE(prompt.shown.first().kind,
+                 handedOver ? UserPrompt::Kind::Information
+                            : (exitStatus == 0 ? UserPrompt::Kind::Warning : UserPrompt::Kind::Error));
+        QFile arguments(dir.filePath(QStringLiteral("arguments")));
+        QCOMPARE(arguments.exists(), address.contains(QStringLiteral("@example.org")));
+        if (handedOver) {
+            QVERIFY(arguments.open(QIODevice::ReadOnly));
+            QCOMPARE(arguments.readAll().trimmed(), QByteArray("-oi -- member@example.org"));
+            QFile message(dir.filePath(QStringLiteral("message")));
+            QVERIFY(message.open(QIODevice::ReadOnly));
+            const QByteArray text = message.readAll();
+            QVERIFY(text.startsWith("From: list@example.org\r\nTo: member@example.org\r\n"));
+            QCOMPARE(text.count("\r\n\r\n"), 1);
+        }
     }
 };
 
