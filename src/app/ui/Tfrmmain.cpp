@@ -4,12 +4,17 @@
 #include "base/AppPaths.h"
 #include "db/TdmML.h"
 #include "db/ui/TdlgStats.h"
+#include "listio/ui/TdlgExport.h"
+#include "listio/ui/TdlgImport.h"
 #include "requests/ActivityLog.h"
 #include "requests/ui/TdlgSenderMethod.h"
 #include "requests/ui/Tdlglog.h"
 #include "requests/ui/TfrmExtractentries.h"
+#include "settings/HelpTopics.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
+#include "settings/ui/HelpWindow.h"
+#include "settings/ui/HintWrapper.h"
 
 #include <QAction>
 #include <QApplication>
@@ -76,6 +81,7 @@ Tfrmmain::Tfrmmain(UserPrompt &prompt, QWidget *parent) : QMainWindow(parent), m
         return TfrmExtractentries::run(scan, m_prompt, requests, memberPosts, this);
     };
     connectScanCommand();
+    connectHelp();
     resize(760, 520);
     loadPlacement();
 }
@@ -318,6 +324,19 @@ void Tfrmmain::buildMenus() {
                                    QStringLiteral("Corvane %1\nA mailing-list manager for your desktop.")
                                        .arg(QApplication::applicationVersion()));
             }));
+}
+
+void Tfrmmain::connectHelp() {
+    // DoShowHint: every tool-tip of the program is wrapped at 370 pixels.
+    qApp->installEventFilter(new HintWrapper(this));
+    TdlgImport::setHelpHandler(&HelpWindow::showHelp);
+    TdlgExport::setHelpHandler(&HelpWindow::showHelp);
+    auto *button = findChild<QPushButton *>(QStringLiteral("btnhelp"));
+    QAction *item = action(QStringLiteral("mkHelp"));
+    button->setEnabled(true);
+    item->setEnabled(true);
+    connect(button, &QPushButton::clicked, this, guarded([] { HelpWindow::showHelp(HelpTopics::kContents); }));
+    connect(item, &QAction::triggered, this, guarded([] { HelpWindow::showHelp(HelpTopics::kContents); }));
 }
 
 void Tfrmmain::connectScanCommand() {

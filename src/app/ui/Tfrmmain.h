@@ -25,6 +25,7 @@ class QFrame;
 namespace corvane::ui {
 
 class Tdlgerrors;
+class Tdlgoptions;
 
 class Tfrmmain : public QMainWindow {
     Q_OBJECT
@@ -63,6 +64,11 @@ public:
     QMenu *mkReopen = nullptr;
     // The "Errors" window, made with the data module and kept for the run (null before).
     Tdlgerrors *errorsWindow() const { return m_errorsWindow; }
+    // The "Options" dialog, made with the data module and kept for the run (null before).
+    Tdlgoptions *optionsDialog() const { return m_options; }
+    // File, "Options..." and the "Options.." button: the options dialog inside the modal-window preparation,
+    // then the periodic scan is armed again.
+    void Options1Click();
 
     QRadioButton *rdball = nullptr;
     QRadioButton *rdbfilter = nullptr;
@@ -102,6 +108,7 @@ private:
     void connectListView();
     void connectMaintenance();
     void connectScanCommand();
+    void connectHelp();
     void rowPopup(const QPoint &position);
     void showSortMarks();
     void sortingMenuAboutToShow();
@@ -116,6 +123,7 @@ private:
     GroupedListModel m_grouped;
     QDialog *m_columnSelector = nullptr;
     Tdlgerrors *m_errorsWindow = nullptr;
+    Tdlgoptions *m_options = nullptr;
     int m_focusRow = 0;
     QListWidget *m_hiddenColumns = nullptr;
     bool m_shown = false;

@@ -15,8 +15,11 @@
 #include "requests/ui/TdlgChooseCategory.h"
 #include "requests/ui/Tdlgerrors.h"
 #include "settings/Settings.h"
+#include "settings/ui/HelpWindow.h"
+#include "settings/ui/Tdlgoptions.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QPushButton>
@@ -96,6 +99,15 @@ void Tfrmmain::connectMaintenance() {
         DialogAddressChangeAsker asker(this);
         m_core.mkUpdateAddressClick(asker, focused);
     });
+    m_options = new Tdlgoptions(m_core.settings(), *m_core.settingsStore(), *m_core.dataModule(), m_prompt,
+                                &m_core.rules(), this);
+    m_options->core().applyCaching = [this] { SetLoadAllRecords(); };
+    m_options->tellUsesOutlook = [this](bool uses) { showOutlookCommands(uses); };
+    m_options->showHelp = &HelpWindow::showHelp;
+    bind(QStringLiteral("mkOptions"), [this] { Options1Click(); });
+    auto *options = findChild<QPushButton *>(QStringLiteral("btnoptions"));
+    options->setEnabled(true);
+    connect(options, &QPushButton::clicked, action(QStringLiteral("mkOptions")), &QAction::trigger);
     m_errorsWindow = new Tdlgerrors(m_core.errorsList(), m_core.rules(), m_core.settings(), m_prompt, this);
     bind(QStringLiteral("mkDisplayErrors"), [this] {
         m_core.runModal([this] { m_errorsWindow->showErrors(); });
@@ -189,6 +201,17 @@ void Tfrmmain::connectMaintenance() {
     dxDBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(dxDBGrid1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &position) { m_core.runCommand([&] { rowPopup(position); }); });
+}
+
+void Tfrmmain::Options1Click() {
+    int result = QDialog::Rejected;
+    m_core.runModal([this, &result] { result = m_options->execute(); });
+    // Cancel reloaded the stored settings, the grid's among them.
+    if (result == QDialog::Rejected && m_core.applyLoadedSettings) {
+        m_core.applyLoadedSettings();
+    }
+    m_core.UpdateDisplay();
+    m_core.CommenceTimer();
 }
 
 void Tfrmmain::rowPopup(const QPoint &position) {

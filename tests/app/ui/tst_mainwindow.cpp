@@ -133,7 +133,10 @@ private slots:
                                            << "" << true;
         QTest::newRow("help") << "mkHelp"
                               << "Help..."
-                              << "F1" << false;
+                              << "F1" << true;
+        QTest::newRow("options") << "mkOptions"
+                                 << "Options..."
+                                 << "" << true;
     }
     void menuItems() {
         QFETCH(QString, name);
