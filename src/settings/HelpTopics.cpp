@@ -11,6 +11,7 @@ const std::vector<HelpTopics::Topic> &HelpTopics::topics() {
         {kContents, QStringLiteral("index.html"), QStringLiteral("Corvane Help")},
         {203, QStringLiteral("manual-entry.html"), QStringLiteral("Manually entering entries")},
         {204, QStringLiteral("folder-harvest.html"), QStringLiteral("Scanning mail folders for addresses")},
+        {205, QStringLiteral("file-harvest.html"), QStringLiteral("Scanning file folders for addresses")},
         {206, QStringLiteral("import.html"), QStringLiteral("Importing entries")},
         {208, QStringLiteral("export-print.html"), QStringLiteral("Exporting and printing the list")},
         {302, QStringLiteral("options-general.html"), QStringLiteral("Options: General")},
