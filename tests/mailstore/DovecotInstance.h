@@ -14,6 +14,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,7 +71,8 @@ public:
         for (int i = 0; i < 100; ++i) {
             QTcpSocket probe;
             probe.connectToHost(QStringLiteral("127.0.0.1"), quint16(m_port));
-            if (probe.waitForConnected(100) && probe.waitForReadyRead(500))
+            // With TLS on connect the greeting only follows the handshake: being accepted is enough then.
+            if (probe.waitForConnected(100) && (m_tls != Tls::None || probe.waitForReadyRead(500)))
                 return true;
             if (m_process.state() == QProcess::NotRunning || log().contains("Fatal:"))
                 break;
@@ -83,10 +85,15 @@ public:
     void stop() {
         if (m_process.state() == QProcess::NotRunning)
             return;
+        // The imap processes outlive their master: they are ended too, as a crashed server would end them.
+        const QList<pid_t> children = childrenOf(pid_t(m_process.processId()));
         m_process.terminate();
         if (!m_process.waitForFinished(10000))
             m_process.kill();
         m_process.waitForFinished(5000);
+        for (const pid_t child : children)
+            ::kill(child, SIGKILL);
+        QTest::qWait(100);
     }
     QByteArray log() const {
         QFile file(m_dir.path() + QStringLiteral("/dovecot.log"));
@@ -101,6 +108,23 @@ public:
     }
 
 private:
+    // The processes whose parent is `parent`, from /proc.
+    static QList<pid_t> childrenOf(pid_t parent) {
+        QList<pid_t> pids;
+        for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            bool number = false;
+            const pid_t pid = pid_t(entry.toInt(&number));
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+            if (!number || !stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray line = stat.readAll();
+            const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+            if (fields.size() > 1 && fields[1].toInt() == parent)
+                pids.append(pid);
+        }
+        return pids;
+    }
+
     QString configFile() const { return m_dir.path() + QStringLiteral("/dovecot.conf"); }
 
     static int freePort() {
