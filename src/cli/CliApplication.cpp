@@ -8,6 +8,7 @@
 #include "cli/CliContext.h"
 #include "cli/CliErrorsCommand.h"
 #include "cli/CliExportCommands.h"
+#include "cli/CliImapCommand.h"
 #include "cli/CliImportCommands.h"
 #include "cli/CliMailCommands.h"
 #include "cli/CliMaintenanceCommands.h"
@@ -58,7 +59,8 @@ QString CliApplication::usage() {
                "  errors                    print the errors list\n"
                "  log                       print the activity log\n") +
            CliImportCommands::usage() + CliExportCommands::usage() + CliMaintenanceCommands::usage() +
-           CliStatsCommands::usage() + CliMailCommands::usage() + CliScanCommand::usage() + CliErrorsCommand::usage() +
+           CliStatsCommands::usage() + CliMailCommands::usage() + CliImapCommand::usage() + CliScanCommand::usage() +
+           CliErrorsCommand::usage() +
            QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
@@ -108,7 +110,8 @@ int CliApplication::run(const QStringList &arguments) {
         QStringLiteral("change"),    QStringLiteral("errors"),        QStringLiteral("log"),
         QStringLiteral("merge"),     QStringLiteral("reset-bounces"), QStringLiteral("stats"),
         QStringLiteral("export"),    QStringLiteral("backup"),        QStringLiteral("folders"),
-        QStringLiteral("smtp-test"), QStringLiteral("import"),        QStringLiteral("enter")};
+        QStringLiteral("smtp-test"), QStringLiteral("import"),        QStringLiteral("enter"),
+        QStringLiteral("imap-test")};
     if (!known.contains(command.first()) && command.first() != QLatin1String("scan")) {
         fail(QStringLiteral("unknown command ") + command.first() + QStringLiteral(" (see --help)"));
         return 2;
@@ -187,6 +190,9 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
     }
     if (name == QLatin1String("scan")) {
         return CliScanCommand::scan(context, rest);
+    }
+    if (name == QLatin1String("imap-test")) {
+        return CliImapCommand::imapTest(context, rest);
     }
     if (name == QLatin1String("folders")) {
         return CliMailCommands::folders(context, rest);
