@@ -6,6 +6,7 @@
 
 #include <QMutex>
 #include <algorithm>
+#include <future>
 
 namespace corvane {
 
@@ -15,7 +16,7 @@ const QString kInbox = QStringLiteral("INBOX");
 // How long a folder list is used before it is asked for again.
 constexpr qint64 kMailboxesMaxAgeMs = 30 * 1000;
 // Messages and bytes fetched ahead in one UID FETCH.
-constexpr int kBatchMessages = 64;
+constexpr int kBatchMessages = 256;
 constexpr qint64 kBatchBytes = 16LL * 1024 * 1024;
 
 QString specialName(const QString &use) {
@@ -53,6 +54,49 @@ QByteArray withCrLf(const QByteArray &raw) {
 
 ImapStore::ImapStore(ImapAccount account) : m_connection(std::move(account)) {}
 
+ImapStore::~ImapStore() {
+    settle();
+}
+
+void ImapStore::settle() const {
+    if (!m_ahead.valid())
+        return;
+    try {
+        QHash<quint32, QByteArray> fetched = m_ahead.get();
+        if (m_aheadKey == m_bodiesKey)
+            m_bodies.insert(fetched);
+    } catch (const std::exception &) {
+        // The fetch ahead only saves time: what it could not fetch is fetched again when it is read.
+    }
+}
+
+QByteArray ImapStore::batchAfter(const QString &key, quint32 uid, bool down, bool including, qint64 maxBytes,
+                                 quint32 &last) const {
+    QByteArray set;
+    last = 0;
+    const auto cached = m_listings.find(key);
+    if (cached == m_listings.end())
+        return including ? QByteArray::number(uid) : QByteArray();
+    const std::vector<quint32> &uids = cached->second.uids;
+    const auto at = std::lower_bound(uids.begin(), uids.end(), uid);
+    if (at == uids.end() || *at != uid)
+        return including ? QByteArray::number(uid) : QByteArray();
+    qint64 bytes = 0;
+    qsizetype i = at - uids.begin();
+    if (!including)
+        i += down ? -1 : 1;
+    for (int n = 0; n < kBatchMessages && i >= 0 && i < static_cast<qsizetype>(uids.size()); ++n, i += down ? -1 : 1) {
+        const quint32 next = uids[size_t(i)];
+        const qint64 size = cached->second.messages.value(next).size;
+        if (!set.isEmpty() && (size < 0 || size > maxBytes || bytes + size > kBatchBytes))
+            break;
+        bytes += std::max<qint64>(size, 0);
+        set += (set.isEmpty() ? QByteArray() : QByteArray(",")) + QByteArray::number(next);
+        last = next;
+    }
+    return set;
+}
+
 std::shared_ptr<ImapStore> ImapStore::shared(const ImapAccount &account) {
     static QMutex mutex;
     static std::map<QString, std::weak_ptr<ImapStore>> open;
@@ -67,16 +111,16 @@ std::shared_ptr<ImapStore> ImapStore::shared(const ImapAccount &account) {
 }
 
 const std::vector<ImapStore::Mailbox> &ImapStore::mailboxes() const {
-    if (m_mailboxesAge.isValid() && m_mailboxesAge.elapsed() < kMailboxesMaxAgeMs && m_connection.isConnected())
+    if (m_mailboxesAge.isValid() && m_mailboxesAge.elapsed() < kMailboxesMaxAgeMs && conn().isConnected())
         return m_mailboxes;
-    const auto response = m_connection.run(QByteArrayLiteral("LIST \"\" \"*\""));
+    const auto response = conn().run(QByteArrayLiteral("LIST \"\" \"*\""));
     std::vector<Mailbox> boxes;
     for (const ImapResponse::Mailbox &listed : response->mailboxes()) {
         Mailbox box;
         box.key = ImapConnection::decodeMailbox(listed.encodedName);
         if (box.key.compare(kInbox, Qt::CaseInsensitive) == 0)
             box.key = kInbox;
-        const QChar separator = listed.separator != 0 ? QLatin1Char(listed.separator) : m_connection.separator();
+        const QChar separator = listed.separator != 0 ? QLatin1Char(listed.separator) : conn().separator();
         const qsizetype cut = listed.separator != 0 ? box.key.lastIndexOf(separator) : -1;
         box.parent = cut < 0 ? QString() : box.key.left(cut);
         box.name = cut < 0 ? box.key : box.key.mid(cut + 1);
@@ -124,8 +168,8 @@ QStringList ImapStore::childFolders(const QString &parentKey) const {
     }
     // A parent known only from its children's names is a folder too.
     for (const Mailbox &box : boxes) {
-        if (!parentKey.isEmpty() && box.parent.startsWith(parentKey + m_connection.separator())) {
-            const QString rest = box.parent.mid(parentKey.size() + 1).section(m_connection.separator(), 0, 0);
+        if (!parentKey.isEmpty() && box.parent.startsWith(parentKey + conn().separator())) {
+            const QString rest = box.parent.mid(parentKey.size() + 1).section(conn().separator(), 0, 0);
             if (!rest.isEmpty() && !names.contains(rest))
                 names.append(rest);
         }
@@ -143,14 +187,14 @@ QString ImapStore::childKey(const QString &parentKey, const QString &name) const
         }
         return name;
     }
-    return parentKey + m_connection.separator() + name;
+    return parentKey + conn().separator() + name;
 }
 
 QString ImapStore::createFolder(const QString &parentKey, const QString &name) {
     if (name.trimmed().isEmpty())
         throw CorvaneError(QStringLiteral("A folder name may not be empty."));
-    m_connection.ensureConnected();
-    const QChar separator = m_connection.separator();
+    conn().ensureConnected();
+    const QChar separator = conn().separator();
     if (name.contains(separator) || name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('%')) ||
         std::any_of(name.begin(), name.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
         throw CorvaneError(
@@ -163,7 +207,7 @@ QString ImapStore::createFolder(const QString &parentKey, const QString &name) {
     }
     const QString key = parentKey.isEmpty() ? name : parentKey + separator + name;
     m_mailboxesAge.invalidate();
-    m_connection.run("CREATE " + m_connection.quoteMailbox(key));
+    conn().run("CREATE " + conn().quoteMailbox(key));
     changed();
     return key;
 }
@@ -188,17 +232,16 @@ QStringList ImapStore::allFolderKeys() const {
 std::vector<StoredEntry> ImapStore::list(const QString &key, bool contacts) const {
     if (contacts)
         return {};
-    const quint32 uidValidity = m_connection.select(key);
+    const quint32 uidValidity = conn().select(key);
     auto cached = m_listings.find(key);
-    bool reuse =
-        cached != m_listings.end() && cached->second.uidValidity == uidValidity && !m_connection.selectedChanged();
+    bool reuse = cached != m_listings.end() && cached->second.uidValidity == uidValidity && !conn().selectedChanged();
     if (reuse) {
-        m_connection.run(QByteArrayLiteral("NOOP"));
-        reuse = !m_connection.selectedChanged();
+        conn().run(QByteArrayLiteral("NOOP"));
+        reuse = !conn().selectedChanged();
     }
     if (!reuse) {
-        m_connection.clearChanges();
-        const auto response = m_connection.run(QByteArrayLiteral("UID FETCH 1:* (UID FLAGS RFC822.SIZE)"));
+        conn().clearChanges();
+        const auto response = conn().run(QByteArrayLiteral("UID FETCH 1:* (UID FLAGS RFC822.SIZE)"));
         Listing listing;
         listing.uidValidity = uidValidity;
         for (const ImapResponse::Fetched &f : response->fetched()) {
@@ -221,7 +264,7 @@ std::vector<StoredEntry> ImapStore::list(const QString &key, bool contacts) cons
 }
 
 int ImapStore::unreadCount(const QString &key) const {
-    const auto response = m_connection.run("STATUS " + m_connection.quoteMailbox(key) + " (UNSEEN)");
+    const auto response = conn().run("STATUS " + conn().quoteMailbox(key) + " (UNSEEN)");
     return static_cast<int>(std::min<quint64>(response->unseen().value_or(0), INT_MAX));
 }
 
@@ -232,7 +275,7 @@ quint32 ImapStore::selectFor(const QString &key, const StoredEntry &entry) const
     const quint32 uid = entry.fileName.toUInt(&okUid);
     if (!okValidity || !okUid || uid == 0)
         notThere(entry);
-    if (m_connection.select(key) != validity) {
+    if (conn().select(key) != validity) {
         m_listings.erase(key);
         notThere(entry);
     }
@@ -240,7 +283,7 @@ quint32 ImapStore::selectFor(const QString &key, const StoredEntry &entry) const
 }
 
 bool ImapStore::present(quint32 uid) const {
-    const auto response = m_connection.run("UID FETCH " + QByteArray::number(uid) + " (UID FLAGS)");
+    const auto response = conn().run("UID FETCH " + QByteArray::number(uid) + " (UID FLAGS)");
     for (const ImapResponse::Fetched &f : response->fetched()) {
         if (f.uid == uid)
             return !f.deleted;
@@ -254,37 +297,48 @@ void ImapStore::checkPresent(const QString &key, StoredEntry &entry) const {
 }
 
 void ImapStore::fetchBodies(const QString &key, quint32 uid, qint64 maxBytes) const {
+    settle();
     if (m_bodiesKey != key) {
         m_bodies.clear();
         m_bodiesKey = key;
     }
-    QByteArray set = QByteArray::number(uid);
-    const auto cached = m_listings.find(key);
-    if (cached != m_listings.end()) {
-        const std::vector<quint32> &uids = cached->second.uids;
-        const auto at = std::lower_bound(uids.begin(), uids.end(), uid);
-        if (at != uids.end() && *at == uid) {
-            // Read ahead in the direction the folder is being read.
-            const bool down = m_lastRead > uid;
-            qint64 bytes = cached->second.messages.value(uid).size;
-            qsizetype i = at - uids.begin();
-            for (int n = 1; n < kBatchMessages; ++n) {
-                i += down ? -1 : 1;
-                if (i < 0 || i >= static_cast<qsizetype>(uids.size()))
-                    break;
-                const qint64 size = cached->second.messages.value(uids[size_t(i)]).size;
-                if (size < 0 || size > maxBytes || bytes + size > kBatchBytes)
-                    break;
-                bytes += size;
-                set += ',' + QByteArray::number(uids[size_t(i)]);
-            }
-        }
-    }
-    const auto response = m_connection.run("UID FETCH " + set + " (UID BODY.PEEK[])");
+    if (m_bodies.contains(uid))
+        return;
+    // Read ahead in the direction the folder is being read.
+    const bool down = m_lastRead > uid;
+    quint32 last = 0;
+    const QByteArray set = batchAfter(key, uid, down, true, maxBytes, last);
+    const auto response = conn().run("UID FETCH " + set + " (UID BODY.PEEK[])");
     m_bodies.clear();
     for (ImapResponse::Fetched &f : response->fetched()) {
         if (f.raw && !f.deleted)
             m_bodies.insert(f.uid, std::move(*f.raw));
+    }
+    // While the caller parses this run, the next one is fetched on the same connection; every other use of
+    // the connection waits for it first (conn()).
+    m_aheadLast = last;
+    m_aheadDown = down;
+    m_aheadMaxBytes = maxBytes;
+    startAhead(key);
+}
+
+void ImapStore::startAhead(const QString &key) const {
+    if (m_ahead.valid() || m_aheadLast == 0)
+        return;
+    quint32 last = 0;
+    const QByteArray nextSet = batchAfter(key, m_aheadLast, m_aheadDown, false, m_aheadMaxBytes, last);
+    m_aheadLast = last;
+    if (!nextSet.isEmpty()) {
+        m_aheadKey = key;
+        m_ahead = std::async(std::launch::async, [this, nextSet] {
+            QHash<quint32, QByteArray> fetched;
+            const auto ahead = m_connection.run("UID FETCH " + nextSet + " (UID BODY.PEEK[])");
+            for (ImapResponse::Fetched &f : ahead->fetched()) {
+                if (f.raw && !f.deleted)
+                    fetched.insert(f.uid, std::move(*f.raw));
+            }
+            return fetched;
+        });
     }
 }
 
@@ -298,11 +352,16 @@ QByteArray ImapStore::read(const QString &key, StoredEntry &entry, qint64 maxByt
                 QStringLiteral("The item %1 is too large to be read (%2 bytes).").arg(entry.unique).arg(size));
     }
     if (m_bodiesKey != key || !m_bodies.contains(uid))
+        settle();
+    if (m_bodiesKey != key || !m_bodies.contains(uid))
         fetchBodies(key, uid, maxBytes);
     m_lastRead = uid;
     if (!m_bodies.contains(uid))
         notThere(entry);
     QByteArray raw = m_bodies.take(uid);
+    // Half of the run read: the next one is fetched meanwhile.
+    if (m_bodies.size() < kBatchMessages / 2)
+        startAhead(key);
     if (raw.size() > maxBytes)
         throw CorvaneError(
             QStringLiteral("The item %1 is too large to be read (%2 bytes).").arg(entry.unique).arg(raw.size()));
@@ -314,7 +373,7 @@ bool ImapStore::isUnread(const QString &key, StoredEntry &entry) const {
     const auto cached = m_listings.find(key);
     if (cached != m_listings.end() && cached->second.messages.contains(uid))
         return !cached->second.messages.value(uid).seen;
-    const auto response = m_connection.run("UID FETCH " + QByteArray::number(uid) + " (UID FLAGS)");
+    const auto response = conn().run("UID FETCH " + QByteArray::number(uid) + " (UID FLAGS)");
     for (const ImapResponse::Fetched &f : response->fetched()) {
         if (f.uid == uid && !f.deleted)
             return !f.seen;
@@ -337,8 +396,7 @@ void ImapStore::setSeen(const QString &key, StoredEntry &entry, bool seen) {
     const quint32 uid = selectFor(key, entry);
     if (!present(uid))
         notThere(entry);
-    m_connection.run("UID STORE " + QByteArray::number(uid) + (seen ? " +" : " -") + "FLAGS.SILENT (\\Seen)", nullptr,
-                     true);
+    conn().run("UID STORE " + QByteArray::number(uid) + (seen ? " +" : " -") + "FLAGS.SILENT (\\Seen)", nullptr, true);
     const auto cached = m_listings.find(key);
     if (cached != m_listings.end() && cached->second.messages.contains(uid))
         cached->second.messages[uid].seen = seen;
@@ -350,14 +408,14 @@ void ImapStore::moveTo(const QString &key, StoredEntry &entry, const QString &ta
     if (!present(uid))
         notThere(entry);
     const QByteArray number = QByteArray::number(uid);
-    const QByteArray target = m_connection.quoteMailbox(targetKey);
-    if (m_connection.hasCapability(QStringLiteral("MOVE"))) {
-        m_connection.run("UID MOVE " + number + ' ' + target, nullptr, true);
+    const QByteArray target = conn().quoteMailbox(targetKey);
+    if (conn().hasCapability(QStringLiteral("MOVE"))) {
+        conn().run("UID MOVE " + number + ' ' + target, nullptr, true);
     } else {
-        m_connection.run("UID COPY " + number + ' ' + target, nullptr, true);
-        m_connection.run("UID STORE " + number + " +FLAGS.SILENT (\\Deleted)", nullptr, true);
-        if (m_connection.hasCapability(QStringLiteral("UIDPLUS")))
-            m_connection.run("UID EXPUNGE " + number, nullptr, true);
+        conn().run("UID COPY " + number + ' ' + target, nullptr, true);
+        conn().run("UID STORE " + number + " +FLAGS.SILENT (\\Deleted)", nullptr, true);
+        if (conn().hasCapability(QStringLiteral("UIDPLUS")))
+            conn().run("UID EXPUNGE " + number, nullptr, true);
     }
     forget(key, uid);
     m_listings.erase(targetKey);
@@ -369,9 +427,9 @@ void ImapStore::remove(const QString &key, StoredEntry &entry) {
     if (!present(uid))
         notThere(entry);
     const QByteArray number = QByteArray::number(uid);
-    m_connection.run("UID STORE " + number + " +FLAGS.SILENT (\\Deleted)", nullptr, true);
-    if (m_connection.hasCapability(QStringLiteral("UIDPLUS")))
-        m_connection.run("UID EXPUNGE " + number, nullptr, true);
+    conn().run("UID STORE " + number + " +FLAGS.SILENT (\\Deleted)", nullptr, true);
+    if (conn().hasCapability(QStringLiteral("UIDPLUS")))
+        conn().run("UID EXPUNGE " + number, nullptr, true);
     forget(key, uid);
     changed();
 }
@@ -397,12 +455,12 @@ StoredEntry ImapStore::deliver(const QString &key, const QByteArray &raw, const 
         }
     }
     const QByteArray message = withCrLf(raw);
-    const QByteArray command = "APPEND " + m_connection.quoteMailbox(key) + " (" + names.join(' ').toLatin1() + ") {" +
+    const QByteArray command = "APPEND " + conn().quoteMailbox(key) + " (" + names.join(' ').toLatin1() + ") {" +
                                QByteArray::number(message.size()) + '}';
-    const auto response = m_connection.run(command, &message, key == m_connection.selected());
+    const auto response = conn().run(command, &message, key == conn().selected());
     m_listings.erase(key);
-    if (key == m_connection.selected())
-        m_connection.unselect();
+    if (key == conn().selected())
+        conn().unselect();
     changed();
     StoredEntry entry;
     if (const auto appended = response->appendUid()) {

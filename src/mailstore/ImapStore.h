@@ -16,6 +16,7 @@
 #include <QHash>
 #include <QString>
 #include <atomic>
+#include <future>
 #include <map>
 #include <memory>
 #include <vector>
@@ -25,12 +26,15 @@ namespace corvane {
 class ImapStore : public MailBackend {
 public:
     explicit ImapStore(ImapAccount account);
+    ~ImapStore() override;
+    ImapStore(const ImapStore &) = delete;
+    ImapStore &operator=(const ImapStore &) = delete;
 
     // The store of `account` that this process already holds open, else a new one: every object of the mail
     // store that names the same account shares one store and so one connection.
     static std::shared_ptr<ImapStore> shared(const ImapAccount &account);
 
-    ImapConnection &connection() const { return m_connection; }
+    ImapConnection &connection() const { return conn(); }
 
     QString storeId() const override { return QStringLiteral("imap://") + m_connection.account().identity(); }
     QString displayName() const override { return m_connection.account().host; }
@@ -89,7 +93,22 @@ private:
     quint32 selectFor(const QString &key, const StoredEntry &entry) const;
     // True when the server still has the message (asks it).
     bool present(quint32 uid) const;
+    // Fetches the bytes of `uid` and of the messages after it in the reading direction (one UID FETCH), then
+    // starts fetching the run after those in the background.
     void fetchBodies(const QString &key, quint32 uid, qint64 maxBytes) const;
+    // The UID set of up to kBatchMessages listed messages from `uid` on (`including` it or not) going down or
+    // up, within the byte limit; `last` is the last UID taken (0 for none).
+    QByteArray batchAfter(const QString &key, quint32 uid, bool down, bool including, qint64 maxBytes,
+                          quint32 &last) const;
+    // Starts fetching the run after m_aheadLast in the background unless a fetch ahead is running.
+    void startAhead(const QString &key) const;
+    // Waits for the fetch ahead, keeping what it brought.
+    void settle() const;
+    // The connection, once no fetch ahead is using it.
+    ImapConnection &conn() const {
+        settle();
+        return m_connection;
+    }
     void forget(const QString &key, quint32 uid) const;
     void changed() { ++m_generation; }
 
@@ -101,6 +120,11 @@ private:
     mutable QString m_bodiesKey;
     mutable QHash<quint32, QByteArray> m_bodies;
     mutable quint32 m_lastRead = 0;
+    mutable std::future<QHash<quint32, QByteArray>> m_ahead;
+    mutable QString m_aheadKey;
+    mutable quint32 m_aheadLast = 0;
+    mutable bool m_aheadDown = false;
+    mutable qint64 m_aheadMaxBytes = 0;
     std::atomic<quint64> m_generation{0};
 };
 
