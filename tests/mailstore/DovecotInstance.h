@@ -194,7 +194,7 @@ private:
         conf += "default_internal_user = " + user + "\ndefault_login_user = " + loginUser + "\n";
         conf += "first_valid_uid = 0\nfirst_valid_gid = 0\n";
         conf += "disable_plaintext_auth = no\nauth_mechanisms = plain login\n";
-        conf += "mail_location = maildir:" + d + "/mail/%u\n";
+        conf += "mail_location = maildir:" + d + "/mail/%u\nmail_fsync = never\n";
         conf += "passdb {\n  driver = passwd-file\n  args = " + d + "/passwd\n}\n";
         conf += "userdb {\n  driver = passwd-file\n  args = " + d + "/passwd\n}\n";
         if (m_tls == Tls::None) {

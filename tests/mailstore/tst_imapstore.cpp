@@ -37,6 +37,8 @@ class TestImapStore : public QObject {
 
 private slots:
     void uidValidityChange();
+    void readAhead_data();
+    void readAhead();
     void droppedConnection();
     void silentServer();
     void certificates_data();
@@ -67,6 +69,43 @@ void TestImapStore::uidValidityChange() {
     QCOMPARE(after.Count(), 3);
     QVERIFY(after.Item(2)->EntryID() != oldId);
     QVERIFY(!after.Item(2)->subject().isEmpty());
+}
+
+void TestImapStore::readAhead_data() {
+    QTest::addColumn<bool>("down");
+    QTest::addColumn<int>("markEvery"); // 0: reading only
+    QTest::newRow("down, as the scan walks") << true << 0;
+    QTest::newRow("up") << false << 0;
+    QTest::newRow("down, marking some read") << true << 7;
+}
+
+// Messages read in runs fetched ahead each keep their own bytes, whatever else is done on the connection.
+void TestImapStore::readAhead() {
+    DOVECOT_OR_SKIP();
+    QFETCH(bool, down);
+    QFETCH(int, markEvery);
+    test::DovecotInstance server;
+    QVERIFY(server.start());
+    auto store = std::make_shared<ImapStore>(server.account());
+    const int count = 300;
+    for (int i = 1; i <= count; ++i)
+        store->deliver(QStringLiteral("INBOX"),
+                       "Subject: n" + QByteArray::number(i) + "\r\n\r\n" + QByteArray(i * 7, 'x'), QString());
+    const MailItems items = inboxItems(store);
+    QCOMPARE(items.Count(), count);
+    int marked = 0;
+    for (int n = 0; n < count; ++n) {
+        const int i = down ? count - n : n + 1;
+        const auto item = items.Item(i);
+        QCOMPARE(item->subject(), QStringLiteral("n%1").arg(i));
+        QCOMPARE(item->body().size(), i * 7);
+        if (markEvery > 0 && i % markEvery == 0) {
+            item->setUnRead(false);
+            ++marked;
+        }
+    }
+    QCOMPARE(MailNamespace({store}).Folders(1).Folders(QStringLiteral("Inbox")).UnReadItemCount(), count - marked);
+    QCOMPARE(store->connection().connectionsOpened(), 1);
 }
 
 // A server that goes away mid-walk ends the walk with an error; once it is back, the next call reconnects.
