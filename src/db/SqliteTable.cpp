@@ -54,7 +54,7 @@ void SqliteTable::open(const QString &file, SqliteDatabase::Access access) {
                                         m_schema.columnList().remove(QLatin1Char('"'))));
         }
         TableLayout::upgradeCollations(m_db, m_schema);
-        m_db.checkIntegrity();
+        m_db.checkOpening();
         m_state = State::Browse;
         startView();
         first();
