@@ -178,18 +178,15 @@ TableRow ListViewModel::rowAt(int row) const {
 }
 
 int ListViewModel::rowOfKey(int key) const {
-    for (qint64 number = 0; number * kPageSize < m_count; ++number) {
-        const QList<TableRow> *rows = page(number);
-        if (rows == nullptr) {
-            return -1;
-        }
-        for (int i = 0; i < rows->size(); ++i) {
-            if (!rows->at(i).values.isEmpty() && rows->at(i).values.at(0).toInt() == key) {
-                return static_cast<int>(number * kPageSize + i);
-            }
-        }
+    if (m_table == nullptr || !m_table->isOpen()) {
+        return -1;
     }
-    return -1;
+    try {
+        const qint64 position = m_table->positionOf(key);
+        return position >= 0 && position < m_count ? static_cast<int>(position) : -1;
+    } catch (const CorvaneError &) {
+        return -1;
+    }
 }
 
 QVariant ListViewModel::data(const QModelIndex &index, int role) const {

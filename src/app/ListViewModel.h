@@ -47,8 +47,8 @@ public:
     // The entry shown in `row` (its fields in table order), read from the cache or the table; an empty row
     // when the row does not exist or cannot be read.
     TableRow rowAt(int row) const;
-    // The row showing the entry whose Index is `key`, reading the view page by page from the top; -1 when
-    // the view does not show it.
+    // The row showing the entry whose Index is `key`, counted through the view's index (no page is read);
+    // -1 when the view does not show it or it cannot be counted.
     int rowOfKey(int key) const;
     // How many pages were read from the table since the last refresh (for tests and benchmarks).
     int pagesRead() const { return m_pagesRead; }

@@ -1,6 +1,8 @@
 // Mapping of SQLite result codes onto Corvane's table-engine codes.
 #include "db/EngineError.h"
 
+#include "db/DamageNote.h"
+
 #include <sqlite3.h>
 
 namespace corvane {
@@ -57,7 +59,14 @@ CorvaneError EngineError::fromConnection(sqlite3 *db, int rc, const QString &con
     if (!context.isEmpty()) {
         text += QStringLiteral(" (") + context + QLatin1Char(')');
     }
-    return CorvaneError(text, codeFor(code));
+    const int corvaneCode = codeFor(code);
+    if (db != nullptr && isDamage(corvaneCode)) {
+        const char *file = sqlite3_db_filename(db, "main");
+        if (file != nullptr && *file != '\0') {
+            DamageNote::note(QString::fromUtf8(file), text);
+        }
+    }
+    return CorvaneError(text, corvaneCode);
 }
 
 CorvaneError EngineError::heldByAnotherUser(const QString &file) {

@@ -40,7 +40,8 @@ public:
     static int codeFor(int sqliteCode);
 
     // The error for result `rc` of an operation on `db`: SQLite's own message, then `context` in
-    // parentheses when given.
+    // parentheses when given. A damage code is noted beside the file (DamageNote), so that its next opening
+    // runs the full check.
     static CorvaneError fromConnection(sqlite3 *db, int rc, const QString &context);
     // The error raised when `file` is held by another copy of the program.
     static CorvaneError heldByAnotherUser(const QString &file);

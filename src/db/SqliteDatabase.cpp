@@ -3,6 +3,7 @@
 
 #include "base/LetterCase.h"
 
+#include "db/DamageNote.h"
 #include "db/EngineError.h"
 #include "db/SqliteStatement.h"
 
@@ -166,8 +167,38 @@ void SqliteDatabase::checkIntegrity() {
     if (statement.step()) {
         const QString result = statement.columnText(0);
         if (result != QLatin1String("ok")) {
+            DamageNote::note(m_path, result);
             throw CorvaneError(QStringLiteral("%1 is damaged: %2").arg(m_path, result), EngineError::FileDamaged);
         }
+    }
+}
+
+void SqliteDatabase::checkOpening() {
+    if (m_access == Access::Memory || m_access == Access::Recovery) {
+        return;
+    }
+    // An index whose collation this program does not have would make every later change of its table
+    // fail: the engine's own error for it is raised now, by naming each collation once.
+    QStringList collations;
+    {
+        SqliteStatement statement(m_db, QStringLiteral("SELECT DISTINCT x.coll FROM sqlite_schema AS s, "
+                                                       "pragma_index_xinfo(s.name) AS x WHERE s.type = 'index' "
+                                                       "AND x.coll IS NOT NULL"));
+        StatementReset guard(statement);
+        while (statement.step()) {
+            collations.append(statement.columnText(0));
+        }
+    }
+    for (const QString &collation : collations) {
+        QString quoted = collation;
+        SqliteStatement probe(m_db, QStringLiteral("SELECT '' < '' COLLATE \"%1\"")
+                                        .arg(quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""))));
+    }
+    // SQLite itself refuses a file shorter than its header says when it first reads it; what it cannot see
+    // without reading every page is left to the full check, run only when damage was noted.
+    if (DamageNote::noted(m_path)) {
+        checkIntegrity();
+        DamageNote::clear(m_path);
     }
 }
 

@@ -75,6 +75,10 @@ public:
     // Runs SQLite's structural check of every b-tree of the file. Raises CorvaneError with code 8962 when
     // the file is damaged, or the engine's error when the check cannot run.
     void checkIntegrity();
+    // The check at opening, which costs the same for any size of file: the full structural check runs only
+    // when an earlier operation noted damage (DamageNote); the note is removed when the file passes it.
+    // Raises CorvaneError. (A file shorter than its header says is refused by SQLite at its first read.)
+    void checkOpening();
 
     // Called about every `interval` virtual-machine instructions while a statement runs (null to remove).
     void setProgressHandler(int interval, std::function<void()> handler);

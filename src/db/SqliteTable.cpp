@@ -54,7 +54,7 @@ void SqliteTable::open(const QString &file, SqliteDatabase::Access access) {
                                         m_schema.columnList().remove(QLatin1Char('"'))));
         }
         TableLayout::upgradeCollations(m_db, m_schema);
-        m_db.checkIntegrity();
+        m_db.checkOpening();
         m_state = State::Browse;
         startView();
         first();
@@ -371,6 +371,56 @@ bool SqliteTable::gotoRowid(qint64 rowid) {
     releaseCursor();
     becomeCurrent(query);
     return true;
+}
+
+bool SqliteTable::findInView(const QString &field, const QString &low, const QString &high,
+                             const std::function<bool(const TableRow &)> &accept) {
+    requireOpen();
+    postPending();
+    const int index = m_schema.fieldIndex(field);
+    if (index < 0) {
+        throw CorvaneError(QStringLiteral("%1: Field '%2' not found").arg(m_schema.tableName, field));
+    }
+    const int first = static_cast<int>(m_filtered ? m_filter.values().size() : 0) + 1;
+    SqliteStatement &query = statement(m_query->within(index, !high.isNull()));
+    qint64 found = 0;
+    {
+        StatementReset guard(query);
+        m_query->bindFilter(query);
+        query.bindText(first, low);
+        if (!high.isNull()) {
+            query.bindText(first + 1, high);
+        }
+        TableRow row;
+        while (found == 0 && query.step()) {
+            readRow(query, row);
+            if (accept(row)) {
+                found = row.rowid;
+            }
+        }
+    }
+    return found != 0 && gotoRowid(found);
+}
+
+qint64 SqliteTable::positionOf(qint64 rowid) {
+    requireOpen();
+    postPending();
+    TableRow row;
+    {
+        SqliteStatement &query = statement(m_query->byRowid());
+        StatementReset guard(query);
+        m_query->bindFilter(query);
+        query.bindInt(static_cast<int>(m_filtered ? m_filter.values().size() : 0) + 1, rowid);
+        if (!query.step()) {
+            return -1;
+        }
+        readRow(query, row);
+    }
+    SqliteStatement &count = statement(m_query->countBefore());
+    StatementReset guard(count);
+    m_query->bindFilter(count);
+    m_query->bindKey(count, row);
+    return count.step() ? count.columnInt(0) : -1;
 }
 
 void SqliteTable::setIndexFieldNames(const QString &names) {

@@ -22,6 +22,7 @@
 #include <QDate>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -100,6 +101,10 @@ public:
     void deleteRecord();
     // Deletes every row of the table (not only the filtered ones).
     void emptyTable();
+    // After a pass that changed many rows through database() in statements of its own: drops any pending
+    // edit, goes to the first row and tells views and caches to read the rows again (viewChanged and
+    // afterDelete). Raises CorvaneError when the first row cannot be read.
+    void changedDirectly();
 
     // Moves to the first row, in order, of the view whose fields `fieldNames` (separated by ";") equal
     // `values`; text compared ignoring letter case when `caseInsensitive`. False, and nothing moves, when
@@ -138,6 +143,15 @@ public:
     QList<TableRow> rowsFromEnd(qint64 fromEnd, int limit);
     // Moves to the row with this rowid when it is in the view.
     bool gotoRowid(qint64 rowid);
+    // Goes to the first row of the view, in order, whose text field `field` lies in [low, high) under the
+    // field's collation (no upper bound when `high` is null) and that `accept` takes: a range of the
+    // field's index instead of a walk over the whole view. False, with the current row kept, when none.
+    // Raises CorvaneError.
+    bool findInView(const QString &field, const QString &low, const QString &high,
+                    const std::function<bool(const TableRow &)> &accept);
+    // The position (from 0) of the row with `rowid` in the view; -1 when the view does not hold it.
+    // Counts through the order's index rather than reading the rows before it. Raises CorvaneError.
+    qint64 positionOf(qint64 rowid);
 
     // Ends the walking statement's read transaction; the next next() resumes from the current row.
     void releaseCursor() noexcept;

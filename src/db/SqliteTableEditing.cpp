@@ -252,6 +252,15 @@ void SqliteTable::emptyTable() {
     emit viewChanged();
 }
 
+void SqliteTable::changedDirectly() {
+    requireOpen();
+    cancel();
+    releaseCursor();
+    first();
+    emit viewChanged();
+    emit afterDelete();
+}
+
 void SqliteTable::lockTable() {
     requireOpen();
     if (m_lockDepth == 0) {

@@ -131,6 +131,20 @@ QString TableQuery::byRowid() const {
     return columns() + where(QStringLiteral("rowid = ?") + QString::number(m_filterCount + 1));
 }
 
+QString TableQuery::within(int field, bool bounded) const {
+    const QString column = TableSchema::quote(m_schema.fields.at(field).name);
+    QString range = QStringLiteral("%1 >= ?%2").arg(column).arg(m_filterCount + 1);
+    if (bounded) {
+        range += QStringLiteral(" AND %1 < ?%2").arg(column).arg(m_filterCount + 2);
+    }
+    return columns() + where(range) + orderBy(true);
+}
+
+QString TableQuery::countBefore() const {
+    return QStringLiteral("SELECT count(*) FROM ") + TableSchema::quote(m_schema.tableName) +
+           where(keyCondition(false));
+}
+
 void TableQuery::bindFilter(SqliteStatement &statement) const {
     const QVariantList values = m_filter.values();
     for (int i = 0; i < values.size(); ++i) {

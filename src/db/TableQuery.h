@@ -40,6 +40,11 @@ public:
     QString pageFromEnd() const;
     // The row of the view with the rowid bound as ?1 after the filter's values.
     QString byRowid() const;
+    // The rows of the view, in order, whose `field` is at least the first value bound after the filter's
+    // and, when `bounded`, below the second: a range of the field's index.
+    QString within(int field, bool bounded) const;
+    // The number of rows of the view before the row whose key is bound with bindKey().
+    QString countBefore() const;
 
     // Binds the filter's values.
     void bindFilter(SqliteStatement &statement) const;

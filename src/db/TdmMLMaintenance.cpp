@@ -3,6 +3,7 @@
 #include "base/BusyCursor.h"
 #include "base/ProgressWindow.h"
 #include "db/DatabaseDirectory.h"
+#include "db/EngineError.h"
 #include "db/TableLayout.h"
 #include "db/TableRepair.h"
 #include "db/TdmML.h"
@@ -76,13 +77,21 @@ void TdmML::OptimiseDatabase(bool ask) {
     emit tablesDetached();
     BusyCursor busy(m_prompt);
     closeTables();
-    try {
-        optimizeFile(listFile(), 0);
-        optimizeFile(statsFile(), 100);
-    } catch (...) {
+    const auto warnFailed = [this] {
         tell(UserPrompt::Kind::Warning,
              QStringLiteral("An error was encountered while optimizing your database, it may "
                             "be active on another user's system."));
+    };
+    try {
+        optimizeFile(listFile(), 0);
+        optimizeFile(statsFile(), 100);
+    } catch (const CorvaneError &error) {
+        // Damage found by the check is noted, so opening the tables again below offers the repair.
+        if (!EngineError::isDamage(error.code())) {
+            warnFailed();
+        }
+    } catch (...) {
+        warnFailed();
     }
     try {
         if (wasOpen) {
@@ -112,6 +121,8 @@ void TdmML::optimizeFile(const QString &file, int offset) {
         }
     };
     show(0);
+    // Optimizing is where the whole file is read anyway: the structural check runs first.
+    db.checkIntegrity();
     db.setProgressHandler(ProgressInterval,
                           [&] { show(static_cast<int>(std::min<qint64>(99, ++ticks * 100 / expected))); });
     db.exec(QStringLiteral("VACUUM"));

@@ -146,8 +146,11 @@ private:
     // Sets up the batch frame in `frame`; a failure is shown with the engine's message and gives false.
     bool openFrame(std::optional<ListMaintenanceFrame> &frame, bool primaryOrder);
     void progress(int position, int maximum, const QString &text);
-    bool mergeEntry(SqliteTable &table, int &index, QString &category, bool &markerWritten);
-    bool recoverMergeFailure(SqliteTable &table, int index, const QString &category, bool markerWritten);
+    struct MergeStatements;
+    struct MergeEntry;
+    Outcome mergePass(SqliteTable &table);
+    bool mergeEntry(MergeStatements &sql, const MergeEntry &entry, bool &markerWritten);
+    bool recoverMergeFailure(MergeStatements &sql, const MergeEntry &entry, bool markerWritten);
     SqliteTable &table();
 
     TdmML &m_dm;

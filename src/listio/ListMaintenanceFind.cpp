@@ -2,6 +2,7 @@
 // view shows.
 #include "base/BusyCursor.h"
 #include "base/CorvaneError.h"
+#include "base/LetterCase.h"
 #include "db/SqliteTable.h"
 #include "listio/ListMaintenance.h"
 
@@ -58,18 +59,38 @@ std::optional<int> ListMaintenance::Find(const QList<FindTerm> &terms, bool case
                 wanted.append({tbl.fieldIndex(field), term.text});
             }
         }
-        for (tbl.first(); !tbl.eof(); tbl.next()) {
-            bool match = true;
-            for (const auto &[field, text] : wanted) {
-                const QString value = tbl.field(field).toString();
-                match = partial ? value.startsWith(text, sensitivity) : value.compare(text, sensitivity) == 0;
-                if (!match) {
+        const auto matches = [&](const TableRow &row) {
+            for (const auto &[field, text] : std::as_const(wanted)) {
+                const QString value = row.values.at(field).toString();
+                if (!(partial ? value.startsWith(text, sensitivity) : value.compare(text, sensitivity) == 0)) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        // A term on an indexed field (address or category, whose index ignores letter case) narrows the
+        // search to a range of that index: the entries whose field begins with, or equals, the text in
+        // any letter case. Every entry of the range is still checked against all terms.
+        std::optional<bool> found;
+        for (const auto &[field, text] : std::as_const(wanted)) {
+            const QString name = tbl.schema().fields.at(field).name;
+            if (!text.isEmpty() && (name == QLatin1String("Item") || name == QLatin1String("Category"))) {
+                const QString high = partial ? LetterCase::prefixEnd(text) : text + QChar(u'\0');
+                found = tbl.findInView(name, text, high, matches);
+                break;
+            }
+        }
+        if (!found.has_value()) {
+            found = false;
+            for (tbl.first(); !tbl.eof(); tbl.next()) {
+                if (matches(tbl.currentRow())) {
+                    found = true;
                     break;
                 }
             }
-            if (match) {
-                return tbl.integer(QStringLiteral("Index"));
-            }
+        }
+        if (*found) {
+            return tbl.integer(QStringLiteral("Index"));
         }
         if (start != 0) {
             tbl.gotoRowid(start);

@@ -2,6 +2,7 @@
 // "Default" while removing duplicate addresses, and delete every entry.
 #include "base/CorvaneError.h"
 #include "base/ProgressWindow.h"
+#include "db/SqliteStatement.h"
 #include "db/SqliteTable.h"
 #include "db/TableLock.h"
 #include "db/TdmML.h"
@@ -72,57 +73,104 @@ ListMaintenance::Outcome ListMaintenance::ResetAllBounces() {
     return Outcome::Completed;
 }
 
-// One step of the merge on the current entry: marker, look-up of the address in "Default", then either
-// deletion (the next entry becomes current) or the move to "Default" and on to the next entry. `index`,
-// `category` and `markerWritten` tell the caller what to undo when this raises.
-bool ListMaintenance::mergeEntry(SqliteTable &tbl, int &index, QString &category, bool &markerWritten) {
-    index = tbl.integer(QStringLiteral("Index"));
-    category = tbl.text(kCategory);
-    const QString address = tbl.text(kItem);
-    tbl.setField(kCategory, QString::fromLatin1(kMarkerCategory));
-    tbl.post();
+// The statements of the merge pass, prepared once on the list's connection. The walk reads the entries in
+// insertion order in blocks, so that the changes of the pass never disturb a statement still reading.
+struct ListMaintenance::MergeStatements {
+    explicit MergeStatements(sqlite3 *db)
+        : walk(db, QStringLiteral("SELECT rowid, Item, Category FROM tblML WHERE rowid > ?1 ORDER BY rowid LIMIT 512")),
+          setCategory(db, QStringLiteral("UPDATE tblML SET Category = ?2 WHERE rowid = ?1")),
+          findInDefault(db, QStringLiteral("SELECT 1 FROM tblML WHERE Item = ?1 AND Item = ?1 COLLATE BINARY AND "
+                                           "Category = 'Default' COLLATE BINARY LIMIT 1")),
+          remove(db, QStringLiteral("DELETE FROM tblML WHERE rowid = ?1")) {}
+
+    void changeCategory(qint64 rowid, const QString &category) {
+        setCategory.bindInt(1, rowid);
+        setCategory.bindText(2, category);
+        setCategory.execute();
+    }
+
+    SqliteStatement walk;
+    SqliteStatement setCategory;
+    SqliteStatement findInDefault;
+    SqliteStatement remove;
+};
+
+struct ListMaintenance::MergeEntry {
+    qint64 rowid = 0;
+    QString item;
+    QString category;
+};
+
+// One step of the merge on `entry`: the marker, the look-up of the address in "Default" (letter case
+// counting in both), then either the deletion of the entry or its move to "Default". `markerWritten`
+// tells the caller what to undo when this raises.
+bool ListMaintenance::mergeEntry(MergeStatements &sql, const MergeEntry &entry, bool &markerWritten) {
+    sql.changeCategory(entry.rowid, QString::fromLatin1(kMarkerCategory));
     markerWritten = true;
-    if (tbl.locate(QStringLiteral("Item;Category"), QVariantList{address, kDefault}, false)) {
-        PositionDBAtNode(index);
-        tbl.deleteRecord();
+    bool found = false;
+    {
+        StatementReset guard(sql.findInDefault);
+        sql.findInDefault.bindText(1, entry.item);
+        found = sql.findInDefault.step();
+    }
+    if (found) {
+        sql.remove.bindInt(1, entry.rowid);
+        sql.remove.execute();
         ++m_deleted;
         return true;
     }
-    tbl.setField(kCategory, kDefault);
-    tbl.post();
-    tbl.next();
+    sql.changeCategory(entry.rowid, kDefault);
     return false;
 }
 
-// After a failing merge step: drops the pending edit, gives the entry its category back when the marker
-// was already written (so no entry is left in the marker category), and asks whether to go on. True, with
-// the entry after the failing one current, when the walk is to go on.
-bool ListMaintenance::recoverMergeFailure(SqliteTable &tbl, int index, const QString &category, bool markerWritten) {
-    cancelQuietly(tbl);
+// After a failing merge step: gives the entry its category back when the marker was already written (so
+// no entry is left in the marker category) and asks whether to go on. True when the walk is to go on.
+bool ListMaintenance::recoverMergeFailure(MergeStatements &sql, const MergeEntry &entry, bool markerWritten) {
     if (markerWritten) {
         try {
-            PositionDBAtNode(index);
-            tbl.setField(kCategory, category);
-            tbl.post();
+            sql.changeCategory(entry.rowid, entry.category);
         } catch (const CorvaneError &) {
-            cancelQuietly(tbl);
+            // The entry keeps the marker; the question below still lets the person decide.
         }
     }
-    if (m_prompt.message(UserPrompt::Kind::Warning, mergeContinueQuestion(), UserPrompt::Yes | UserPrompt::No) !=
-        UserPrompt::Yes) {
-        return false;
+    return m_prompt.message(UserPrompt::Kind::Warning, mergeContinueQuestion(), UserPrompt::Yes | UserPrompt::No) ==
+           UserPrompt::Yes;
+}
+
+// The merge over every entry in insertion order, inside the table lock. Gives the outcome of the walk.
+ListMaintenance::Outcome ListMaintenance::mergePass(SqliteTable &tbl) {
+    MergeStatements sql(tbl.database().handle());
+    const int total = static_cast<int>(tbl.recordCount());
+    Outcome outcome = Outcome::Completed;
+    QList<MergeEntry> block;
+    qint64 after = 0;
+    int k = 0;
+    for (;;) {
+        block.clear();
+        {
+            StatementReset guard(sql.walk);
+            sql.walk.bindInt(1, after);
+            while (sql.walk.step()) {
+                block.append({sql.walk.columnInt(0), sql.walk.columnText(1), sql.walk.columnText(2)});
+            }
+        }
+        if (block.isEmpty()) {
+            return outcome;
+        }
+        after = block.last().rowid;
+        for (const MergeEntry &entry : std::as_const(block)) {
+            progress(++k, total, QStringLiteral("Merging Entries"));
+            bool markerWritten = false;
+            try {
+                mergeEntry(sql, entry, markerWritten);
+            } catch (const CorvaneError &) {
+                outcome = Outcome::CompletedWithErrors;
+                if (!recoverMergeFailure(sql, entry, markerWritten)) {
+                    return Outcome::Stopped;
+                }
+            }
+        }
     }
-    if (index == 0) {
-        return false;
-    }
-    try {
-        PositionDBAtNode(index);
-        tbl.next();
-    } catch (const CorvaneError &) {
-        // Without the failing entry there is no place to go on from.
-        return false;
-    }
-    return true;
 }
 
 ListMaintenance::Outcome ListMaintenance::MergeCategories(bool ask) {
@@ -148,26 +196,9 @@ ListMaintenance::Outcome ListMaintenance::MergeCategories(bool ask) {
     };
     try {
         ListMaintenanceFrame frame(tbl, m_prompt, m_hooks.freeze, m_hooks.thaw, true);
-        const int total = static_cast<int>(tbl.recordCount());
         TableLock lock(tbl);
-        tbl.first();
-        int k = 0;
-        while (!tbl.eof()) {
-            ++k;
-            progress(k, total, QStringLiteral("Merging Entries"));
-            int index = 0;
-            QString category;
-            bool markerWritten = false;
-            try {
-                mergeEntry(tbl, index, category, markerWritten);
-            } catch (const CorvaneError &) {
-                outcome = Outcome::CompletedWithErrors;
-                if (!recoverMergeFailure(tbl, index, category, markerWritten)) {
-                    outcome = Outcome::Stopped;
-                    break;
-                }
-            }
-        }
+        outcome = mergePass(tbl);
+        tbl.changedDirectly();
         lock.release();
     } catch (const CorvaneError &e) {
         report(e.message());

@@ -58,12 +58,7 @@ bool EntryRules::locateEntry(const QString &address, const QString &category) {
 }
 
 bool EntryRules::isBlocked(const QString &address) const {
-    for (const QString &blocked : m_settings.BlockedAddresses.items()) {
-        if (blocked.compare(address, Qt::CaseInsensitive) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return m_settings.BlockedAddresses.containsIgnoringCase(address);
 }
 
 bool EntryRules::categoryAllowed(const QString &category) const {

@@ -109,6 +109,7 @@ void RuleList::setItems(const QStringList &items) {
         sorted.append(items.at(i));
     }
     m_items = sorted;
+    m_foldedValid = false;
 }
 
 int RuleList::add(const QString &item) {
@@ -118,13 +119,29 @@ int RuleList::add(const QString &item) {
     });
     const auto index = place - m_items.begin();
     m_items.insert(index, item);
+    if (m_foldedValid) {
+        m_folded.insert(item.toCaseFolded());
+    }
     return static_cast<int>(index);
 }
 
 void RuleList::removeAt(int index) {
     if (index >= 0 && index < m_items.size()) {
         m_items.removeAt(index);
+        m_foldedValid = false;
     }
+}
+
+bool RuleList::containsIgnoringCase(const QString &text) const {
+    if (!m_foldedValid) {
+        m_folded.clear();
+        m_folded.reserve(m_items.size());
+        for (const QString &item : m_items) {
+            m_folded.insert(item.toCaseFolded());
+        }
+        m_foldedValid = true;
+    }
+    return m_folded.contains(text.toCaseFolded());
 }
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 // so "Nondeliverable mail" comes before "Non-delivery". Duplicates are kept.
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <initializer_list>
@@ -20,7 +21,10 @@ public:
     int add(const QString &item);
     // Removes the item at `index`; an index out of range does nothing.
     void removeAt(int index);
-    void clear() { m_items.clear(); }
+    void clear() {
+        m_items.clear();
+        m_foldedValid = false;
+    }
 
     const QStringList &items() const { return m_items; }
     int size() const { return static_cast<int>(m_items.size()); }
@@ -33,10 +37,17 @@ public:
     // apostrophes first ("coop" before "co-op"); finally the texts code point by code point.
     static int compare(const QString &a, const QString &b);
 
-    bool operator==(const RuleList &) const = default;
+    // True when an item equals `text` with letter case ignored. A hashed look-up, so that checking an
+    // address against a blocked list of any length costs the same; the set is built on the first look-up
+    // after a change.
+    bool containsIgnoringCase(const QString &text) const;
+
+    bool operator==(const RuleList &other) const { return m_items == other.m_items; }
 
 private:
     QStringList m_items;
+    mutable QSet<QString> m_folded;
+    mutable bool m_foldedValid = false;
 };
 
 } // namespace corvane

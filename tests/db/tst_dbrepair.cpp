@@ -3,6 +3,8 @@
 #include "DbTestSupport.h"
 #include "ScriptedPrompt.h"
 #include "base/AppPaths.h"
+#include "db/DamageNote.h"
+#include "db/EngineError.h"
 #include "db/PageSalvage.h"
 #include "db/TdmML.h"
 
@@ -122,20 +124,23 @@ private slots:
     }
     void cleanup() { QDir::setCurrent(QDir::tempPath()); }
 
-    // The damage is found when the database is opened and repaired without a question, and the repair is
-    // reported with the number of entries recovered and the damaged copy's name; every row outside the
-    // destroyed pages comes back unchanged.
+    // Damage to the header or the file's length is found when the database is opened; damage inside is
+    // found when the damaged pages are read, and noted, so that the next opening checks the whole file. The
+    // file is then repaired without a question, and the repair is reported with the number of entries
+    // recovered and the damaged copy's name; every row outside the destroyed pages comes back unchanged.
     void damagedFileRepairedOnOpening_data() {
         QTest::addColumn<QString>("damage");
-        QTest::newRow("header destroyed") << "header";
-        QTest::newRow("first page destroyed") << "page one";
-        QTest::newRow("three table pages destroyed") << "leaves";
-        QTest::newRow("inner table page destroyed") << "interior";
-        QTest::newRow("index pages destroyed") << "index";
-        QTest::newRow("end of the file cut off") << "truncated";
+        QTest::addColumn<bool>("foundByReading");
+        QTest::newRow("header destroyed") << "header" << false;
+        QTest::newRow("first page destroyed") << "page one" << false;
+        QTest::newRow("three table pages destroyed") << "leaves" << true;
+        QTest::newRow("inner table page destroyed") << "interior" << false;
+        QTest::newRow("index pages destroyed") << "index" << true;
+        QTest::newRow("end of the file cut off") << "truncated" << false;
     }
     void damagedFileRepairedOnOpening() {
         QFETCH(QString, damage);
+        QFETCH(bool, foundByReading);
         const Rows original = makeDatabase(3000);
         const QList<QVariantList> leaves = pages(QStringLiteral("tblML"), QStringLiteral("leaf"));
         QVERIFY(leaves.size() > 20);
@@ -167,6 +172,22 @@ private slots:
             }
             QVERIFY(QFile::resize(listFile(), cut * 4096));
         }
+        if (foundByReading) {
+            ScriptedPrompt unaware;
+            TdmML dm(unaware);
+            dm.OpenDatabase(dir());
+            QVERIFY(dm.DatabaseLoaded());
+            QVERIFY(unaware.shown.isEmpty());
+            int code = 0;
+            try {
+                readRows(dm.tblML());
+            } catch (const CorvaneError &error) {
+                code = error.code();
+            }
+            QVERIFY2(EngineError::isDamage(code), qPrintable(QString::number(code)));
+            QVERIFY(DamageNote::noted(listFile()));
+            dm.CloseDatabase();
+        }
 
         ScriptedPrompt prompt;
         TdmML dm(prompt);
@@ -175,6 +196,7 @@ private slots:
         QCOMPARE(prompt.progress.first(), QStringLiteral("0|Repairing table"));
         QVERIFY(!prompt.progressVisible);
         QVERIFY(QFile::exists(listFile() + QStringLiteral(".damaged-1")));
+        QVERIFY(!DamageNote::noted(listFile()));
 
         const Rows repaired = readRows(dm.tblML());
         QCOMPARE(repaired.size(), original.size() - expectedLost);

@@ -60,6 +60,9 @@ private slots:
         QTest::newRow("whole text without partial matches")
             << Terms{term(true, "E-mail", "BERT@EXAMPLE.ORG")} << true << false << "bert@example.org"
             << "";
+        QTest::newRow("exact address with letter case counting")
+            << Terms{term(true, "E-mail", "bert@example.org")} << false << false << "bert@example.org"
+            << "";
         QTest::newRow("nothing ticked has text")
             << Terms{term(true, "E-mail", ""), term(false, "Category", "News")} << true << true << ""
             << "You have not entered anything to search for!";
@@ -86,6 +89,15 @@ private slots:
             QCOMPARE(f.table().integer(QStringLiteral("Index")), *index);
         }
         QCOMPARE(f.prompt->busyDepth, 0);
+    }
+
+    // The first match in the view's own order, also when the search runs through another field's index.
+    void findFollowsTheViewOrder() {
+        f.table().setIndexFieldNames(QStringLiteral("Category"));
+        QVERIFY(f.maintenance->Find({term(true, "E-mail", "bert")}, true, true).has_value());
+        QCOMPARE(f.table().text(QStringLiteral("Item")), QStringLiteral("bertha@example.org"));
+        QVERIFY(f.maintenance->Find({term(true, "Category", "n"), term(true, "Name", "b")}, true, true).has_value());
+        QCOMPARE(f.table().text(QStringLiteral("Item")), QStringLiteral("bertha@example.org"));
     }
 
     void findSearchesOnlyTheEntriesShown() {

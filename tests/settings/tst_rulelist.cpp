@@ -66,6 +66,36 @@ private slots:
         QCOMPARE(list.items().at(index), item);
         QCOMPARE(list.size(), 5);
     }
+
+    // The hashed look-up follows every change made after it was first used.
+    void lookUpFollowsChanges_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("unchanged, other case") << "" << true;
+        QTest::newRow("removed") << "remove" << false;
+        QTest::newRow("replaced") << "set" << false;
+        QTest::newRow("cleared") << "clear" << false;
+        QTest::newRow("added after a removal") << "remove add" << true;
+    }
+    void lookUpFollowsChanges() {
+        QFETCH(QString, change);
+        QFETCH(bool, found);
+        RuleList list{"Spam@Example.com", "other@example.com"};
+        QVERIFY(list.containsIgnoringCase(QStringLiteral("spam@example.COM")));
+        QVERIFY(!list.containsIgnoringCase(QStringLiteral("spam@example.co")));
+        for (const QString &step : change.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (step == QLatin1String("remove")) {
+                list.removeAt(static_cast<int>(list.items().indexOf(QStringLiteral("Spam@Example.com"))));
+            } else if (step == QLatin1String("set")) {
+                list.setItems({QStringLiteral("third@example.com")});
+            } else if (step == QLatin1String("clear")) {
+                list.clear();
+            } else {
+                list.add(QStringLiteral("SPAM@example.com"));
+            }
+        }
+        QCOMPARE(list.containsIgnoringCase(QStringLiteral("spam@example.com")), found);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRuleList)
