@@ -12,6 +12,7 @@
 #include "cli/CliMailCommands.h"
 #include "cli/CliMaintenanceCommands.h"
 #include "cli/CliScanCommand.h"
+#include "cli/CliSendCommand.h"
 #include "cli/CliStatsCommands.h"
 #include "cli/ConsolePrompt.h"
 #include "db/SqliteTable.h"
@@ -58,7 +59,8 @@ QString CliApplication::usage() {
                "  errors                    print the errors list\n"
                "  log                       print the activity log\n") +
            CliImportCommands::usage() + CliExportCommands::usage() + CliMaintenanceCommands::usage() +
-           CliStatsCommands::usage() + CliMailCommands::usage() + CliScanCommand::usage() + CliErrorsCommand::usage() +
+           CliStatsCommands::usage() + CliMailCommands::usage() + CliScanCommand::usage() + CliSendCommand::usage() +
+           CliErrorsCommand::usage() +
            QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
@@ -109,7 +111,8 @@ int CliApplication::run(const QStringList &arguments) {
         QStringLiteral("merge"),     QStringLiteral("reset-bounces"), QStringLiteral("stats"),
         QStringLiteral("export"),    QStringLiteral("backup"),        QStringLiteral("folders"),
         QStringLiteral("smtp-test"), QStringLiteral("import"),        QStringLiteral("enter")};
-    if (!known.contains(command.first()) && command.first() != QLatin1String("scan")) {
+    if (!known.contains(command.first()) && command.first() != QLatin1String("scan") &&
+        command.first() != QLatin1String("send")) {
         fail(QStringLiteral("unknown command ") + command.first() + QStringLiteral(" (see --help)"));
         return 2;
     }
@@ -187,6 +190,9 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
     }
     if (name == QLatin1String("scan")) {
         return CliScanCommand::scan(context, rest);
+    }
+    if (name == QLatin1String("send")) {
+        return CliSendCommand::send(context, rest);
     }
     if (name == QLatin1String("folders")) {
         return CliMailCommands::folders(context, rest);

@@ -76,6 +76,7 @@ Tfrmmain::Tfrmmain(UserPrompt &prompt, QWidget *parent) : QMainWindow(parent), m
         return TfrmExtractentries::run(scan, m_prompt, requests, memberPosts, this);
     };
     connectScanCommand();
+    connectSendCommand();
     resize(760, 520);
     loadPlacement();
 }

@@ -102,6 +102,9 @@ private:
     void connectListView();
     void connectMaintenance();
     void connectScanCommand();
+    // "Send E-Mail to List" and "Send E-mail to Mailing List...".
+    void connectSendCommand();
+    void btnsendClick();
     void rowPopup(const QPoint &position);
     void showSortMarks();
     void sortingMenuAboutToShow();

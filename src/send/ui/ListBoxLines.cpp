@@ -1,4 +1,4 @@
-// Removing and adding list-box lines.
+// Removing list-box lines.
 #include "send/ui/ListBoxLines.h"
 
 #include "base/UserPrompt.h"
@@ -7,33 +7,28 @@
 
 namespace corvane::ui {
 
-bool ListBoxLines::DeleteCurrentTListboxItem(QListWidget &box, UserPrompt &prompt) {
+int ListBoxLines::rowToDelete(QListWidget &box, UserPrompt &prompt) {
     const int row = box.currentRow();
-    if (row < 0 || box.currentItem() == nullptr || !box.currentItem()->isSelected()) {
-        prompt.beep();
-        if (box.count() > 0) {
-            box.setCurrentRow(0);
-        }
-        box.setFocus();
+    if (row >= 0 && box.currentItem() != nullptr && box.currentItem()->isSelected()) {
+        return row;
+    }
+    prompt.beep();
+    if (box.count() > 0) {
+        box.setCurrentRow(0);
+    }
+    box.setFocus();
+    return -1;
+}
+
+bool ListBoxLines::DeleteCurrentTListboxItem(QListWidget &box, UserPrompt &prompt) {
+    const int row = rowToDelete(box, prompt);
+    if (row < 0) {
         return false;
     }
     delete box.takeItem(row);
     if (box.count() > 0) {
         box.setCurrentRow(std::min(row, box.count() - 1));
     }
-    return true;
-}
-
-bool ListBoxLines::addSorted(QListWidget &box, const QString &text) {
-    const QString line = text.trimmed();
-    if (line.isEmpty()) {
-        return false;
-    }
-    int at = 0;
-    while (at < box.count() && box.item(at)->text().compare(line, Qt::CaseInsensitive) <= 0) {
-        ++at;
-    }
-    box.insertItem(at, line);
     return true;
 }
 

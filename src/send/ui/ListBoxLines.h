@@ -1,9 +1,8 @@
-// Line editing of the send dialog's list boxes (attachments, extra To and CC recipients): removing the
-// selected line as every list box of Corvane does, and adding a typed line to a sorted list.
+// Line removal in the send dialog's list boxes (attachments, extra To and CC recipients), as every list box
+// of Corvane does it.
 #pragma once
 
 class QListWidget;
-class QString;
 
 namespace corvane {
 class UserPrompt;
@@ -17,9 +16,9 @@ public:
     // With nothing selected it beeps, selects the first line (when there is one) and focuses the box.
     // Returns whether a line was removed.
     static bool DeleteCurrentTListboxItem(QListWidget &box, UserPrompt &prompt);
-    // Adds `text` (trimmed) to `box`, keeping it sorted without regard to letter case. An empty text adds
-    // nothing. Returns whether a line was added.
-    static bool addSorted(QListWidget &box, const QString &text);
+    // The row DeleteCurrentTListboxItem would remove: the selected line, or -1 (after the beep, the first
+    // line selected and the box focused) when none is selected. For lists whose lines live elsewhere.
+    static int rowToDelete(QListWidget &box, UserPrompt &prompt);
 };
 
 } // namespace corvane::ui

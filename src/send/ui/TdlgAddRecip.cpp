@@ -1,6 +1,7 @@
 // The extra-recipients dialog.
 #include "send/ui/TdlgAddRecip.h"
 
+#include "send/TdlgAddRecip.h"
 #include "send/ui/ListBoxLines.h"
 
 #include <QDialogButtonBox>
@@ -16,36 +17,29 @@
 namespace corvane::ui {
 
 namespace {
-QStringList lines(const QListWidget &list) {
-    QStringList out;
-    for (int i = 0; i < list.count(); ++i) {
-        out.append(list.item(i)->text());
-    }
-    return out;
-}
-
-void fill(QListWidget &list, const QStringList &addresses) {
-    list.clear();
-    for (const QString &address : addresses) {
-        ListBoxLines::addSorted(list, address);
+void showLines(QListWidget &box, const QStringList &lines, int current) {
+    box.clear();
+    box.addItems(lines);
+    if (current >= 0 && current < box.count()) {
+        box.setCurrentRow(current);
     }
 }
 } // namespace
 
-TdlgAddRecip::TdlgAddRecip(UserPrompt &prompt, QWidget *parent) : QDialog(parent), m_prompt(prompt) {
+TdlgAddRecip::TdlgAddRecip(corvane::TdlgAddRecip &lists, UserPrompt &prompt, QWidget *parent)
+    : QDialog(parent), m_lists(lists), m_prompt(prompt) {
     setObjectName(QStringLiteral("dlgAddRecip"));
     setWindowTitle(QStringLiteral("Add Recipients"));
     auto *layout = new QVBoxLayout(this);
-    lblexplain = new QLabel(QStringLiteral("If you want all messages to also be sent to or CC'ed to a special address "
-                                           "add it here (All other addresses will appear in the bcc: field so they "
-                                           "will be invisible to recipients)"),
-                            this);
+    lblexplain = new QLabel(corvane::TdlgAddRecip::kExplanation, this);
     lblexplain->setWordWrap(true);
     layout->addWidget(lblexplain);
     auto *grid = new QGridLayout();
     layout->addLayout(grid, 1);
-    const auto side = [this, grid](int column, const QString &caption, QPushButton *&title, QLineEdit *&entry,
-                                   QPushButton *&add, QPushButton *&remove, QListWidget *&list, const QString &name) {
+    const auto side = [this, grid](bool cc, const QString &caption, QPushButton *&title, QLineEdit *&entry,
+                                   QPushButton *&add, QPushButton *&remove, QListWidget *&list) {
+        const QString name = cc ? QStringLiteral("CC") : QStringLiteral("To");
+        const int column = cc ? 3 : 0;
         title = new QPushButton(caption, this);
         title->setAutoDefault(false);
         entry = new QLineEdit(this);
@@ -60,63 +54,70 @@ TdlgAddRecip::TdlgAddRecip(UserPrompt &prompt, QWidget *parent) : QDialog(parent
         buttons->addWidget(add);
         buttons->addWidget(remove);
         buttons->addStretch(1);
-        grid->addWidget(title, 0, column * 3);
-        grid->addWidget(entry, 1, column * 3);
-        grid->addLayout(buttons, 1, column * 3 + 1, 2, 1);
-        grid->addWidget(list, 1, column * 3 + 2, 2, 1);
+        grid->addWidget(title, 0, column);
+        grid->addWidget(entry, 1, column, Qt::AlignTop);
+        grid->addLayout(buttons, 1, column + 1);
+        grid->addWidget(list, 1, column + 2);
         entry->installEventFilter(this);
         list->installEventFilter(this);
-        connect(add, &QPushButton::clicked, this, [this, entry, list] { addFromEntry(*entry, *list); });
-        connect(remove, &QPushButton::clicked, this,
-                [this, list] { ListBoxLines::DeleteCurrentTListboxItem(*list, m_prompt); });
+        connect(add, &QPushButton::clicked, this, [this, cc] { addFromEntry(cc); });
+        connect(remove, &QPushButton::clicked, this, [this, cc] { removeSelected(cc); });
     };
-    side(0, QStringLiteral("T&o..."), btnTo, edtTo, btnAddTo, btnRemoveTo, lbTo, QStringLiteral("To"));
-    side(1, QStringLiteral("&CC..."), btnCC, edtCC, btnAddCC, btnRemoveCC, lbCC, QStringLiteral("CC"));
+    side(false, QStringLiteral("T&o..."), btnTo, edtTo, btnAddTo, btnRemoveTo, lbTo);
+    side(true, QStringLiteral("&CC..."), btnCC, edtCC, btnAddCC, btnRemoveCC, lbCC);
     auto *box = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     layout->addWidget(box);
     connect(box, &QDialogButtonBox::accepted, this, [this] {
         // What is still typed counts, as leaving the box would have added it.
-        addFromEntry(*edtTo, *lbTo);
-        addFromEntry(*edtCC, *lbCC);
+        addFromEntry(false);
+        addFromEntry(true);
         accept();
     });
-    resize(560, 300);
+    refresh();
+    resize(600, 300);
 }
 
-QStringList TdlgAddRecip::toList() const {
-    return lines(*lbTo);
+void TdlgAddRecip::refresh() {
+    showLines(*lbTo, m_lists.lbTo(), lbTo->currentRow());
+    showLines(*lbCC, m_lists.lbCC(), lbCC->currentRow());
 }
 
-QStringList TdlgAddRecip::ccList() const {
-    return lines(*lbCC);
+int TdlgAddRecip::exec() {
+    refresh();
+    return QDialog::exec();
 }
 
-void TdlgAddRecip::setToList(const QStringList &addresses) {
-    fill(*lbTo, addresses);
+void TdlgAddRecip::addFromEntry(bool cc) {
+    QLineEdit *entry = cc ? edtCC : edtTo;
+    if (entry->text().isEmpty()) {
+        return;
+    }
+    const int row = cc ? m_lists.addCC(entry->text()) : m_lists.addTo(entry->text());
+    entry->clear();
+    if (row >= 0) {
+        showLines(cc ? *lbCC : *lbTo, cc ? m_lists.lbCC() : m_lists.lbTo(), row);
+    }
 }
 
-void TdlgAddRecip::setCcList(const QStringList &addresses) {
-    fill(*lbCC, addresses);
-}
-
-void TdlgAddRecip::addFromEntry(QLineEdit &entry, QListWidget &list) {
-    if (ListBoxLines::addSorted(list, entry.text()) || !entry.text().isEmpty()) {
-        entry.clear();
+void TdlgAddRecip::removeSelected(bool cc) {
+    QListWidget &box = cc ? *lbCC : *lbTo;
+    const int row = ListBoxLines::rowToDelete(box, m_prompt);
+    if (row < 0) {
+        return;
+    }
+    if (cc ? m_lists.removeCC(row) : m_lists.removeTo(row)) {
+        const QStringList &left = cc ? m_lists.lbCC() : m_lists.lbTo();
+        showLines(box, left, std::min(row, static_cast<int>(left.size()) - 1));
     }
 }
 
 bool TdlgAddRecip::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::FocusOut) {
-        if (watched == edtTo) {
-            addFromEntry(*edtTo, *lbTo);
-        } else if (watched == edtCC) {
-            addFromEntry(*edtCC, *lbCC);
-        }
-    } else if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
-        if (watched == lbTo || watched == lbCC) {
-            ListBoxLines::DeleteCurrentTListboxItem(*static_cast<QListWidget *>(watched), m_prompt);
-            return true;
-        }
+    if (event->type() == QEvent::FocusOut && (watched == edtTo || watched == edtCC)) {
+        addFromEntry(watched == edtCC);
+    } else if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete &&
+               (watched == lbTo || watched == lbCC)) {
+        removeSelected(watched == lbCC);
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -1,10 +1,9 @@
-// The "Add Recipients" dialog: the extra To and CC addresses that every message of a send carries, each
-// list sorted and filled from its entry box (leaving the box or ">>"), emptied line by line with "<<" or the
-// Delete key.
+// The "Add Recipients" dialog over the send dialog's extra To and CC lists (corvane::TdlgAddRecip): each
+// list filled from its entry box (leaving the box or ">>") at its sorted place, emptied line by line with
+// "<<" or the Delete key.
 #pragma once
 
 #include <QDialog>
-#include <QStringList>
 
 class QLabel;
 class QLineEdit;
@@ -12,8 +11,9 @@ class QListWidget;
 class QPushButton;
 
 namespace corvane {
+class TdlgAddRecip;
 class UserPrompt;
-}
+} // namespace corvane
 
 namespace corvane::ui {
 
@@ -21,7 +21,8 @@ class TdlgAddRecip : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TdlgAddRecip(UserPrompt &prompt, QWidget *parent = nullptr);
+    // `lists` must outlive the dialog; the dialog edits it directly.
+    TdlgAddRecip(corvane::TdlgAddRecip &lists, UserPrompt &prompt, QWidget *parent = nullptr);
 
     QLabel *lblexplain = nullptr;
     QListWidget *lbTo = nullptr;
@@ -35,19 +36,20 @@ public:
     QPushButton *btnTo = nullptr;
     QPushButton *btnCC = nullptr;
 
-    QStringList toList() const;
-    QStringList ccList() const;
-    // Replaces the To list (kept sorted).
-    void setToList(const QStringList &addresses);
-    void setCcList(const QStringList &addresses);
-
-    // Moves the text of the entry box into its list and empties the box (nothing for an empty box).
-    void addFromEntry(QLineEdit &entry, QListWidget &list);
+    // Shows the lists as they are now (the send job and the test message change the To list).
+    void refresh();
+    int exec() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Moves the typed text of the To (`cc` false) or CC entry box into its list and empties the box.
+    void addFromEntry(bool cc);
+    // "<<" / Delete on the To or CC list.
+    void removeSelected(bool cc);
+
+    corvane::TdlgAddRecip &m_lists;
     UserPrompt &m_prompt;
 };
 

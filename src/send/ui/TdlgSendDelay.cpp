@@ -1,6 +1,7 @@
 // The stagger countdown dialog.
 #include "send/ui/TdlgSendDelay.h"
 
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,6 +12,7 @@ namespace corvane::ui {
 TdlgSendDelay::TdlgSendDelay(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("dlgSendDelay"));
     setWindowTitle(QStringLiteral("Send Delay"));
+    setWindowModality(Qt::ApplicationModal);
     auto *layout = new QGridLayout(this);
     lblinfo = new QLabel(QStringLiteral("You have set the option to stagger the sending of your messages"), this);
     lblnext = new QLabel(QStringLiteral("The next e-mail will be sent in"), this);
@@ -39,37 +41,55 @@ TdlgSendDelay::TdlgSendDelay(QWidget *parent) : QDialog(parent) {
     layout->addLayout(countdown, 1, 0);
     layout->addLayout(buttons, 2, 0);
     tmrDelay.setInterval(1000);
-    connect(&tmrDelay, &QTimer::timeout, this, [this] {
-        const int left = m_onTick ? m_onTick() : -1;
-        if (left < 0) {
-            m_outcome = Outcome::Elapsed;
-            accept();
-            return;
-        }
-        showSeconds(left);
-    });
-    const auto closeWith = [this](Outcome outcome) {
-        m_outcome = outcome;
-        accept();
-    };
-    connect(btnSkip, &QPushButton::clicked, this, [closeWith] { closeWith(Outcome::SkipThis); });
-    connect(btnSkipAll, &QPushButton::clicked, this, [closeWith] { closeWith(Outcome::SkipAll); });
-    connect(btnCancel, &QPushButton::clicked, this, [closeWith] { closeWith(Outcome::Cancel); });
+    connect(&tmrDelay, &QTimer::timeout, this, [this] { post(Event::Tick); });
+    connect(btnSkip, &QPushButton::clicked, this, [this] { post(Event::Skip); });
+    connect(btnSkipAll, &QPushButton::clicked, this, [this] { post(Event::SkipAll); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { post(Event::Cancel); });
 }
 
-void TdlgSendDelay::showSeconds(int seconds) {
-    lblseconds->setText(QString::number(seconds));
+TdlgSendDelay::~TdlgSendDelay() {
+    if (m_loop != nullptr) {
+        m_loop->quit();
+    }
 }
 
-TdlgSendDelay::Outcome TdlgSendDelay::wait(int seconds, const std::function<int()> &onTick) {
-    m_onTick = onTick;
-    m_outcome = Outcome::Elapsed;
-    showSeconds(seconds);
+void TdlgSendDelay::post(Event event) {
+    m_events.append(event);
+    if (m_loop != nullptr) {
+        m_loop->quit();
+    }
+}
+
+void TdlgSendDelay::openDelay(int remaining) {
+    m_events.clear();
+    showRemaining(remaining);
+    show();
+    raise();
     tmrDelay.start();
-    exec();
+}
+
+void TdlgSendDelay::showRemaining(int remaining) {
+    lblseconds->setText(QString::number(remaining));
+}
+
+SendDelayPrompt::Event TdlgSendDelay::waitEvent() {
+    if (m_events.isEmpty()) {
+        QEventLoop loop;
+        m_loop = &loop;
+        loop.exec();
+        m_loop = nullptr;
+    }
+    return m_events.isEmpty() ? Event::Skip : m_events.takeFirst();
+}
+
+void TdlgSendDelay::closeDelay() {
     tmrDelay.stop();
-    m_onTick = nullptr;
-    return m_outcome;
+    hide();
+    m_events.clear();
+}
+
+void TdlgSendDelay::reject() {
+    post(Event::Skip);
 }
 
 } // namespace corvane::ui

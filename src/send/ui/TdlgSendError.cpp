@@ -10,6 +10,10 @@
 
 namespace corvane::ui {
 
+namespace {
+constexpr int kAbortResult = 2;
+} // namespace
+
 TdlgSendError::TdlgSendError(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("dlgSendError"));
     setWindowTitle(QStringLiteral("Sending Error"));
@@ -36,15 +40,18 @@ TdlgSendError::TdlgSendError(QWidget *parent) : QDialog(parent) {
     layout->addWidget(memerror, 1);
     layout->addLayout(buttons);
     connect(btnok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnabort, &QPushButton::clicked, this, [this] { done(QDialog::Rejected + 2); });
+    connect(btnabort, &QPushButton::clicked, this, [this] { done(kAbortResult); });
     resize(440, 220);
 }
 
-void TdlgSendError::showError(const QString &text, bool &abortPressed, bool &hideFurther) {
+SendErrorPrompt::Answer TdlgSendError::showSendError(const QString &text) {
     memerror->setPlainText(text);
+    chkhide->setChecked(false);
     const int result = exec();
-    abortPressed = result == QDialog::Rejected + 2;
-    hideFurther = chkhide->isChecked();
+    Answer answer;
+    answer.abortPressed = result == kAbortResult;
+    answer.hideFurther = chkhide->isChecked();
+    return answer;
 }
 
 } // namespace corvane::ui

@@ -2,6 +2,8 @@
 // text, OK and Abort, and "Do not show further errors".
 #pragma once
 
+#include "send/SendErrorPrompt.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -11,7 +13,7 @@ class QPushButton;
 
 namespace corvane::ui {
 
-class TdlgSendError : public QDialog {
+class TdlgSendError : public QDialog, public SendErrorPrompt {
     Q_OBJECT
 
 public:
@@ -23,9 +25,9 @@ public:
     QPushButton *btnabort = nullptr;
     QCheckBox *chkhide = nullptr;
 
-    // Shows `text` modally. `abortPressed` tells whether Abort closed it; `hideFurther` whether "Do not show
-    // further errors" was ticked when it closed.
-    void showError(const QString &text, bool &abortPressed, bool &hideFurther);
+    // Shows `text` modally with "Do not show further errors" unticked; returns whether Abort closed it and
+    // the check box's state at that moment. Closing it otherwise counts as OK.
+    Answer showSendError(const QString &text) override;
 };
 
 } // namespace corvane::ui

@@ -1,11 +1,24 @@
-// The send dialog's construction, the recipient half and closing.
+// The send dialog's construction, the recipient half, the job buttons and closing.
 #include "send/ui/TdlgSendMail.h"
 
+#include "base/CorvaneError.h"
 #include "base/UserPrompt.h"
+#include "db/TdmML.h"
+#include "send/MessageFiles.h"
+#include "send/TdlgSendMail.h"
 #include "send/ui/DialogPlacement.h"
 #include "send/ui/TdlgAddRecip.h"
+#include "send/ui/TdlgSendDelay.h"
+#include "send/ui/TdlgSendError.h"
+#include "settings/Settings.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QMimeData>
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,6 +28,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace corvane::ui {
@@ -24,25 +39,117 @@ const QString kFilterHint = QStringLiteral("Enter the categories to send to, sep
                                            "e.g. mylist1,mylist2");
 } // namespace
 
-TdlgSendMail::TdlgSendMail(UserPrompt &prompt, TdlgAddRecip &addRecip, QWidget *parent)
-    : QDialog(parent), m_prompt(prompt), m_addRecip(addRecip) {
+TdlgSendMail::TdlgSendMail(corvane::TdlgSendMail &core, const Settings &settings, UserPrompt &prompt, QWidget *parent)
+    : QDialog(parent), m_core(core), m_settings(settings), m_prompt(prompt) {
     setObjectName(QStringLiteral("dlgSendMail"));
     setWindowTitle(QStringLiteral("Send message to your mailing list"));
     setSizeGripEnabled(true);
     auto *layout = new QVBoxLayout(this);
-    auto *top = new QWidget(this);
-    buildRecipients(top);
-    layout->addWidget(top);
-    auto *bottom = new QWidget(this);
-    buildDraft(bottom);
-    layout->addWidget(bottom, 1);
+    m_top = new QWidget(this);
+    buildRecipients(m_top);
+    layout->addWidget(m_top);
+    m_bottom = new QWidget(this);
+    buildDraft(m_bottom);
+    layout->addWidget(m_bottom, 1);
+    m_addRecip = new TdlgAddRecip(m_core.addRecip(), m_prompt, this);
+    m_delay = new TdlgSendDelay(this);
+    m_error = new TdlgSendError(this);
+    m_core.setSendDelayPrompt(m_delay);
+    m_core.setSendErrorPrompt(m_error);
+    openInEditor = [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     connectRecipients();
     connectDraft();
     resize(820, 720);
     DialogPlacement::load(*this, placementGroup());
 }
 
-TdlgSendMail::~TdlgSendMail() = default;
+TdlgSendMail::~TdlgSendMail() {
+    // The core outlives the windows that stand in for its two dialogs.
+    m_core.setSendDelayPrompt(nullptr);
+    m_core.setSendErrorPrompt(nullptr);
+}
+
+bool TdlgSendMail::sendToList(TdmML &dm, Settings &settings, UserPrompt &prompt, bool debugMode,
+                              const MainWindowLink &link, QWidget *parent) {
+    if (!corvane::TdlgSendMail::btnsendClick(settings, prompt)) {
+        return false;
+    }
+    corvane::TdlgSendMail core(dm, settings, prompt, debugMode);
+    if (link.setFilter) {
+        core.recipients().setFilterHook(link.setFilter);
+    }
+    if (link.attachGrid) {
+        core.recipients().setGridHook(link.attachGrid);
+    }
+    core.addDefaultToAddress();
+    TdlgSendMail dialog(core, settings, prompt, parent);
+    dialog.FormShow(link.includeText, link.includeOn);
+    dialog.exec();
+    return true;
+}
+
+void TdlgSendMail::guard(const std::function<void()> &handler) {
+    try {
+        handler();
+    } catch (const CorvaneError &e) {
+        m_prompt.message(UserPrompt::Kind::Error, e.message(), UserPrompt::Ok);
+    } catch (const std::exception &e) {
+        m_prompt.message(UserPrompt::Kind::Error, QString::fromLocal8Bit(e.what()), UserPrompt::Ok);
+    }
+    showState();
+}
+
+void TdlgSendMail::FormShow(const QString &includeText, bool includeOn) {
+    guard([&] {
+        m_core.FormShow(includeText, includeOn);
+        edtfilter->setText(m_core.recipients().edtfilter());
+        edtnotfilter->setText(m_core.recipients().edtnotfilter());
+        setBody(m_core.draft().body);
+        if (m_core.draft().html) {
+            switchToPreview();
+        }
+    });
+}
+
+void TdlgSendMail::showState() {
+    const RecipientChoice &recipients = m_core.recipients();
+    QRadioButton *chosen = rdball;
+    switch (recipients.choice()) {
+    case RecipientChoice::Choice::All:
+        chosen = rdball;
+        break;
+    case RecipientChoice::Choice::Filter:
+        chosen = rdbfilter;
+        break;
+    case RecipientChoice::Choice::NotFilter:
+        chosen = rdbnotfilter;
+        break;
+    case RecipientChoice::Choice::Manual:
+        chosen = rdbManual;
+        break;
+    }
+    chosen->setChecked(true);
+    grpManual->setVisible(recipients.enterRecipientsVisible());
+    lblcount->setText(recipients.lblcount());
+    btnrecalc->setEnabled(recipients.stale());
+    if (memrejects->toPlainText() != recipients.memrejects) {
+        memrejects->setPlainText(recipients.memrejects);
+    }
+    chkvalidity->setChecked(recipients.chkvalidity);
+    lblrejects->setEnabled(recipients.rejectsEnabled());
+    memrejects->setEnabled(recipients.rejectsEnabled());
+    const SendDraft &draft = m_core.draft();
+    {
+        const QSignalBlocker quiet(chkDoAddSalutation);
+        chkDoAddSalutation->setChecked(draft.personalised);
+    }
+    chkHTML->setChecked(draft.html);
+    pgcMessage->setTabText(0, draft.bodyTabCaption());
+    pgcMessage->setTabVisible(1, draft.html);
+    if (m_addRecip != nullptr) {
+        m_addRecip->refresh();
+    }
+}
 
 void TdlgSendMail::buildRecipients(QWidget *half) {
     auto *row = new QHBoxLayout(half);
@@ -124,34 +231,92 @@ void TdlgSendMail::buildRecipients(QWidget *half) {
 }
 
 void TdlgSendMail::connectRecipients() {
-    for (QRadioButton *button : {rdball, rdbfilter, rdbnotfilter, rdbManual}) {
-        connect(button, &QRadioButton::clicked, this, &TdlgSendMail::rdballClick);
-    }
-    connect(edtfilter, &QLineEdit::textEdited, this, [this] {
-        rdbfilter->setChecked(true);
-        rdballClick();
+    const auto choose = [this](RecipientChoice::Choice choice) {
+        return [this, choice] {
+            m_core.recipients().setChoice(choice);
+            rdballClick();
+        };
+    };
+    connect(rdball, &QRadioButton::clicked, this, choose(RecipientChoice::Choice::All));
+    connect(rdbfilter, &QRadioButton::clicked, this, choose(RecipientChoice::Choice::Filter));
+    connect(rdbnotfilter, &QRadioButton::clicked, this, choose(RecipientChoice::Choice::NotFilter));
+    connect(rdbManual, &QRadioButton::clicked, this, choose(RecipientChoice::Choice::Manual));
+    connect(edtfilter, &QLineEdit::textEdited, this,
+            [this](const QString &text) { guard([&] { m_core.recipients().edtfilterChange(text); }); });
+    connect(edtnotfilter, &QLineEdit::textEdited, this,
+            [this](const QString &text) { guard([&] { m_core.recipients().edtnotfilterChange(text); }); });
+    connect(memCustom, &QPlainTextEdit::textChanged, this,
+            [this] { m_core.recipients().memCustom = memCustom->toPlainText(); });
+    connect(memrejects, &QPlainTextEdit::textChanged, this,
+            [this] { m_core.recipients().memrejects = memrejects->toPlainText(); });
+    connect(chkvalidity, &QCheckBox::clicked, this, [this](bool on) {
+        m_core.recipients().chkvalidity = on;
+        showState();
     });
-    connect(edtnotfilter, &QLineEdit::textEdited, this, [this] {
-        rdbnotfilter->setChecked(true);
-        rdballClick();
-    });
-    connect(chkvalidity, &QCheckBox::toggled, this, [this](bool on) {
-        lblrejects->setEnabled(on);
-        memrejects->setEnabled(on);
-    });
-    connect(chkDoAddSalutation, &QCheckBox::toggled, this, [this] { btnrecalc->setEnabled(true); });
+    connect(btnrecalc, &QPushButton::clicked, this, &TdlgSendMail::btnrecalcClick);
+    connect(btnPaste, &QPushButton::clicked, this, &TdlgSendMail::btnPasteClick);
+    connect(btnLoadRecip, &QPushButton::clicked, this, &TdlgSendMail::btnLoadRecipClick);
+    connect(Button2, &QPushButton::clicked, this, &TdlgSendMail::Button2Click);
+    connect(SendTest, &QPushButton::clicked, this, &TdlgSendMail::SendTestClick);
+    connect(BitBtn1, &QPushButton::clicked, this, &TdlgSendMail::BitBtn1Click);
 }
 
 void TdlgSendMail::rdballClick() {
-    grpManual->setVisible(rdbManual->isChecked());
-    btnrecalc->setEnabled(true);
+    guard([this] { m_core.recipients().rdballClick(); });
+}
+
+void TdlgSendMail::btnrecalcClick() {
+    guard([this] { m_core.recipients().btnrecalcClick(m_core.draft().personalised); });
+}
+
+void TdlgSendMail::btnPasteClick() {
+    const QMimeData *clip = QApplication::clipboard()->mimeData();
+    if (clip == nullptr || !clip->hasText()) {
+        m_prompt.message(UserPrompt::Kind::Error, MessageFiles::kClipboardError, UserPrompt::Ok);
+        return;
+    }
+    memCustom->insertPlainText(clip->text());
+}
+
+void TdlgSendMail::btnLoadRecipClick() {
+    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), MessageFiles::kRecipientFilter);
+    if (!path.isEmpty()) {
+        loadRecipients(path);
+    }
+}
+
+void TdlgSendMail::loadRecipients(const QString &path) {
+    try {
+        memCustom->setPlainText(MessageFiles::readText(path));
+    } catch (const CorvaneError &) {
+        m_prompt.message(UserPrompt::Kind::Error, MessageFiles::kLoadError, UserPrompt::Ok);
+    }
+}
+
+void TdlgSendMail::setJobRunning(bool running) {
+    m_top->setEnabled(!running);
+    m_bottom->setEnabled(!running);
+}
+
+void TdlgSendMail::Button2Click() {
+    bool completed = false;
+    setJobRunning(true);
+    guard([&] { completed = m_core.Button2Click(); });
+    setJobRunning(false);
+    if (completed) {
+        accept();
+    }
+}
+
+void TdlgSendMail::SendTestClick() {
+    setJobRunning(true);
+    guard([this] { m_core.SendTestClick(); });
+    setJobRunning(false);
 }
 
 void TdlgSendMail::FormKeyPress(QKeyEvent *event) {
     event->accept();
-    if (m_prompt.message(UserPrompt::Kind::Confirmation,
-                         QStringLiteral("Are you sure that you want to close and leave this form?"),
-                         UserPrompt::Yes | UserPrompt::No) == UserPrompt::Yes) {
+    if (m_core.FormKeyPressEscape()) {
         reject();
     }
 }
@@ -165,13 +330,16 @@ void TdlgSendMail::keyPressEvent(QKeyEvent *event) {
 }
 
 void TdlgSendMail::BitBtn1Click() {
-    m_prompt.setCancelRequested(true);
-    m_prompt.beep();
-    QDialog::done(QDialog::Rejected);
+    m_core.BitBtn1Click();
+    reject();
 }
 
 void TdlgSendMail::done(int result) {
-    DialogPlacement::save(*this, placementGroup());
+    if (!m_closed) {
+        m_closed = true;
+        guard([this] { m_core.FormClose(); });
+        DialogPlacement::save(*this, placementGroup());
+    }
     QDialog::done(result);
 }
 

@@ -4,7 +4,14 @@
 #include "send/ui/TdlgAddRecip.h"
 #include "send/ui/TdlgSendMail.h"
 
+#include "base/BusyCursor.h"
+#include "base/CorvaneError.h"
 #include "base/UserPrompt.h"
+#include "send/MessageFiles.h"
+#include "send/SendDraft.h"
+#include "send/TdlgAddRecip.h"
+#include "send/TdlgSendMail.h"
+#include "settings/Settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,10 +24,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace corvane::ui {
@@ -34,10 +43,15 @@ QPushButton *plainButton(const QString &caption, QWidget *parent, const QString 
     }
     return button;
 }
+
+std::function<void(int)> &helpHandler() {
+    static std::function<void(int)> handler;
+    return handler;
+}
 } // namespace
 
-QString TdlgSendMail::bodyTabCaption(bool html) {
-    return html ? QStringLiteral("HTML Source") : QStringLiteral("Message Body");
+void TdlgSendMail::setHelpHandler(std::function<void(int context)> handler) {
+    helpHandler() = std::move(handler);
 }
 
 void TdlgSendMail::buildDraft(QWidget *half) {
@@ -56,7 +70,7 @@ void TdlgSendMail::buildDraft(QWidget *half) {
     pgcMessage->setObjectName(QStringLiteral("pgcMessage"));
     tsMessage = buildBodyTab();
     tsPreview = buildPreviewTab();
-    pgcMessage->addTab(tsMessage, bodyTabCaption(false));
+    pgcMessage->addTab(tsMessage, SendDraft().bodyTabCaption());
     pgcMessage->addTab(tsPreview, QStringLiteral("Preview"));
     pgcMessage->setTabVisible(1, false);
     grid->addWidget(pgcMessage, 1, 0);
@@ -188,12 +202,33 @@ void TdlgSendMail::buildFieldMenu() {
     popField->addSeparator();
     QAction *help = popField->addAction(QStringLiteral("Help with customisation of messages..."));
     help->setObjectName(QStringLiteral("mkFieldHelp"));
+    connect(popField, &QMenu::triggered, this, [this, help](QAction *item) {
+        if (item == help) {
+            if (helpHandler()) {
+                helpHandler()(kFieldHelpContext);
+            }
+            return;
+        }
+        InsertSalutationClick(item->data().toString());
+    });
 }
 
 void TdlgSendMail::connectDraft() {
+    connect(edtMessageSubject, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_core.draft().subject = text; });
+    connect(edtMessageText, &QPlainTextEdit::textChanged, this,
+            [this] { m_core.draft().body = edtMessageText->toPlainText(); });
     connect(btnfield, &QPushButton::clicked, this,
             [this] { popField->popup(btnfield->mapToGlobal(QPoint(0, btnfield->height()))); });
     connect(chkHTML, &QCheckBox::clicked, this, &TdlgSendMail::chkHTMLClick);
+    connect(pgcMessage, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == 1) {
+            pgcMessageChange();
+        }
+    });
+    connect(btnLoadEmail, &QPushButton::clicked, this, &TdlgSendMail::btnLoadEmailClick);
+    connect(SpeedButton1, &QPushButton::clicked, this, &TdlgSendMail::SpeedButton1Click);
+    connect(btnEditor, &QPushButton::clicked, this, &TdlgSendMail::btnEditorClick);
     connect(AttachButton, &QPushButton::clicked, this, [this] {
         QFileDialog dialog(this, QStringLiteral("Attach File"), QString(), QStringLiteral("All Files (*)"));
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -203,17 +238,123 @@ void TdlgSendMail::connectDraft() {
     });
     connect(btnRemove, &QPushButton::clicked, this, &TdlgSendMail::btnRemoveClick);
     connect(btnAddRecip, &QPushButton::clicked, this, &TdlgSendMail::btnAddRecipClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TdlgSendMail::BitBtn1Click);
+}
+
+void TdlgSendMail::setBody(const QString &text) {
+    if (edtMessageText->toPlainText() != text) {
+        edtMessageText->setPlainText(text);
+    }
+    m_core.draft().body = text;
+}
+
+void TdlgSendMail::switchToPreview() {
+    pgcMessage->setTabVisible(1, true);
+    if (pgcMessage->currentIndex() == 1) {
+        pgcMessageChange();
+    } else {
+        pgcMessage->setCurrentIndex(1);
+    }
 }
 
 void TdlgSendMail::chkHTMLClick() {
-    const bool html = chkHTML->isChecked();
-    pgcMessage->setTabText(0, bodyTabCaption(html));
-    pgcMessage->setTabVisible(1, html);
-    pgcMessage->setCurrentIndex(html ? 1 : 0);
+    SendDraft &draft = m_core.draft();
+    draft.html = chkHTML->isChecked();
+    showState();
+    if (draft.html) {
+        switchToPreview();
+    } else {
+        pgcMessage->setCurrentIndex(0);
+    }
 }
 
-void TdlgSendMail::insertField(const QString &field) {
+void TdlgSendMail::pgcMessageChange() {
+    BusyCursor busy(m_prompt);
+    try {
+        m_core.previewFile = MessageFiles::writePreview(m_core.previewFile, m_core.draft().body);
+        wbPreview->clearHistory();
+        wbPreview->setSource(QUrl());
+        wbPreview->setSource(QUrl::fromLocalFile(m_core.previewFile));
+    } catch (const CorvaneError &) {
+        m_prompt.message(UserPrompt::Kind::Warning, MessageFiles::kPreviewError, UserPrompt::Ok);
+    }
+}
+
+void TdlgSendMail::btnLoadEmailClick() {
+    if (MessageFiles::needsLoadQuestion(m_core.draft().body) &&
+        m_prompt.message(UserPrompt::Kind::Confirmation, MessageFiles::kLoadQuestion,
+                         UserPrompt::Yes | UserPrompt::No) != UserPrompt::Yes) {
+        return;
+    }
+    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), MessageFiles::kLoadFilter);
+    if (!path.isEmpty()) {
+        loadMessage(path);
+    }
+}
+
+void TdlgSendMail::loadMessage(const QString &path) {
+    try {
+        setBody(MessageFiles::readText(path));
+        if (MessageFiles::isHtmlFileName(path)) {
+            m_core.draft().html = true;
+            showState();
+            switchToPreview();
+        }
+    } catch (const CorvaneError &) {
+        m_prompt.message(UserPrompt::Kind::Error, MessageFiles::kLoadError, UserPrompt::Ok);
+    }
+}
+
+void TdlgSendMail::SpeedButton1Click() {
+    if (MessageFiles::needsLoadQuestion(m_core.draft().body) &&
+        m_prompt.message(UserPrompt::Kind::Confirmation, MessageFiles::kPasteQuestion,
+                         UserPrompt::Yes | UserPrompt::No) != UserPrompt::Yes) {
+        return;
+    }
+    const QMimeData *clip = QApplication::clipboard()->mimeData();
+    setBody(QString());
+    if (clip == nullptr || !clip->hasText()) {
+        m_prompt.message(UserPrompt::Kind::Error, MessageFiles::kPasteError, UserPrompt::Ok);
+        pgcMessageChange();
+        return;
+    }
+    setBody(clip->text());
+    if (MessageFiles::isHtmlText(m_core.draft().body)) {
+        m_core.draft().html = true;
+        showState();
+        if (pgcMessage->currentIndex() != 1) {
+            pgcMessage->setCurrentIndex(1);
+            return;
+        }
+    }
+    pgcMessageChange();
+}
+
+void TdlgSendMail::btnEditorClick() {
+    try {
+        const QString path = MessageFiles::freeEditorFileName(MessageFiles::temporaryDirectory());
+        MessageFiles::writeText(path, m_core.draft().body);
+        if (!openInEditor || !openInEditor(path)) {
+            throw CorvaneError(QStringLiteral("no editor"));
+        }
+        if (m_prompt.message(UserPrompt::Kind::Information, MessageFiles::kEditorOpened,
+                             UserPrompt::Ok | UserPrompt::Cancel) == UserPrompt::Cancel) {
+            return;
+        }
+        setBody(MessageFiles::readText(path));
+        if (pgcMessage->currentIndex() == 1) {
+            pgcMessageChange();
+        }
+    } catch (const CorvaneError &) {
+        m_prompt.message(UserPrompt::Kind::Error, MessageFiles::kEditorError, UserPrompt::Ok);
+    }
+}
+
+void TdlgSendMail::InsertSalutationClick(const QString &field) {
+    bool insert = false;
+    guard([&] { insert = m_core.InsertSalutationClick(); });
+    if (!insert) {
+        return;
+    }
     QApplication::clipboard()->setText(field);
     edtMessageText->insertPlainText(field);
     edtMessageText->setFocus();
@@ -222,15 +363,25 @@ void TdlgSendMail::insertField(const QString &field) {
 void TdlgSendMail::attachFile(const QString &path) {
     if (!path.isEmpty()) {
         lbAttach->addItem(path);
+        m_core.draft().attachments.append(path);
     }
 }
 
 void TdlgSendMail::btnRemoveClick() {
+    const int row = ListBoxLines::rowToDelete(*lbAttach, m_prompt);
+    if (row < 0) {
+        return;
+    }
     ListBoxLines::DeleteCurrentTListboxItem(*lbAttach, m_prompt);
+    m_core.draft().attachments.removeAt(row);
 }
 
 void TdlgSendMail::btnAddRecipClick() {
-    m_addRecip.exec();
+    if (m_settings.EmailMethod == 4) {
+        m_prompt.message(UserPrompt::Kind::Warning, corvane::TdlgAddRecip::kNotWithRelay, UserPrompt::Ok);
+        return;
+    }
+    m_addRecip->exec();
 }
 
 } // namespace corvane::ui
