@@ -2,6 +2,7 @@
 // and by leaving the entry box, "<<" and the Delete key remove the selected line, and with nothing selected
 // the removal beeps and selects the first line.
 #include "ScriptedPrompt.h"
+#include "send/TdlgAddRecip.h"
 #include "send/ui/TdlgAddRecip.h"
 
 #include <QLineEdit>
@@ -10,7 +11,6 @@
 #include <QTest>
 
 using namespace corvane;
-using namespace corvane::ui;
 
 class TestAddRecip : public QObject {
     Q_OBJECT
@@ -34,7 +34,8 @@ private slots:
         QFETCH(QStringList, typed);
         QFETCH(QStringList, expected);
         ScriptedPrompt prompt;
-        TdlgAddRecip dialog(prompt);
+        corvane::TdlgAddRecip lists;
+        ui::TdlgAddRecip dialog(lists, prompt);
         dialog.show();
         QLineEdit *entry = cc ? dialog.edtCC : dialog.edtTo;
         QPushButton *add = cc ? dialog.btnAddCC : dialog.btnAddTo;
@@ -49,8 +50,11 @@ private slots:
             }
             QCOMPARE(entry->text(), QString());
         }
-        QCOMPARE(cc ? dialog.ccList() : dialog.toList(), expected);
-        QCOMPARE(cc ? dialog.toList() : dialog.ccList(), QStringList());
+        QCOMPARE(cc ? lists.lbCC() : lists.lbTo(), expected);
+        QCOMPARE(cc ? lists.lbTo() : lists.lbCC(), QStringList());
+        QListWidget *shown = cc ? dialog.lbCC : dialog.lbTo;
+        QCOMPARE(shown->count(), expected.size());
+        QCOMPARE(shown->item(shown->count() - 1)->text(), expected.last());
     }
 
     void removalTakesSelectedLine_data() {
@@ -70,8 +74,9 @@ private slots:
         QFETCH(int, current);
         QFETCH(int, beeps);
         ScriptedPrompt prompt;
-        TdlgAddRecip dialog(prompt);
-        dialog.setToList({"c@x.org", "a@x.org", "b@x.org"});
+        corvane::TdlgAddRecip lists;
+        lists.setTo({"c@x.org", "a@x.org", "b@x.org"});
+        ui::TdlgAddRecip dialog(lists, prompt);
         dialog.show();
         if (selected >= 0) {
             dialog.lbTo->setCurrentRow(selected);
@@ -81,7 +86,8 @@ private slots:
         } else {
             dialog.btnRemoveTo->click();
         }
-        QCOMPARE(dialog.toList(), left);
+        QCOMPARE(lists.lbTo(), left);
+        QCOMPARE(dialog.lbTo->count(), left.size());
         QCOMPARE(dialog.lbTo->currentRow(), current);
         QCOMPARE(prompt.beeps, beeps);
     }
