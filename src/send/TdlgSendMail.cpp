@@ -36,6 +36,14 @@ TdlgSendMail::TdlgSendMail(TdmML &dm, Settings &settings, UserPrompt &prompt, bo
     m_transports.setRelayLibrary(&m_relay);
     m_transports.setDebugMode(debugMode);
     m_dm.CreateTemporaryTables();
+    try {
+        // The job walks its recipients by address.
+        if (m_dm.tblTemp().isOpen()) {
+            m_dm.tblTemp().setIndexFieldNames(QStringLiteral("Email"));
+        }
+    } catch (const std::exception &) {
+        // Key order then; the recipients are the same.
+    }
 }
 
 TdlgSendMail::~TdlgSendMail() {
