@@ -211,7 +211,11 @@ void RecipientChoice::ProcessManual() {
             m_prompt.hideProgress();
             return;
         }
-        const QStringList lines = memCustom.split(QLatin1Char('\n'));
+        QStringList lines = memCustom.split(QLatin1Char('\n'));
+        // A line break after the last line starts no further line.
+        if (lines.size() > 1 && lines.last().isEmpty()) {
+            lines.removeLast();
+        }
         const qint64 maximum = lines.size();
         TempWriter writer(m_tblTemp);
         Throttle throttle(m_progressEvery);
@@ -230,10 +234,7 @@ void RecipientChoice::ProcessManual() {
                 break;
             }
             if (chkvalidity && !AddressRoutines::validemailaddress(address).valid) {
-                if (!memrejects.isEmpty() && !memrejects.endsWith(QLatin1Char('\n'))) {
-                    memrejects += QLatin1Char('\n');
-                }
-                memrejects += address;
+                memrejects.append(address);
                 continue;
             }
             writer.add(address, name, QString());

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace corvane {
@@ -51,10 +52,10 @@ public:
     void edtnotfilterChange(const QString &text);
 
     // The typed recipients (memCustom), "Ignore Invalid addresses" (chkvalidity) and the rejects (memrejects,
-    // one reject per line, never cleared by the program). Editing memCustom does not make the list stale.
+    // one line per reject, never cleared by the program). Editing memCustom does not make the list stale.
     QString memCustom;
     bool chkvalidity = false;
-    QString memrejects;
+    QStringList memrejects;
     // memrejects and its label are enabled exactly while chkvalidity is ticked.
     bool rejectsEnabled() const { return chkvalidity; }
     // "Enter Recipients" is shown exactly while the manual choice is applied.
