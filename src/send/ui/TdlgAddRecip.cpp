@@ -89,11 +89,13 @@ int TdlgAddRecip::exec() {
 
 void TdlgAddRecip::addFromEntry(bool cc) {
     QLineEdit *entry = cc ? edtCC : edtTo;
-    if (entry->text().isEmpty()) {
+    // Blanks around an address are typing slips; a box of blanks adds nothing.
+    const QString text = entry->text().trimmed();
+    entry->clear();
+    if (text.isEmpty()) {
         return;
     }
-    const int row = cc ? m_lists.addCC(entry->text()) : m_lists.addTo(entry->text());
-    entry->clear();
+    const int row = cc ? m_lists.addCC(text) : m_lists.addTo(text);
     if (row >= 0) {
         showLines(cc ? *lbCC : *lbTo, cc ? m_lists.lbCC() : m_lists.lbTo(), row);
     }

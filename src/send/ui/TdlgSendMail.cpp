@@ -132,8 +132,9 @@ void TdlgSendMail::showState() {
     grpManual->setVisible(recipients.enterRecipientsVisible());
     lblcount->setText(recipients.lblcount());
     btnrecalc->setEnabled(recipients.stale());
-    if (memrejects->toPlainText() != recipients.memrejects) {
-        memrejects->setPlainText(recipients.memrejects);
+    const QString rejects = recipients.memrejects.join(QLatin1Char('\n'));
+    if (memrejects->toPlainText() != rejects) {
+        memrejects->setPlainText(rejects);
     }
     chkvalidity->setChecked(recipients.chkvalidity);
     lblrejects->setEnabled(recipients.rejectsEnabled());
@@ -203,8 +204,10 @@ void TdlgSendMail::buildRecipients(QWidget *half) {
     memCustom->setToolTip(QStringLiteral("One recipient per line: an address, or a name followed by the address "
                                          "in angle brackets"));
     btnPaste = new QPushButton(QStringLiteral("Paste"), grpManual);
+    btnPaste->setObjectName(QStringLiteral("btnPaste"));
     btnPaste->setAutoDefault(false);
     btnLoadRecip = new QPushButton(QStringLiteral("Load.."), grpManual);
+    btnLoadRecip->setObjectName(QStringLiteral("btnLoadRecip"));
     btnLoadRecip->setAutoDefault(false);
     chkvalidity = new QCheckBox(QStringLiteral("Ignore Invalid addresses"), grpManual);
     chkvalidity->setObjectName(QStringLiteral("chkvalidity"));
@@ -247,8 +250,10 @@ void TdlgSendMail::connectRecipients() {
             [this](const QString &text) { guard([&] { m_core.recipients().edtnotfilterChange(text); }); });
     connect(memCustom, &QPlainTextEdit::textChanged, this,
             [this] { m_core.recipients().memCustom = memCustom->toPlainText(); });
-    connect(memrejects, &QPlainTextEdit::textChanged, this,
-            [this] { m_core.recipients().memrejects = memrejects->toPlainText(); });
+    connect(memrejects, &QPlainTextEdit::textChanged, this, [this] {
+        const QString text = memrejects->toPlainText();
+        m_core.recipients().memrejects = text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+    });
     connect(chkvalidity, &QCheckBox::clicked, this, [this](bool on) {
         m_core.recipients().chkvalidity = on;
         showState();

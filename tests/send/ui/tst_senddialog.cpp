@@ -68,9 +68,9 @@ private slots:
         settings = std::make_unique<Settings>();
         settings->EmailMethod = 3;
         for (const char *address : {"ann@x.org", "ANN@x.org", "bob@y.org"}) {
-            db.table().appendRecord({QVariant(), QString::fromLatin1(address), QStringLiteral("News"), 0});
+            db.table().appendRecord({QString::fromLatin1(address), QStringLiteral("News"), 0});
         }
-        db.table().appendRecord({QVariant(), QStringLiteral("cy@z.org"), QStringLiteral("Other"), 0});
+        db.table().appendRecord({QStringLiteral("cy@z.org"), QStringLiteral("Other"), 0});
     }
     void cleanup() {
         if (dialog) {
@@ -125,7 +125,8 @@ private slots:
         auto *control = dialog->findChild<QAbstractButton *>(name);
         QVERIFY2(control != nullptr, qPrintable(name));
         QCOMPARE(control->text(), caption);
-        QVERIFY(control->isVisible());
+        // The typed-recipients group shows only for the manual choice.
+        QCOMPARE(control->isVisible(), !dialog->grpManual->isAncestorOf(control));
     }
 
     void enablingRules_data() {
@@ -185,7 +186,7 @@ private slots:
             } else if (step == QLatin1String("type notfilter")) {
                 QTest::keyClicks(dialog->edtnotfilter, QStringLiteral("new"));
             } else if (step == QLatin1String("type lines")) {
-                QTest::keyClicks(dialog->memCustom, QStringLiteral("Dee <dee@x.org>\nEd@y.org\nDEE@x.org"));
+                dialog->memCustom->insertPlainText(QStringLiteral("Dee <dee@x.org>\nEd@y.org\nDEE@x.org"));
             }
         }
         QCOMPARE(state(), expected);
