@@ -59,7 +59,7 @@ TdlgSendMail::TdlgSendMail(corvane::TdlgSendMail &core, const Settings &settings
     openInEditor = [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     connectRecipients();
     connectDraft();
-    resize(820, 720);
+    resize(900, 720);
     DialogPlacement::load(*this, placementGroup());
 }
 
@@ -217,17 +217,28 @@ void TdlgSendMail::buildRecipients(QWidget *half) {
     memrejects->setLineWrapMode(QPlainTextEdit::NoWrap);
     lblrejects->setEnabled(false);
     memrejects->setEnabled(false);
+    // Eight lines each, so that the recipient half stays as high as its radio buttons.
+    const int boxHeight = memCustom->fontMetrics().lineSpacing() * 8 + 8;
+    memCustom->setFixedHeight(boxHeight);
+    memrejects->setFixedHeight(boxHeight - chkvalidity->sizeHint().height() - lblrejects->sizeHint().height() - 12);
     auto *manualButtons = new QVBoxLayout();
     manualButtons->addWidget(btnPaste);
     manualButtons->addWidget(btnLoadRecip);
     manualButtons->addStretch(1);
-    manual->addWidget(memCustom, 0, 0, 3, 1);
-    manual->addLayout(manualButtons, 0, 1, 3, 1);
-    manual->addWidget(chkvalidity, 0, 2);
-    manual->addWidget(lblrejects, 1, 2);
-    manual->addWidget(memrejects, 2, 2);
+    auto *rejects = new QVBoxLayout();
+    rejects->addWidget(chkvalidity);
+    rejects->addWidget(lblrejects);
+    rejects->addWidget(memrejects);
+    rejects->addStretch(1);
+    manual->addWidget(memCustom, 0, 0, Qt::AlignTop);
+    manual->addLayout(manualButtons, 0, 1);
+    manual->addLayout(rejects, 0, 2);
     manual->setColumnStretch(0, 3);
     manual->setColumnStretch(2, 2);
+    // The dialog keeps its layout when the group comes and goes.
+    QSizePolicy keep = grpManual->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    grpManual->setSizePolicy(keep);
     grpManual->hide();
     row->addWidget(grpRecipients, 1);
     row->addWidget(grpManual, 1);
