@@ -33,6 +33,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <sqlite3.h>
 #include <unistd.h>
 #include <vector>
 
@@ -77,6 +78,26 @@ double peakResidentMb() {
         }
     }
     return -1;
+}
+
+// The resident size now, split into anonymous memory and mapped file pages, in MB.
+QString residentNow() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("unknown");
+    }
+    QStringList parts;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        for (const char *name : {"VmRSS:", "RssAnon:", "RssFile:"}) {
+            if (line.startsWith(name)) {
+                parts.append(
+                    QStringLiteral("%1 %2 MB")
+                        .arg(QString::fromLatin1(name).chopped(1))
+                        .arg(line.mid(int(qstrlen(name))).trimmed().split(' ').value(0).toDouble() / 1024, 0, 'f', 0));
+            }
+        }
+    }
+    return parts.join(QStringLiteral(", "));
 }
 
 double median(std::vector<double> v) {
@@ -205,18 +226,24 @@ double sourceRate(const QString &program, quint16 port, qint64 count, qint64 byt
 
 int memoryRun(TdmML &dm, Settings &settings, BenchPrompt &prompt, const Sink &sink, qint64 recipients, int batch) {
     configure(settings, sink.port, batch);
-    std::printf("peak resident size before the job: %.0f MB\n", peakResidentMb());
+    std::printf("peak resident size before the job: %.0f MB (%s; SQLite's own allocations %.0f MB)\n", peakResidentMb(),
+                qPrintable(residentNow()), sqlite3_memory_used() / 1048576.0);
     QElapsedTimer timer;
     timer.start();
     TdlgSendMail job(dm, settings, prompt, false);
     job.FormShow(QString(), false);
     job.draft().subject = QStringLiteral("Weekly news of the list");
     job.draft().body = QStringLiteral("Weekly news without fields.\r\nSecond line.\r\n");
+    job.recipients().btnrecalcClick(false);
+    std::printf("after computing the recipients: %s; SQLite's own allocations %.0f MB, at most %.0f MB\n",
+                qPrintable(residentNow()), sqlite3_memory_used() / 1048576.0, sqlite3_memory_highwater(0) / 1048576.0);
     const bool completed = job.Button2Click();
     std::printf("%lld recipients in batches of %d: %lld messages sent, %lld failed, %s, in %.1f s\n",
                 static_cast<long long>(recipients), batch, static_cast<long long>(job.status().messagesSent),
                 static_cast<long long>(job.status().messagesFailed), completed ? "completed" : "not completed",
                 timer.nsecsElapsed() / 1e9);
+    std::printf("after the job: %s; SQLite's own allocations at most %.0f MB\n", qPrintable(residentNow()),
+                sqlite3_memory_highwater(0) / 1048576.0);
     std::printf("peak resident size of the job: %.0f MB (target < 300 MB)\n", peakResidentMb());
     job.FormClose();
     return completed && job.status().messagesFailed == 0 ? 0 : 1;
