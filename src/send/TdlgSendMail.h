@@ -133,6 +133,8 @@ public:
     // further errors", and after Abort asks kCancelQuestion (Yes raises the cancel flag, No clears it).
     void ShowSendError(const QString &text);
     bool hideErrors() const { return m_hideErrors; }
+    // True while Button2Click runs: the window is disabled meanwhile.
+    bool jobRunning() const { return m_running; }
 
     // The editing operations of the message half that are not widget work. Each shows its own failure text
     // (MessageFiles) and leaves the draft as it was, unless noted.
@@ -193,7 +195,7 @@ private:
     bool m_hideErrors = false;
     bool m_firstMessage = true;
     bool m_skipAllDelays = false;
-    bool m_relayOpened = false;
+    bool m_running = false;
 };
 
 } // namespace corvane

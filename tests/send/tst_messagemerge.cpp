@@ -1,14 +1,10 @@
-// Personalisation and the message files: MergeFields with its pass order and no rescan of inserted values,
-// body assembly with both signature settings and HTML, the preview and editor file names, and which loaded
-// files and pasted texts make a message HTML.
+// Personalisation: MergeFields with its pass order and no rescan of inserted values, body assembly with both
+// signature settings and HTML, and the external editor's free file name.
 #include "send/MessageFiles.h"
 #include "send/MessageMerge.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,11 +17,8 @@ private slots:
     void mergeFields();
     void assembleBody_data();
     void assembleBody();
-    void previewFiles();
     void editorFileName_data();
     void editorFileName();
-    void htmlDetection_data();
-    void htmlDetection();
 };
 
 // "<today>" in the expected text stands for the system's short form of 4 March 2026.
@@ -134,32 +127,6 @@ void TestMessageMerge::assembleBody() {
     QCOMPARE(MessageMerge::PlaceSignature(QString(), signaturePrior, signature), opening);
 }
 
-void TestMessageMerge::previewFiles() {
-    const QRegularExpression form(QStringLiteral("^~message(\\d+)\\.html$"));
-    QString previous;
-    QStringList seen;
-    for (int i = 0; i < 5; ++i) {
-        const QString path = MessageFiles::writePreview(previous, QStringLiteral("<p>%1</p>").arg(i));
-        const QFileInfo info(path);
-        QCOMPARE(info.absolutePath() + QLatin1Char('/'), MessageFiles::temporaryDirectory());
-        const QRegularExpressionMatch m = form.match(info.fileName());
-        QVERIFY2(m.hasMatch(), qPrintable(path));
-        QVERIFY(m.captured(1).toLongLong() < 20000000);
-        QVERIFY(!seen.contains(path));
-        QVERIFY(info.exists());
-        if (!previous.isEmpty()) {
-            QVERIFY(!QFile::exists(previous));
-        }
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QStringLiteral("<p>%1</p>").arg(i).toUtf8());
-        seen << path;
-        previous = path;
-    }
-    MessageFiles::DeletePreviewFile(previous);
-    QVERIFY(!QFile::exists(previous));
-}
-
 void TestMessageMerge::editorFileName_data() {
     QTest::addColumn<QStringList>("existing");
     QTest::addColumn<QString>("expected");
@@ -179,27 +146,6 @@ void TestMessageMerge::editorFileName() {
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
     QCOMPARE(MessageFiles::freeEditorFileName(dir.path() + QLatin1Char('/')), dir.filePath(expected));
-}
-
-void TestMessageMerge::htmlDetection_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("htmlFile");
-    QTest::addColumn<QString>("pasted");
-    QTest::addColumn<bool>("htmlText");
-    QTest::newRow("htm upper") << "/a/MSG.HTM" << true << "<HTML><body>" << true;
-    QTest::newRow("html mixed") << "/a/msg.HtMl" << true << "x <HTML>" << true;
-    QTest::newRow("text file") << "/a/msg.txt" << false << "<html>" << false;
-    QTest::newRow("htm inside the name only") << "/a/msg.htm.txt" << false << "HTML" << false;
-    QTest::newRow("no extension") << "/a/html" << false << "" << false;
-}
-
-void TestMessageMerge::htmlDetection() {
-    QFETCH(QString, path);
-    QFETCH(bool, htmlFile);
-    QFETCH(QString, pasted);
-    QFETCH(bool, htmlText);
-    QCOMPARE(MessageFiles::isHtmlFileName(path), htmlFile);
-    QCOMPARE(MessageFiles::isHtmlText(pasted), htmlText);
 }
 
 QTEST_GUILESS_MAIN(TestMessageMerge)

@@ -1,10 +1,12 @@
 // The message editing of the send dialog that is not widget work: loading a message file (the question, the
-// HTML switch by extension), pasting (the "<HTML>" switch), the external editor round trip, the typed
-// recipients' file and the attachment list.
+// HTML switch by extension), pasting (the "<HTML>" switch) and the preview files, the external editor round
+// trip, and the typed recipients' file.
 #include "SendJobFixture.h"
 
 #include "send/MessageFiles.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace corvane;
@@ -35,7 +37,7 @@ private slots:
     void paste();
     void editor_data();
     void editor();
-    void recipientsAndAttachments();
+    void recipientsFile();
 };
 
 // Rows: the body before, the answer to the question (NoButton: none asked), the file, and the body and
@@ -93,8 +95,16 @@ void TestSendDraft::paste() {
     QVERIFY(f->dlg->confirmPaste());
     QCOMPARE(f->dlg->pasteMessage(text), html);
     QCOMPARE(f->dlg->draft().body, text);
+    // A new "~message<0..19,999,999>.html" of the temporary directory on each refresh, the old one deleted.
     const QString first = f->dlg->refreshPreview();
     const QString second = f->dlg->refreshPreview();
+    const QRegularExpression form(QStringLiteral("^~message(\\d+)\\.html$"));
+    for (const QString &path : {first, second}) {
+        const QRegularExpressionMatch m = form.match(QFileInfo(path).fileName());
+        QVERIFY2(m.hasMatch() && m.captured(1).toLongLong() < 20000000, qPrintable(path));
+        QCOMPARE(QFileInfo(path).absolutePath() + QLatin1Char('/'), MessageFiles::temporaryDirectory());
+    }
+    QVERIFY(first != second);
     QVERIFY(!QFile::exists(first));
     QVERIFY(QFile::exists(second));
     QFile shown(second);
@@ -138,17 +148,11 @@ void TestSendDraft::editor() {
     QFile::remove(opened);
 }
 
-void TestSendDraft::recipientsAndAttachments() {
+void TestSendDraft::recipientsFile() {
     QVERIFY(f->dlg->loadRecipients(file(QStringLiteral("list.csv"), "a@x.com\r\nB <b@x.com>\r\n")));
     QCOMPARE(f->dlg->recipients().memCustom, QStringLiteral("a@x.com\nB <b@x.com>"));
     QVERIFY(!f->dlg->loadRecipients(dir->filePath(QStringLiteral("none.csv"))));
     QCOMPARE(f->dlg->recipients().memCustom, QStringLiteral("a@x.com\nB <b@x.com>"));
-    f->dlg->addAttachment(QStringLiteral("/tmp/one"));
-    f->dlg->addAttachment(QString());
-    f->dlg->addAttachment(QStringLiteral("/tmp/two"));
-    QVERIFY(!f->dlg->removeAttachment(2));
-    QVERIFY(f->dlg->removeAttachment(0));
-    QCOMPARE(f->dlg->draft().attachments, QStringList{QStringLiteral("/tmp/two")});
 }
 
 QTEST_GUILESS_MAIN(TestSendDraft)
