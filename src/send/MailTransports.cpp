@@ -256,15 +256,17 @@ bool MailTransports::SMTPSend(const QString &fullName, const QString &salutation
     }
     const bool ok = m_connection->SendSMTPMail(m_draft.html);
     logResult(ok);
+    // The addresses the server would not take are named after the result line (the log holds no addresses
+    // otherwise), so that the person sees who was not reached.
+    const QStringList refused = client.RefusedRecipients();
+    const QByteArrayList replies = client.RefusedReplies();
+    for (qsizetype i = 0; i < refused.size(); ++i) {
+        m_refused << refused.at(i);
+        log(QStringLiteral("Refused by the SMTP server: ") + refused.at(i) + QStringLiteral(" (") +
+            QString::fromLatin1(replies.value(i)) + QLatin1Char(')'));
+    }
+    m_log.flush();
     if (ok) {
-        const QStringList refused = client.RefusedRecipients();
-        const QByteArrayList replies = client.RefusedReplies();
-        for (qsizetype i = 0; i < refused.size(); ++i) {
-            m_refused << refused.at(i);
-            log(QStringLiteral("Refused by the SMTP server: ") + refused.at(i) + QStringLiteral(" (") +
-                QString::fromLatin1(replies.value(i)) + QLatin1Char(')'));
-        }
-        m_log.flush();
         lbBCC.clear();
     } else {
         sendError(kSmtpFailed);

@@ -66,7 +66,8 @@ public:
     // The hidden recipients of the message being gathered (lbBCC); emptied by a successful hand-over.
     QStringList lbBCC;
 
-    // The refused addresses the last SMTP hand-over reported (hidden recipients the server would not take).
+    // The addresses the server refused at RCPT in the last SMTP hand-over; each is also logged after the
+    // result line as "Refused by the SMTP server: " + address + " (" + reply + ")".
     const QStringList &refusedRecipients() const { return m_refused; }
 
     // Sends one message by EmailMethod with the merge values. An HTML message with method 0 first asks

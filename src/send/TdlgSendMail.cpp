@@ -332,6 +332,7 @@ bool TdlgSendMail::Button2Click() {
     m_batchCount = 0;
     m_state = Status();
     m_prompt.setCancelRequested(false);
+    m_running = true;
     bool completed = false;
     try {
         const qint64 total = m_dm.tblTemp().recordCount();
@@ -368,6 +369,7 @@ bool TdlgSendMail::Button2Click() {
     }
     // Whatever happened: the progress window goes, the To list is the person's own again, the log is on disk
     // and a connection this job opened is closed.
+    m_running = false;
     m_prompt.hideProgress();
     m_addRecip.setTo(m_toCopy);
     m_transports.lbBCC.clear();

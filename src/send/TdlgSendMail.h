@@ -133,6 +133,34 @@ public:
     // further errors", and after Abort asks kCancelQuestion (Yes raises the cancel flag, No clears it).
     void ShowSendError(const QString &text);
     bool hideErrors() const { return m_hideErrors; }
+    // True while Button2Click runs: the window is disabled meanwhile.
+    bool jobRunning() const { return m_running; }
+
+    // The editing operations of the message half that are not widget work. Each shows its own failure text
+    // (MessageFiles) and leaves the draft as it was, unless noted.
+    // "Load..": asks MessageFiles::kLoadQuestion when the body is not empty; false when the person said No.
+    bool confirmLoad();
+    // Replaces the body by the file `path`; a ".htm"/".html" file (any letter case) sets the HTML flag.
+    // True when the preview should now be shown; false also on failure ("Load Error").
+    bool loadMessage(const QString &path);
+    // Preview Paste: asks MessageFiles::kPasteQuestion when the body is not empty; false when No.
+    bool confirmPaste();
+    // Replaces the body by `text`; a text holding "<HTML>" sets the HTML flag. True when it did.
+    bool pasteMessage(const QString &text);
+    // Writes the body to a new preview file, deleting the previous one, and returns its path; empty on
+    // failure ("Error encountered displaying your preview!").
+    QString refreshPreview();
+    // "Editor..": writes the body to the first free "HTMLMessage*.html" of the temporary directory, has
+    // `open` start the editor on it (false: it could not), asks MessageFiles::kEditorOpened (OK/Cancel) and
+    // on OK reloads the body from the file. True when the body was reloaded. Failures show
+    // "Error encountered opening your messsage in your editor".
+    bool editInEditor(const std::function<bool(const QString &)> &open);
+    // "Load.." of the typed recipients: the file replaces memCustom; false on failure ("Load Error").
+    bool loadRecipients(const QString &path);
+    // "&Attach File..": appends a non-empty path. "Remove File..": removes row `index`; false (the window
+    // beeps) when there is no such row.
+    void addAttachment(const QString &path);
+    bool removeAttachment(int index);
 
     // The completion phrase of `method`.
     static QString methodPhrase(int method);
@@ -167,7 +195,7 @@ private:
     bool m_hideErrors = false;
     bool m_firstMessage = true;
     bool m_skipAllDelays = false;
-    bool m_relayOpened = false;
+    bool m_running = false;
 };
 
 } // namespace corvane

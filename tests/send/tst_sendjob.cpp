@@ -3,6 +3,7 @@
 // refused recipients, and the send log written as the job goes.
 #include "SendJobFixture.h"
 
+#include "send/MessageFiles.h"
 #include "send/MessageMerge.h"
 
 #include <QTest>
@@ -33,6 +34,9 @@ private slots:
     void testMessage();
     void refusedRecipient_data();
     void refusedRecipient();
+    void salutationCheck_data();
+    void salutationCheck();
+    void dialogLife();
 };
 
 void TestSendJob::exactBytesOnePerMember() {
@@ -300,7 +304,8 @@ void TestSendJob::refusedRecipient_data() {
     QTest::addColumn<QStringList>("resultLines");
     QTest::newRow("one per member: that member's message fails, nobody gets it")
         << 1 << 2 << QStringList{"An error was encountered while sending your mail via SMTP!", "SMTP Sendmail failed"}
-        << QStringList{"SEND OK", "SEND FAILURE", "SEND OK"};
+        << QStringList{"SEND OK", "SEND FAILURE",
+                       "Refused by the SMTP server: m02@example.com (550 5.1.1 No such user)", "SEND OK"};
     QTest::newRow("batch: sent, the refused member named")
         << 3 << 1 << QStringList{}
         << QStringList{"SEND OK", "Refused by the SMTP server: m02@example.com (550 5.1.1 No such user)"};
@@ -332,6 +337,88 @@ void TestSendJob::refusedRecipient() {
         }
     }
     QCOMPARE(results, resultLines);
+}
+
+// Rows: recipients per message, the body, the answer to the question (NoButton: no question), and the
+// outcome, the recipients per message afterwards and whether the list became stale.
+void TestSendJob::salutationCheck_data() {
+    QTest::addColumn<int>("sendCount");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("goAhead");
+    QTest::addColumn<int>("sendCountAfter");
+    QTest::addColumn<bool>("staleAfter");
+    QTest::newRow("one per member, field: no question")
+        << 1 << "Hi %DATE%" << int(UserPrompt::NoButton) << true << 1 << true;
+    QTest::newRow("batches, no field: no question")
+        << 50 << "Hi all" << int(UserPrompt::NoButton) << true << 50 << false;
+    QTest::newRow("batches, field, Yes: one per member")
+        << 50 << "Hi %EMAIL%" << int(UserPrompt::Yes) << true << 1 << true;
+    QTest::newRow("batches, field, No: stop") << 50 << "Hi %SALUTATION%" << int(UserPrompt::No) << false << 50 << true;
+    QTest::newRow("field texts are case-sensitive")
+        << 50 << "Hi %email%" << int(UserPrompt::NoButton) << true << 50 << false;
+}
+
+void TestSendJob::salutationCheck() {
+    QFETCH(int, sendCount);
+    QFETCH(QString, body);
+    QFETCH(int, answer);
+    QFETCH(bool, goAhead);
+    QFETCH(int, sendCountAfter);
+    QFETCH(bool, staleAfter);
+    f->settings.SendCount = sendCount;
+    f->dlg->recipients().btnrecalcClick(false);
+    f->dlg->draft().body = body;
+    if (answer != UserPrompt::NoButton) {
+        f->prompt().answer(UserPrompt::Button(answer));
+    }
+    const qsizetype before = f->prompt().shown.size();
+    QCOMPARE(f->dlg->GetSalutationCheck(true), goAhead);
+    QCOMPARE(f->prompt().shown.size() - before, answer == UserPrompt::NoButton ? 0 : 1);
+    QCOMPARE(f->settings.SendCount, sendCountAfter);
+    QCOMPARE(f->dlg->recipients().stale(), staleAfter);
+    QVERIFY(f->prompt().allAnswersUsed());
+}
+
+// Opening, showing and closing the dialog: the never-chosen method notice, the default To address, the main
+// window's include filter taken over, the signature placed, the HTML flag in and out.
+void TestSendJob::dialogLife() {
+    f->settings.EmailMethod = -1;
+    f->prompt().answer(UserPrompt::Cancel);
+    QVERIFY(!TdlgSendMail::btnsendClick(f->settings, f->prompt()));
+    QCOMPARE(f->settings.EmailMethod, -1);
+    f->prompt().answer(UserPrompt::Ok);
+    QVERIFY(TdlgSendMail::btnsendClick(f->settings, f->prompt()));
+    QCOMPARE(f->settings.EmailMethod, 0);
+    QVERIFY(TdlgSendMail::btnsendClick(f->settings, f->prompt()));
+
+    f->members(3);
+    f->member(QStringLiteral("s@example.com"), QStringLiteral("sport"));
+    f->settings.DefaultToAddress = QStringLiteral("list@example.org");
+    f->settings.AddSignaturePrior.checked = true;
+    f->settings.Signature = QStringList{QStringLiteral("-- "), QStringLiteral("Sig")};
+    f->settings.chkhtmlchecked = true;
+    f->dlg->addDefaultToAddress();
+    QCOMPARE(f->dlg->addRecip().lbTo(), QStringList{QStringLiteral("list@example.org")});
+    f->dlg->FormShow(QStringLiteral("spo"), true);
+    QCOMPARE(f->dlg->recipients().choice(), RecipientChoice::Choice::Filter);
+    QCOMPARE(f->dlg->recipients().lblcount(), QStringLiteral("  1 Records"));
+    QCOMPARE(f->dlg->draft().body, QStringLiteral("\r\n-- \r\nSig"));
+    QVERIFY(f->dlg->draft().html);
+    QCOMPARE(f->dlg->draft().bodyTabCaption(), QStringLiteral("HTML Source"));
+    f->dlg->draft().html = false;
+    f->dlg->previewFile = MessageFiles::writePreview(QString(), QStringLiteral("<p>x</p>"));
+    const QString preview = f->dlg->previewFile;
+    f->dlg->FormClose();
+    QVERIFY(!QFile::exists(preview));
+    QVERIFY(!f->db.table().filtered());
+    QVERIFY(!f->settings.chkhtmlchecked);
+
+    f->prompt().answer(UserPrompt::No);
+    QVERIFY(!f->dlg->FormKeyPressEscape());
+    f->dlg->BitBtn1Click();
+    QVERIFY(f->prompt().cancelRequested());
+    QCOMPARE(f->prompt().beeps, 1);
 }
 
 QTEST_GUILESS_MAIN(TestSendJob)
