@@ -302,10 +302,8 @@ void TdlgSendMail::btnLoadRecipClick() {
 }
 
 void TdlgSendMail::loadRecipients(const QString &path) {
-    try {
-        memCustom->setPlainText(MessageFiles::readText(path));
-    } catch (const CorvaneError &) {
-        m_prompt.message(UserPrompt::Kind::Error, MessageFiles::kLoadError, UserPrompt::Ok);
+    if (m_core.loadRecipients(path)) {
+        memCustom->setPlainText(m_core.recipients().memCustom);
     }
 }
 

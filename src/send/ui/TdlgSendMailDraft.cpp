@@ -4,8 +4,6 @@
 #include "send/ui/TdlgAddRecip.h"
 #include "send/ui/TdlgSendMail.h"
 
-#include "base/BusyCursor.h"
-#include "base/CorvaneError.h"
 #include "base/UserPrompt.h"
 #include "send/MessageFiles.h"
 #include "send/SendDraft.h"
@@ -268,21 +266,16 @@ void TdlgSendMail::chkHTMLClick() {
 }
 
 void TdlgSendMail::pgcMessageChange() {
-    BusyCursor busy(m_prompt);
-    try {
-        m_core.previewFile = MessageFiles::writePreview(m_core.previewFile, m_core.draft().body);
-        wbPreview->clearHistory();
-        wbPreview->setSource(QUrl());
-        wbPreview->setSource(QUrl::fromLocalFile(m_core.previewFile));
-    } catch (const CorvaneError &) {
-        m_prompt.message(UserPrompt::Kind::Warning, MessageFiles::kPreviewError, UserPrompt::Ok);
+    const QString file = m_core.refreshPreview();
+    wbPreview->clearHistory();
+    wbPreview->setSource(QUrl());
+    if (!file.isEmpty()) {
+        wbPreview->setSource(QUrl::fromLocalFile(file));
     }
 }
 
 void TdlgSendMail::btnLoadEmailClick() {
-    if (MessageFiles::needsLoadQuestion(m_core.draft().body) &&
-        m_prompt.message(UserPrompt::Kind::Confirmation, MessageFiles::kLoadQuestion,
-                         UserPrompt::Yes | UserPrompt::No) != UserPrompt::Yes) {
+    if (!m_core.confirmLoad()) {
         return;
     }
     const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), MessageFiles::kLoadFilter);
@@ -292,60 +285,43 @@ void TdlgSendMail::btnLoadEmailClick() {
 }
 
 void TdlgSendMail::loadMessage(const QString &path) {
-    try {
-        setBody(MessageFiles::readText(path));
-        if (MessageFiles::isHtmlFileName(path)) {
-            m_core.draft().html = true;
-            showState();
-            switchToPreview();
-        }
-    } catch (const CorvaneError &) {
-        m_prompt.message(UserPrompt::Kind::Error, MessageFiles::kLoadError, UserPrompt::Ok);
+    const bool preview = m_core.loadMessage(path);
+    setBody(m_core.draft().body);
+    showState();
+    if (preview) {
+        switchToPreview();
     }
 }
 
 void TdlgSendMail::SpeedButton1Click() {
-    if (MessageFiles::needsLoadQuestion(m_core.draft().body) &&
-        m_prompt.message(UserPrompt::Kind::Confirmation, MessageFiles::kPasteQuestion,
-                         UserPrompt::Yes | UserPrompt::No) != UserPrompt::Yes) {
+    if (!m_core.confirmPaste()) {
         return;
     }
     const QMimeData *clip = QApplication::clipboard()->mimeData();
-    setBody(QString());
     if (clip == nullptr || !clip->hasText()) {
-        m_prompt.message(UserPrompt::Kind::Error, MessageFiles::kPasteError, UserPrompt::Ok);
+        m_core.pasteMessage(QString());
+        setBody(QString());
+        m_prompt.message(UserPrompt::Kind::Warning, MessageFiles::kPasteError, UserPrompt::Ok);
         pgcMessageChange();
         return;
     }
-    setBody(clip->text());
-    if (MessageFiles::isHtmlText(m_core.draft().body)) {
-        m_core.draft().html = true;
-        showState();
-        if (pgcMessage->currentIndex() != 1) {
-            pgcMessage->setCurrentIndex(1);
-            return;
-        }
+    const bool html = m_core.pasteMessage(clip->text());
+    setBody(m_core.draft().body);
+    showState();
+    if (html && pgcMessage->currentIndex() != 1) {
+        // Activating the preview tab refreshes it.
+        pgcMessage->setCurrentIndex(1);
+        return;
     }
     pgcMessageChange();
 }
 
 void TdlgSendMail::btnEditorClick() {
-    try {
-        const QString path = MessageFiles::freeEditorFileName(MessageFiles::temporaryDirectory());
-        MessageFiles::writeText(path, m_core.draft().body);
-        if (!openInEditor || !openInEditor(path)) {
-            throw CorvaneError(QStringLiteral("no editor"));
-        }
-        if (m_prompt.message(UserPrompt::Kind::Information, MessageFiles::kEditorOpened,
-                             UserPrompt::Ok | UserPrompt::Cancel) == UserPrompt::Cancel) {
-            return;
-        }
-        setBody(MessageFiles::readText(path));
+    if (m_core.editInEditor(openInEditor)) {
+        setBody(m_core.draft().body);
         if (pgcMessage->currentIndex() == 1) {
             pgcMessageChange();
         }
-    } catch (const CorvaneError &) {
-        m_prompt.message(UserPrompt::Kind::Error, MessageFiles::kEditorError, UserPrompt::Ok);
     }
 }
 
@@ -362,18 +338,16 @@ void TdlgSendMail::InsertSalutationClick(const QString &field) {
 
 void TdlgSendMail::attachFile(const QString &path) {
     if (!path.isEmpty()) {
+        m_core.addAttachment(path);
         lbAttach->addItem(path);
-        m_core.draft().attachments.append(path);
     }
 }
 
 void TdlgSendMail::btnRemoveClick() {
     const int row = ListBoxLines::rowToDelete(*lbAttach, m_prompt);
-    if (row < 0) {
-        return;
+    if (row >= 0 && m_core.removeAttachment(row)) {
+        ListBoxLines::DeleteCurrentTListboxItem(*lbAttach, m_prompt);
     }
-    ListBoxLines::DeleteCurrentTListboxItem(*lbAttach, m_prompt);
-    m_core.draft().attachments.removeAt(row);
 }
 
 void TdlgSendMail::btnAddRecipClick() {

@@ -14,6 +14,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,7 +24,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QUrl>
 
 using namespace corvane;
 
@@ -190,6 +194,38 @@ private slots:
             }
         }
         QCOMPARE(state(), expected);
+    }
+
+    void loadedMessageShowsItsPreview_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<bool>("html");
+        QTest::newRow("HTML file in capitals") << "news.HTM" << true;
+        QTest::newRow("text file") << "news.txt" << false;
+    }
+    void loadedMessageShowsItsPreview() {
+        QFETCH(QString, fileName);
+        QFETCH(bool, html);
+        open();
+        const QString path = db.tmp->filePath(fileName);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<html><body><p>Weekly news</p></body></html>\r\n");
+        file.close();
+        dialog->loadMessage(path);
+        QCOMPARE(dialog->edtMessageText->toPlainText(), QStringLiteral("<html><body><p>Weekly news</p></body></html>"));
+        QCOMPARE(dialog->chkHTML->isChecked(), html);
+        QCOMPARE(dialog->pgcMessage->isTabVisible(1), html);
+        QCOMPARE(dialog->pgcMessage->currentIndex(), html ? 1 : 0);
+        if (html) {
+            const QString preview = core->previewFile;
+            QVERIFY(QFileInfo::exists(preview));
+            QCOMPARE(dialog->wbPreview->source(), QUrl::fromLocalFile(preview));
+            QVERIFY(dialog->wbPreview->toPlainText().contains(QStringLiteral("Weekly news")));
+            // Every refresh writes a new preview file and removes the one before.
+            dialog->pgcMessageChange();
+            QVERIFY(core->previewFile != preview);
+            QVERIFY(!QFileInfo::exists(preview));
+        }
     }
 
     void fieldMenu_data() {
