@@ -308,6 +308,7 @@ void TdlgSendMail::loadRecipients(const QString &path) {
 }
 
 void TdlgSendMail::setJobRunning(bool running) {
+    m_jobRunning = running;
     m_top->setEnabled(!running);
     m_bottom->setEnabled(!running);
 }
@@ -349,6 +350,11 @@ void TdlgSendMail::BitBtn1Click() {
 }
 
 void TdlgSendMail::done(int result) {
+    // While a job or a test runs the dialog stays: the job is stopped with Cancel of its progress window.
+    if (m_jobRunning) {
+        m_prompt.beep();
+        return;
+    }
     if (!m_closed) {
         m_closed = true;
         guard([this] { m_core.FormClose(); });

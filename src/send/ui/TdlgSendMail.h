@@ -158,6 +158,7 @@ public:
     // "Cancel": raises the cancel flag, beeps and closes.
     void BitBtn1Click();
     // Every way of closing runs the core's FormClose once and keeps the position and size for the next run.
+    // While a job or a test message runs, the dialog does not close (it beeps).
     void done(int result) override;
 
     // Opens `path` with the desktop's default application; replaceable for tests. Returns false on failure.
@@ -189,6 +190,7 @@ private:
     TdlgSendDelay *m_delay = nullptr;
     TdlgSendError *m_error = nullptr;
     bool m_closed = false;
+    bool m_jobRunning = false;
 };
 
 } // namespace corvane::ui
