@@ -68,11 +68,13 @@ QString MailTransports::assembledBody(const QString &fullName, const QString &sa
 }
 
 bool MailTransports::SendMail(const QString &fullName, const QString &salutation, const QString &address) {
+    m_declined = false;
     if (m_draft.html && m_settings.EmailMethod == 0) {
         const UserPrompt::Button answer =
             m_prompt.message(UserPrompt::Kind::Information, kHtmlQuestion, UserPrompt::Ok | UserPrompt::Cancel);
         if (answer != UserPrompt::Ok) {
             m_prompt.setCancelRequested(true);
+            m_declined = true;
             return false;
         }
         m_settings.EmailMethod = 2;

@@ -175,7 +175,8 @@ void TestSendTransports::htmlQuestion() {
     if (accept) {
         QVERIFY(readAll(calls(QStringLiteral("sendmail"), 1, "input")).contains("text/html"));
     } else {
-        QVERIFY(f->dlg->sendLog().lines().contains(QStringLiteral("Not sent, cancelled: m02@example.com")));
+        QCOMPARE(f->dlg->sendLog().lines().mid(1, 2),
+                 QStringList({"Not sent, cancelled: m01@example.com", "Not sent, cancelled: m02@example.com"}));
     }
 }
 
