@@ -6,6 +6,8 @@
 // handler.
 #pragma once
 
+#include "mailstore/MailStoreApplication.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -87,6 +89,8 @@ public:
     QString assembledBody(const QString &fullName, const QString &salutation, const QString &address) const;
 
 private:
+    MailStoreApplication store() const;
+    void addRecipientsAndAttachments(MailDraft &mail);
     void log(const QString &line);
     void logResult(bool ok);
     void logTitle(const QString &title);
