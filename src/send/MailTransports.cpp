@@ -67,12 +67,47 @@ QString MailTransports::assembledBody(const QString &fullName, const QString &sa
     return MessageMerge::AssembleBody(merged, m_draft.html, m_settings.AddSignaturePrior.checked, m_settings.Signature);
 }
 
+MailStoreApplication MailTransports::store() const {
+    MailStoreApplication app = MailStoreSettings::application(m_settings);
+    if (!m_display.isEmpty()) {
+        MailSubmission submission = app.submission();
+        submission.displayCommand = m_display;
+        app.setSubmission(submission);
+    }
+    return app;
+}
+
+// The To, CC and hidden recipients in that order (in debug mode each logged as an empty line, its title and
+// the address), then the attachments. Raises when the draft refuses one.
+void MailTransports::addRecipientsAndAttachments(MailDraft &mail) {
+    const std::pair<const QStringList *, int> lists[] = {{&m_recipients.lbTo(), MailRecipient::To},
+                                                         {&m_recipients.lbCC(), MailRecipient::CC},
+                                                         {&lbBCC, MailRecipient::BCC}};
+    for (const auto &[list, kind] : lists) {
+        for (const QString &recipient : *list) {
+            mail.Recipients().Add(recipient).setType(kind);
+            if (m_debug) {
+                log(QString());
+                log(kind == MailRecipient::To   ? QStringLiteral("To:")
+                    : kind == MailRecipient::CC ? QStringLiteral("CC:")
+                                                : QStringLiteral("BCC:"));
+                log(recipient);
+            }
+        }
+    }
+    for (const QString &path : m_draft.attachments) {
+        mail.Attachments().Add(path);
+    }
+}
+
 bool MailTransports::SendMail(const QString &fullName, const QString &salutation, const QString &address) {
+    m_declined = false;
     if (m_draft.html && m_settings.EmailMethod == 0) {
         const UserPrompt::Button answer =
             m_prompt.message(UserPrompt::Kind::Information, kHtmlQuestion, UserPrompt::Ok | UserPrompt::Cancel);
         if (answer != UserPrompt::Ok) {
             m_prompt.setCancelRequested(true);
+            m_declined = true;
             return false;
         }
         m_settings.EmailMethod = 2;
@@ -96,12 +131,7 @@ bool MailTransports::OLESend(const QString &fullName, const QString &salutation,
     std::shared_ptr<MailDraft> item;
     SafeMailItem safe;
     try {
-        MailStoreApplication app = MailStoreSettings::application(m_settings);
-        if (!m_display.isEmpty()) {
-            MailSubmission submission = app.submission();
-            submission.displayCommand = m_display;
-            app.setSubmission(submission);
-        }
+        const MailStoreApplication app = store();
         item = app.CreateItem(0);
         if (safeItem) {
             safe.setItem(item);
@@ -114,24 +144,7 @@ bool MailTransports::OLESend(const QString &fullName, const QString &salutation,
         } else {
             mail.setBody(body);
         }
-        const std::pair<const QStringList *, int> lists[] = {{&m_recipients.lbTo(), MailRecipient::To},
-                                                             {&m_recipients.lbCC(), MailRecipient::CC},
-                                                             {&lbBCC, MailRecipient::BCC}};
-        for (const auto &[list, kind] : lists) {
-            for (const QString &recipient : *list) {
-                mail.Recipients().Add(recipient).setType(kind);
-                if (m_debug) {
-                    log(QString());
-                    log(kind == MailRecipient::To   ? QStringLiteral("To:")
-                        : kind == MailRecipient::CC ? QStringLiteral("CC:")
-                                                    : QStringLiteral("BCC:"));
-                    log(recipient);
-                }
-            }
-        }
-        for (const QString &path : m_draft.attachments) {
-            mail.Attachments().Add(path);
-        }
+        addRecipientsAndAttachments(mail);
         if (m_settings.AlwaysResolveAddresses) {
             mail.resolveall();
         }
@@ -165,34 +178,12 @@ bool MailTransports::MAPISend(const QString &fullName, const QString &salutation
     std::shared_ptr<MailDraft> mail;
     QString body;
     try {
-        MailStoreApplication app = MailStoreSettings::application(m_settings);
-        if (!m_display.isEmpty()) {
-            MailSubmission submission = app.submission();
-            submission.displayCommand = m_display;
-            app.setSubmission(submission);
-        }
+        const MailStoreApplication app = store();
         mail = app.CreateItem(0);
         mail->setSubject(m_draft.subject);
         body = assembledBody(fullName, salutation, address);
         mail->setBody(body);
-        const std::pair<const QStringList *, int> lists[] = {{&m_recipients.lbTo(), MailRecipient::To},
-                                                             {&m_recipients.lbCC(), MailRecipient::CC},
-                                                             {&lbBCC, MailRecipient::BCC}};
-        for (const auto &[list, kind] : lists) {
-            for (const QString &recipient : *list) {
-                mail->Recipients().Add(recipient).setType(kind);
-                if (m_debug) {
-                    log(QString());
-                    log(kind == MailRecipient::To   ? QStringLiteral("To:")
-                        : kind == MailRecipient::CC ? QStringLiteral("CC:")
-                                                    : QStringLiteral("BCC:"));
-                    log(recipient);
-                }
-            }
-        }
-        for (const QString &path : m_draft.attachments) {
-            mail->Attachments().Add(path);
-        }
+        addRecipientsAndAttachments(*mail);
     } catch (const std::exception &) {
         m_prompt.message(UserPrompt::Kind::Warning, kMapiError, UserPrompt::Ok);
         return false;

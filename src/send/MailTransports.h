@@ -6,6 +6,8 @@
 // handler.
 #pragma once
 
+#include "mailstore/MailStoreApplication.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -74,6 +76,8 @@ public:
     // kHtmlQuestion: OK switches EmailMethod to 2 (for good), Cancel raises the cancel flag and sends
     // nothing. Returns whether the hand-over succeeded (false also when nothing was sent).
     bool SendMail(const QString &fullName, const QString &salutation, const QString &address);
+    // True when the last SendMail sent nothing because the person cancelled the HTML question.
+    bool lastDeclined() const { return m_declined; }
 
     // The four transports (see SendMail). `safeItem` chooses method 2's safe mail item.
     bool OLESend(const QString &fullName, const QString &salutation, const QString &address, bool safeItem);
@@ -85,6 +89,8 @@ public:
     QString assembledBody(const QString &fullName, const QString &salutation, const QString &address) const;
 
 private:
+    MailStoreApplication store() const;
+    void addRecipientsAndAttachments(MailDraft &mail);
     void log(const QString &line);
     void logResult(bool ok);
     void logTitle(const QString &title);
@@ -103,6 +109,7 @@ private:
     QString m_composer;
     QString m_display;
     QStringList m_refused;
+    bool m_declined = false;
 };
 
 } // namespace corvane

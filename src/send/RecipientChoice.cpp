@@ -10,6 +10,7 @@
 #include "requests/AddressRoutines.h"
 
 #include <QElapsedTimer>
+#include <sqlite3.h>
 
 namespace corvane {
 
@@ -175,6 +176,9 @@ void RecipientChoice::computeFromList(bool personalise) {
     const int salutation = m_tblML.fieldIndex(QStringLiteral("Salutation"));
     const qint64 maximum = m_tblML.recordCount();
     const QString message = QStringLiteral("Generating Unique Recipient List");
+    // The list table's page cache is given back before the walk, which reads every row once: the recipient
+    // table grows meanwhile, and both must fit the memory of a desktop.
+    sqlite3_db_release_memory(m_tblML.database().handle());
     TempWriter writer(m_tblTemp);
     Throttle throttle(m_progressEvery);
     qint64 done = 0;

@@ -232,7 +232,18 @@ void TdlgSendMail::SendBatch(const QString &fullName, const QString &salutation,
     m_firstMessage = false;
     const bool ok = m_settings.SendCount == 1 ? m_transports.SendMail(fullName, salutation, address)
                                               : m_transports.SendMail(QString(), QString(), QString());
-    ++(ok ? m_state.messagesSent : m_state.messagesFailed);
+    if (m_transports.lastDeclined()) {
+        // Cancelled at the HTML question: this message's recipients were not sent to.
+        const QStringList unsent = m_settings.SendCount == 1 ? QStringList{address} : m_transports.lbBCC;
+        for (const QString &recipient : unsent) {
+            if (!recipient.isEmpty()) {
+                m_log.add(QStringLiteral("Not sent, cancelled: ") + recipient);
+            }
+        }
+        m_log.flush();
+    } else {
+        ++(ok ? m_state.messagesSent : m_state.messagesFailed);
+    }
     m_transports.lbBCC.clear();
     m_batchCount = 0;
     reportStatus();

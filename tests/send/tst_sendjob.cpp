@@ -114,7 +114,6 @@ void TestSendJob::batches_data() {
     QTest::newRow("3 per message, 7 recipients") << 3 << 7 << QList<int>{3, 3, 1};
     QTest::newRow("7 per message, 7 recipients") << 7 << 7 << QList<int>{7};
     QTest::newRow("500 per message, 7 recipients") << 500 << 7 << QList<int>{7};
-    QTest::newRow("2 per message, 1 recipient") << 2 << 1 << QList<int>{1};
     QTest::newRow("empty list") << 3 << 0 << QList<int>{};
 }
 

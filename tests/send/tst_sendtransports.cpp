@@ -175,7 +175,8 @@ void TestSendTransports::htmlQuestion() {
     if (accept) {
         QVERIFY(readAll(calls(QStringLiteral("sendmail"), 1, "input")).contains("text/html"));
     } else {
-        QVERIFY(f->dlg->sendLog().lines().contains(QStringLiteral("Not sent, cancelled: m02@example.com")));
+        QCOMPARE(f->dlg->sendLog().lines().mid(1, 2),
+                 QStringList({"Not sent, cancelled: m01@example.com", "Not sent, cancelled: m02@example.com"}));
     }
 }
 
@@ -306,10 +307,6 @@ void TestSendTransports::relayMissing() {
     QCOMPARE(f->settings.EmailMethod, 0);
     QCOMPARE(f->settings.SendCount, 7);
     QCOMPARE(f->prompt().texts().mid(1), QStringList{SMTPServerLibrary::kLoadWarning});
-    QVERIFY(SMTPServerLibrary::kLoadWarning.startsWith(QStringLiteral(
-        "An error was encountered loading the SMTP Server DLL, SMTPServer.dll, in your Corvane directory!")));
-    QVERIFY(SMTPServerLibrary::kLoadWarning.endsWith(
-        QStringLiteral("CVN will change to the default MAPI sending method.")));
 }
 
 QTEST_GUILESS_MAIN(TestSendTransports)
