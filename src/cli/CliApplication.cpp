@@ -14,6 +14,7 @@
 #include "cli/CliMailCommands.h"
 #include "cli/CliMaintenanceCommands.h"
 #include "cli/CliScanCommand.h"
+#include "cli/CliSendCommand.h"
 #include "cli/CliStatsCommands.h"
 #include "cli/ConsolePrompt.h"
 #include "db/SqliteTable.h"
@@ -61,7 +62,7 @@ QString CliApplication::usage() {
                "  log                       print the activity log\n") +
            CliImportCommands::usage() + CliHarvestCommand::usage() + CliExportCommands::usage() +
            CliMaintenanceCommands::usage() + CliStatsCommands::usage() + CliMailCommands::usage() +
-           CliImapCommand::usage() + CliScanCommand::usage() + CliErrorsCommand::usage() +
+           CliImapCommand::usage() + CliScanCommand::usage() + CliSendCommand::usage() + CliErrorsCommand::usage() +
            QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
@@ -113,7 +114,8 @@ int CliApplication::run(const QStringList &arguments) {
         QStringLiteral("export"),    QStringLiteral("backup"),        QStringLiteral("folders"),
         QStringLiteral("smtp-test"), QStringLiteral("import"),        QStringLiteral("enter"),
         QStringLiteral("harvest"),   QStringLiteral("imap-test")};
-    if (!known.contains(command.first()) && command.first() != QLatin1String("scan")) {
+    if (!known.contains(command.first()) && command.first() != QLatin1String("scan") &&
+        command.first() != QLatin1String("send")) {
         fail(QStringLiteral("unknown command ") + command.first() + QStringLiteral(" (see --help)"));
         return 2;
     }
@@ -194,6 +196,9 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
     }
     if (name == QLatin1String("imap-test")) {
         return CliImapCommand::imapTest(context, rest);
+    }
+    if (name == QLatin1String("send")) {
+        return CliSendCommand::send(context, rest);
     }
     if (name == QLatin1String("folders")) {
         return CliMailCommands::folders(context, rest);

@@ -82,6 +82,7 @@ Tfrmmain::Tfrmmain(UserPrompt &prompt, QWidget *parent) : QMainWindow(parent), m
     };
     connectScanCommand();
     connectHelp();
+    connectSendCommand();
     resize(760, 520);
     loadPlacement();
 }

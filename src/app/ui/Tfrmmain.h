@@ -109,6 +109,9 @@ private:
     void connectMaintenance();
     void connectScanCommand();
     void connectHelp();
+    // "Send E-Mail to List" and "Send E-mail to Mailing List...".
+    void connectSendCommand();
+    void btnsendClick();
     void rowPopup(const QPoint &position);
     void showSortMarks();
     void sortingMenuAboutToShow();

@@ -79,7 +79,7 @@ private slots:
                               << "Ctrl+O" << true;
         QTest::newRow("send") << "mkSend"
                               << "Send E-mail to Mailing List..."
-                              << "Alt+S" << false;
+                              << "Alt+S" << true;
         QTest::newRow("check") << "mkCheckOutlook"
                                << "Check Outlook for New Entries"
                                << "Ctrl+N" << true;

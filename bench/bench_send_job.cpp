@@ -1,0 +1,326 @@
+// The whole send job over SMTP to Postfix's smtp-sink on 127.0.0.1: one personalised message per recipient
+// (the dialog's job: recipient computation, merging, progress, the send log on disk), against the SMTP
+// client sending the same number of ready-made messages over one connection (as bench_smtp_send measures
+// it) and against Postfix's own smtp-source on the same sink. The three alternate over several rounds;
+// prints messages per second per round and the min / median / max of the job's share of the other two.
+// With --memory, instead, one job of many recipients in hidden batches and its peak resident size.
+//
+// Usage: bench_send_job [recipients] [rounds]          (defaults 10000 and 3)
+//        bench_send_job --memory [recipients] [batch] [--no-mmap]   (defaults 1000000 and 500; --no-mmap
+//        reads the list file without mapping it, to tell the job's own memory from the mapped file's pages)
+// Needs smtp-sink and smtp-source (package postfix).
+#include "BenchPrompt.h"
+#include "base/AppPaths.h"
+#include "base/CorvaneError.h"
+#include "db/SqliteStatement.h"
+#include "db/TdmML.h"
+#include "send/SMTPMessageBuilder.h"
+#include "send/TNMSMTP.h"
+#include "send/TdlgSendMail.h"
+#include "settings/Settings.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <sqlite3.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace corvane;
+
+namespace {
+
+const QString kFrom = QStringLiteral("list@example.org");
+
+QString findProgram(const QString &name) {
+    const QString found = QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin")});
+    return found.isEmpty() ? QStandardPaths::findExecutable(name) : found;
+}
+
+quint16 freePort() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
+bool waitListening(quint16 port, int limitMs) {
+    const QDeadlineTimer deadline(limitMs);
+    while (!deadline.hasExpired()) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, port);
+        if (probe.waitForConnected(200)) {
+            probe.abort();
+            return true;
+        }
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+double peakResidentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+        }
+    }
+    return -1;
+}
+
+// The resident size now, split into anonymous memory and mapped file pages, in MB.
+QString residentNow() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("unknown");
+    }
+    QStringList parts;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        for (const char *name : {"VmRSS:", "RssAnon:", "RssFile:"}) {
+            if (line.startsWith(name)) {
+                parts.append(
+                    QStringLiteral("%1 %2 MB")
+                        .arg(QString::fromLatin1(name).chopped(1))
+                        .arg(line.mid(int(qstrlen(name))).trimmed().split(' ').value(0).toDouble() / 1024, 0, 'f', 0));
+            }
+        }
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// A typical list message: a greeting with two fields and a dozen lines of text.
+QString bodyText() {
+    QString body = QStringLiteral("Dear %SALUTATION%,\r\n\r\nThis is the weekly news for %FULL_NAME% (%EMAIL%).\r\n");
+    for (int i = 0; i < 12; ++i) {
+        body += QStringLiteral("Line %1 of the weekly news, sent to every member of the list.\r\n").arg(i + 1);
+    }
+    return body;
+}
+
+void fill(SqliteTable &table, qint64 entries) {
+    SqliteDatabase &db = table.database();
+    db.begin();
+    SqliteStatement insert(db.handle(),
+                           QStringLiteral("INSERT INTO tblML (Item, Category, Bounces, Comments, Name, "
+                                          "Salutation, SendRights) VALUES (?1, 'News', 0, '', ?2, ?3, 1)"));
+    for (qint64 i = 0; i < entries; ++i) {
+        insert.bindText(1, QStringLiteral("member%1@example.com").arg(i));
+        insert.bindText(2, QStringLiteral("Member Number %1").arg(i));
+        insert.bindText(3, QStringLiteral("Reader%1").arg(i));
+        insert.execute();
+    }
+    db.commit();
+}
+
+struct Sink {
+    QProcess process;
+    quint16 port = 0;
+    bool start(const QString &program) {
+        port = freePort();
+        QStringList arguments;
+        // smtp-sink refuses to keep root privileges once its socket is open.
+        if (::geteuid() == 0) {
+            arguments << QStringLiteral("-u") << QStringLiteral("nobody");
+        }
+        arguments << QStringLiteral("127.0.0.1:%1").arg(port) << QStringLiteral("1000");
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(program, arguments);
+        return port != 0 && process.waitForStarted(5000) && waitListening(port, 5000);
+    }
+    ~Sink() {
+        process.kill();
+        process.waitForFinished(2000);
+    }
+};
+
+void configure(Settings &settings, quint16 port, int sendCount) {
+    settings.EmailMethod = 3;
+    settings.SMTPHost = QStringLiteral("127.0.0.1");
+    settings.SMTPPort = port;
+    settings.SMTPID = QStringLiteral("bench.test");
+    settings.SMTPName = QStringLiteral("List Owner");
+    settings.SMTPEmail = kFrom;
+    settings.SendCount = sendCount;
+    settings.SendLog = true;
+    settings.StaggerDelay.checked = false;
+}
+
+// One send job over all of tblML; returns messages per second, negative when a message failed.
+double jobRate(TdmML &dm, Settings &settings, BenchPrompt &prompt, qint64 &messages) {
+    TdlgSendMail job(dm, settings, prompt, false);
+    job.FormShow(QString(), false);
+    job.draft().subject = QStringLiteral("Weekly news of the list");
+    job.draft().body = bodyText();
+    QElapsedTimer timer;
+    timer.start();
+    const bool completed = job.Button2Click();
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    messages = job.status().messagesSent;
+    job.FormClose();
+    if (!completed || job.status().messagesFailed > 0) {
+        std::printf("the job failed: %lld messages failed\n", static_cast<long long>(job.status().messagesFailed));
+        return -1;
+    }
+    return messages / seconds;
+}
+
+// The client alone: `count` ready-made messages over one connection.
+double clientRate(quint16 port, qint64 count, qint64 &bytes) {
+    TNMSMTP client;
+    client.Host = QStringLiteral("127.0.0.1");
+    client.Port = port;
+    client.UserID = QStringLiteral("bench.test");
+    client.setTimeLimits(10000, 10000);
+    client.Connect();
+    TPostMessage &m = client.PostMessage;
+    m.FromAddress = kFrom;
+    m.FromName = QStringLiteral("List Owner");
+    m.Subject = QStringLiteral("Weekly news of the list");
+    m.Body = bodyText().split(QStringLiteral("\r\n"));
+    const SMTPMessageBuilder::Composed composed =
+        SMTPMessageBuilder::compose(m, SMTPMessageBuilder::Plain, QStringLiteral("us-ascii"));
+    bytes = composed.headerBlock.size() + composed.body.size();
+    QElapsedTimer timer;
+    timer.start();
+    for (qint64 i = 0; i < count; ++i) {
+        m.ToAddress = QStringList{QStringLiteral("member%1@example.com").arg(i)};
+        client.SendMail();
+    }
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    client.Disconnect();
+    return count / seconds;
+}
+
+// Postfix's smtp-source: `count` messages of `bytes` bytes over one connection.
+double sourceRate(const QString &program, quint16 port, qint64 count, qint64 bytes) {
+    QProcess source;
+    QElapsedTimer timer;
+    timer.start();
+    source.start(program, {QStringLiteral("-d"), QStringLiteral("-s"), QStringLiteral("1"), QStringLiteral("-m"),
+                           QString::number(count), QStringLiteral("-l"), QString::number(bytes), QStringLiteral("-f"),
+                           kFrom, QStringLiteral("-t"), QStringLiteral("member@example.com"), QStringLiteral("-M"),
+                           QStringLiteral("bench.test"), QStringLiteral("127.0.0.1:%1").arg(port)});
+    if (!source.waitForFinished(600000) || source.exitStatus() != QProcess::NormalExit || source.exitCode() != 0) {
+        std::printf("smtp-source failed: %s\n", source.readAllStandardError().constData());
+        return -1;
+    }
+    return count / (timer.nsecsElapsed() / 1e9);
+}
+
+int memoryRun(TdmML &dm, Settings &settings, BenchPrompt &prompt, const Sink &sink, qint64 recipients, int batch) {
+    configure(settings, sink.port, batch);
+    std::printf("peak resident size before the job: %.0f MB (%s; SQLite's own allocations %.0f MB)\n", peakResidentMb(),
+                qPrintable(residentNow()), sqlite3_memory_used() / 1048576.0);
+    QElapsedTimer timer;
+    timer.start();
+    TdlgSendMail job(dm, settings, prompt, false);
+    job.FormShow(QString(), false);
+    job.draft().subject = QStringLiteral("Weekly news of the list");
+    job.draft().body = QStringLiteral("Weekly news without fields.\r\nSecond line.\r\n");
+    job.recipients().btnrecalcClick(false);
+    std::printf("after computing the recipients: %s; SQLite's own allocations %.0f MB, at most %.0f MB\n",
+                qPrintable(residentNow()), sqlite3_memory_used() / 1048576.0, sqlite3_memory_highwater(0) / 1048576.0);
+    const bool completed = job.Button2Click();
+    std::printf("%lld recipients in batches of %d: %lld messages sent, %lld failed, %s, in %.1f s\n",
+                static_cast<long long>(recipients), batch, static_cast<long long>(job.status().messagesSent),
+                static_cast<long long>(job.status().messagesFailed), completed ? "completed" : "not completed",
+                timer.nsecsElapsed() / 1e9);
+    std::printf("after the job: %s; SQLite's own allocations at most %.0f MB\n", qPrintable(residentNow()),
+                sqlite3_memory_highwater(0) / 1048576.0);
+    std::printf("peak resident size of the job: %.0f MB (target < 300 MB)\n", peakResidentMb());
+    job.FormClose();
+    return completed && job.status().messagesFailed == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    const bool memory = argc > 1 && QByteArray(argv[1]) == "--memory";
+    const int first = memory ? 2 : 1;
+    const qint64 recipients = argc > first ? QByteArray(argv[first]).toLongLong() : (memory ? 1'000'000 : 10'000);
+    const int third = argc > first + 1 ? QByteArray(argv[first + 1]).toInt() : (memory ? 500 : 3);
+    const QString sinkProgram = findProgram(QStringLiteral("smtp-sink"));
+    const QString sourceProgram = findProgram(QStringLiteral("smtp-source"));
+    if (sinkProgram.isEmpty() || sourceProgram.isEmpty() || recipients <= 0 || third <= 0) {
+        std::fprintf(stderr, "needs smtp-sink and smtp-source (package postfix); see the usage at the top\n");
+        return 1;
+    }
+    QTemporaryDir work(QDir::currentPath() + QStringLiteral("/bench_send_job-XXXXXX"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.path() + QStringLiteral("/settings"));
+    AppPaths::setApplicationDirectory(work.path() + QStringLiteral("/home"));
+    QDir().mkpath(work.path() + QStringLiteral("/home"));
+    BenchPrompt prompt(QStringLiteral("Your e-mails to "));
+    TdmML dm(prompt);
+    QDir().mkpath(work.path() + QStringLiteral("/list"));
+    dm.OpenDatabase(work.path() + QStringLiteral("/list"));
+    if (!dm.DatabaseLoaded()) {
+        std::printf("the list database could not be created\n");
+        return 1;
+    }
+    fill(dm.tblML(), recipients);
+    if (memory && QCoreApplication::arguments().contains(QStringLiteral("--no-mmap"))) {
+        dm.tblML().database().exec(QStringLiteral("PRAGMA mmap_size=0"));
+    }
+    dm.tblML().setIndexFieldNames(QStringLiteral("Item"));
+    Sink sink;
+    if (!sink.start(sinkProgram)) {
+        std::printf("smtp-sink did not start on 127.0.0.1:%u\n", sink.port);
+        return 1;
+    }
+    Settings settings;
+    try {
+        if (memory) {
+            return memoryRun(dm, settings, prompt, sink, recipients, third);
+        }
+        configure(settings, sink.port, 1);
+        std::vector<double> toClient;
+        std::vector<double> toSource;
+        for (int round = 0; round < third; ++round) {
+            qint64 messages = 0;
+            const double job = jobRate(dm, settings, prompt, messages);
+            qint64 bytes = 0;
+            const double client = clientRate(sink.port, recipients, bytes);
+            const double source = sourceRate(sourceProgram, sink.port, recipients, bytes);
+            if (job <= 0 || source <= 0 || messages != recipients) {
+                return 1;
+            }
+            toClient.push_back(job / client);
+            toSource.push_back(job / source);
+            std::printf("round %d: job %7.0f messages/s (%lld sent)   client %7.0f messages/s   smtp-source %7.0f "
+                        "messages/s (%lld bytes each)\n",
+                        round + 1, job, static_cast<long long>(messages), client, source,
+                        static_cast<long long>(bytes));
+            std::fflush(stdout);
+        }
+        const auto line = [](const char *what, const std::vector<double> &v) {
+            std::printf("%s: min %.1f %%, median %.1f %%, max %.1f %%\n", what,
+                        100 * *std::min_element(v.begin(), v.end()), 100 * median(v),
+                        100 * *std::max_element(v.begin(), v.end()));
+        };
+        line("job / client (target >= 80 %)", toClient);
+        line("job / smtp-source", toSource);
+    } catch (const CorvaneError &e) {
+        std::printf("failed: %s\n", qPrintable(e.message()));
+        return 1;
+    }
+    return 0;
+}
