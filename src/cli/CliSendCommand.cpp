@@ -7,6 +7,7 @@
 #include "cli/CliContext.h"
 #include "db/SqliteTable.h"
 #include "db/TdmML.h"
+#include "requests/EntryRules.h"
 #include "send/MessageFiles.h"
 #include "send/TdlgSendMail.h"
 #include "settings/Settings.h"
@@ -207,6 +208,8 @@ int CliSendCommand::send(CliContext &context, const QStringList &arguments) {
     int status = 1;
     {
         TdlgSendMail job(*main.dataModule(), settings, prompt, main.debugMode());
+        // The relay method's reports of a bad recipient domain count a bounce, as a delivery failure does.
+        job.transports().setBounceHandler([&main](const QString &address) { main.rules().processbounce(address); });
         job.addDefaultToAddress();
         for (const QString &address : o.to) {
             job.addRecip().addTo(address);

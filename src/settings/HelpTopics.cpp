@@ -14,6 +14,7 @@ const std::vector<HelpTopics::Topic> &HelpTopics::topics() {
         {205, QStringLiteral("file-harvest.html"), QStringLiteral("Scanning file folders for addresses")},
         {206, QStringLiteral("import.html"), QStringLiteral("Importing entries")},
         {208, QStringLiteral("export-print.html"), QStringLiteral("Exporting and printing the list")},
+        {210, QStringLiteral("sending.html"), QStringLiteral("Sending a message to the list")},
         {302, QStringLiteral("options-general.html"), QStringLiteral("Options: General")},
         {303, QStringLiteral("options-scanning.html"), QStringLiteral("Options: Scanning")},
         {304, QStringLiteral("options-categories.html"), QStringLiteral("Options: List Categories")},

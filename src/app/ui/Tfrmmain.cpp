@@ -10,6 +10,7 @@
 #include "requests/ui/TdlgSenderMethod.h"
 #include "requests/ui/Tdlglog.h"
 #include "requests/ui/TfrmExtractentries.h"
+#include "send/ui/TdlgSendMail.h"
 #include "settings/HelpTopics.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
@@ -332,6 +333,7 @@ void Tfrmmain::connectHelp() {
     qApp->installEventFilter(new HintWrapper(this));
     TdlgImport::setHelpHandler(&HelpWindow::showHelp);
     TdlgExport::setHelpHandler(&HelpWindow::showHelp);
+    TdlgSendMail::setHelpHandler(&HelpWindow::showHelp);
     auto *button = findChild<QPushButton *>(QStringLiteral("btnhelp"));
     QAction *item = action(QStringLiteral("mkHelp"));
     button->setEnabled(true);

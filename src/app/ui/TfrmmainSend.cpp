@@ -4,6 +4,7 @@
 #include "app/ui/Tfrmmain.h"
 
 #include "db/TdmML.h"
+#include "requests/EntryRules.h"
 #include "send/ui/TdlgSendMail.h"
 
 #include <QAction>
@@ -39,6 +40,7 @@ void Tfrmmain::btnsendClick() {
         m_core.listModel().setFollowing(attached);
         dxDBGrid1->setUpdatesEnabled(attached);
     };
+    link.processBounce = [this](const QString &address) { m_core.rules().processbounce(address); };
     if (!TdlgSendMail::sendToList(*dm, m_core.settings(), m_prompt, m_core.debugMode(), link, this)) {
         return;
     }

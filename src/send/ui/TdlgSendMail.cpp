@@ -81,6 +81,9 @@ bool TdlgSendMail::sendToList(TdmML &dm, Settings &settings, UserPrompt &prompt,
     if (link.attachGrid) {
         core.recipients().setGridHook(link.attachGrid);
     }
+    if (link.processBounce) {
+        core.transports().setBounceHandler(link.processBounce);
+    }
     core.addDefaultToAddress();
     TdlgSendMail dialog(core, settings, prompt, parent);
     dialog.FormShow(link.includeText, link.includeOn);

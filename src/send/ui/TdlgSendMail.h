@@ -56,6 +56,8 @@ public:
         bool includeOn = false;
         std::function<void(bool, const QString &, const QString &, bool)> setFilter;
         std::function<void(bool)> attachGrid;
+        // Counts one bounce for an address (the relay method's reports of a bad recipient domain).
+        std::function<void(const QString &)> processBounce;
     };
     static bool sendToList(TdmML &dm, Settings &settings, UserPrompt &prompt, bool debugMode,
                            const MainWindowLink &link, QWidget *parent);
