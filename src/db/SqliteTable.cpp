@@ -128,7 +128,34 @@ void SqliteTable::startView() {
     releaseCursor();
     m_locatePlans.clear();
     m_statements.clear();
-    m_query = std::make_unique<TableQuery>(m_schema, m_order, m_filtered ? m_filter : TableFilter());
+    const TableFilter filter = m_filtered ? m_filter : TableFilter();
+    m_query = std::make_unique<TableQuery>(m_schema, m_order, filter, filterKeepsManyRows(filter));
+}
+
+// Whether the view's pages should follow the order's index and test the filter on each row: when the
+// order does not start with the filter's own field and the filter keeps at least one row in 32, a page
+// is found by reading a few times its size in order, where taking the filter's index would sort every
+// row it keeps for each page. Counted up to that share only, so deciding costs little.
+bool SqliteTable::filterKeepsManyRows(const TableFilter &filter) {
+    if (filter.isEmpty() || m_order.isEmpty() || m_schema.fields.at(m_order.first()).name == filter.field()) {
+        return false;
+    }
+    try {
+        const QString table = TableSchema::quote(m_schema.tableName);
+        const qint64 share =
+            std::max<qint64>(256, m_db.queryInt(QStringLiteral("SELECT max(rowid) FROM ") + table) / 32);
+        int count = 0;
+        SqliteStatement probe(m_db.handle(), QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 WHERE %2 LIMIT %3)")
+                                                 .arg(table, filter.sql())
+                                                 .arg(share));
+        StatementReset guard(probe);
+        for (const QVariant &value : filter.values()) {
+            probe.bind(++count, value);
+        }
+        return probe.step() && probe.columnInt(0) >= share;
+    } catch (const CorvaneError &) {
+        return false;
+    }
 }
 
 SqliteStatement &SqliteTable::statement(const QString &sql) {

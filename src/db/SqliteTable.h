@@ -176,6 +176,7 @@ private:
     void requireOpen() const;
     void postPending();
     void startView();
+    bool filterKeepsManyRows(const TableFilter &filter);
     SqliteStatement &statement(const QString &sql);
     void readRow(const SqliteStatement &statement, TableRow &row) const;
     bool stepCursor();

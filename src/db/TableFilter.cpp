@@ -25,22 +25,30 @@ TableFilter TableFilter::prefixes(const QString &field, Mode mode, const QString
     if (prefixes.isEmpty()) {
         return filter;
     }
-    const QString column = TableSchema::quote(field);
     const QString collated = QStringLiteral(" COLLATE ") + QLatin1String(SqliteDatabase::CaseCollation);
-    QStringList terms;
+    const QString joiner = mode == Mode::Include ? QStringLiteral(" OR ") : QStringLiteral(" AND ");
+    const auto condition = [&](const QString &column) {
+        QStringList terms;
+        for (const QString &prefix : prefixes) {
+            QString range = column + QStringLiteral(" >= ?") + collated;
+            if (!LetterCase::prefixEnd(prefix).isNull()) {
+                range += QStringLiteral(" AND ") + column + QStringLiteral(" < ?") + collated;
+            }
+            terms.append(mode == Mode::Include ? QLatin1Char('(') + range + QLatin1Char(')')
+                                               : QStringLiteral("NOT (") + range + QLatin1Char(')'));
+        }
+        return QLatin1Char('(') + terms.join(joiner) + QLatin1Char(')');
+    };
     for (const QString &prefix : prefixes) {
-        const QString end = LetterCase::prefixEnd(prefix);
         filter.m_values.append(prefix);
-        QString range = column + QStringLiteral(" >= ?") + collated;
+        const QString end = LetterCase::prefixEnd(prefix);
         if (!end.isNull()) {
-            range += QStringLiteral(" AND ") + column + QStringLiteral(" < ?") + collated;
             filter.m_values.append(end);
         }
-        terms.append(mode == Mode::Include ? QLatin1Char('(') + range + QLatin1Char(')')
-                                           : QStringLiteral("NOT (") + range + QLatin1Char(')'));
     }
-    const QString joiner = mode == Mode::Include ? QStringLiteral(" OR ") : QStringLiteral(" AND ");
-    filter.m_sql = QLatin1Char('(') + terms.join(joiner) + QLatin1Char(')');
+    filter.m_field = field;
+    filter.m_sql = condition(TableSchema::quote(field));
+    filter.m_scanSql = condition(QLatin1Char('+') + TableSchema::quote(field));
     return filter;
 }
 

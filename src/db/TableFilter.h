@@ -28,13 +28,20 @@ public:
     static QStringList splitList(const QString &text);
 
     bool isEmpty() const { return m_sql.isEmpty(); }
+    // The field the condition tests; empty when there is none.
+    QString field() const { return m_field; }
     // The condition, with "?" placeholders, to be combined with AND; empty when there is none.
     QString sql() const { return m_sql; }
+    // The same condition written so that no index serves it (the column behind a unary "+"), for a walk
+    // that follows another index's order and tests each row: the same placeholders and values as sql().
+    QString scanSql() const { return m_scanSql; }
     // The values for the placeholders, in order.
     QVariantList values() const { return m_values; }
 
 private:
+    QString m_field;
     QString m_sql;
+    QString m_scanSql;
     QVariantList m_values;
 };
 

@@ -22,9 +22,12 @@ QString numbered(const QString &sql, int &count) {
 }
 } // namespace
 
-TableQuery::TableQuery(const TableSchema &schema, const QList<int> &orderFields, const TableFilter &filter)
+TableQuery::TableQuery(const TableSchema &schema, const QList<int> &orderFields, const TableFilter &filter,
+                       bool filterByScan)
     : m_schema(schema), m_order(orderFields), m_filter(filter) {
     m_filterSql = numbered(filter.sql(), m_filterCount);
+    int scanCount = 0;
+    m_scanSql = filterByScan ? numbered(filter.scanSql(), scanCount) : m_filterSql;
 }
 
 QString TableQuery::columns() const {
@@ -32,10 +35,11 @@ QString TableQuery::columns() const {
         .arg(m_schema.columnList(), TableSchema::quote(m_schema.tableName));
 }
 
-QString TableQuery::where(const QString &extra) const {
+QString TableQuery::where(const QString &extra, bool ordered) const {
     QStringList terms;
-    if (!m_filterSql.isEmpty()) {
-        terms.append(m_filterSql);
+    const QString &filter = ordered ? m_scanSql : m_filterSql;
+    if (!filter.isEmpty()) {
+        terms.append(filter);
     }
     if (!extra.isEmpty()) {
         terms.append(extra);
@@ -84,7 +88,7 @@ QString TableQuery::last() const {
 }
 
 QString TableQuery::count() const {
-    return QStringLiteral("SELECT count(*) FROM ") + TableSchema::quote(m_schema.tableName) + where(QString());
+    return QStringLiteral("SELECT count(*) FROM ") + TableSchema::quote(m_schema.tableName) + where(QString(), false);
 }
 
 QString TableQuery::locate(const QList<int> &fields, bool caseInsensitive) const {
@@ -128,7 +132,7 @@ QString TableQuery::pageFromEnd() const {
 }
 
 QString TableQuery::byRowid() const {
-    return columns() + where(QStringLiteral("rowid = ?") + QString::number(m_filterCount + 1));
+    return columns() + where(QStringLiteral("rowid = ?") + QString::number(m_filterCount + 1), false);
 }
 
 QString TableQuery::within(int field, bool bounded) const {

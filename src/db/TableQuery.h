@@ -17,7 +17,12 @@ class SqliteStatement;
 
 class TableQuery {
 public:
-    TableQuery(const TableSchema &schema, const QList<int> &orderFields, const TableFilter &filter);
+    // With `filterByScan`, the ordered statements (walk, seek, pages, last, within) follow the order's
+    // index and test the filter on each row, which suits a filter that keeps a large share of the rows;
+    // otherwise SQLite may take the filter's own index and sort what it finds. Counts always use the
+    // filter's index.
+    TableQuery(const TableSchema &schema, const QList<int> &orderFields, const TableFilter &filter,
+               bool filterByScan = false);
 
     // Every row of the view in order: rowid, then every field.
     QString walk() const;
@@ -59,7 +64,7 @@ public:
 
 private:
     QString columns() const;
-    QString where(const QString &extra) const;
+    QString where(const QString &extra, bool ordered = true) const;
     QString orderBy(bool forward) const;
     QString keyCondition(bool forward) const;
     int keyParam(int position) const { return m_filterCount + 1 + position; }
@@ -70,6 +75,7 @@ private:
     QList<int> m_order;
     TableFilter m_filter;
     QString m_filterSql;
+    QString m_scanSql;
     int m_filterCount = 0;
 };
 
