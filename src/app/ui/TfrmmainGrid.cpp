@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeView>
@@ -47,8 +48,11 @@ void Tfrmmain::connectListView() {
 
     QHeaderView *header = dxDBGrid1->horizontalHeader();
     header->setSortIndicatorShown(false);
+    // The header flips its own indicator on every click; the list's sort marks decide what it shows, so a
+    // click that changes no order leaves the arrow where it was.
     connect(header, &QHeaderView::sectionClicked, this, [this, &view](int logical) {
         m_core.runCommand([&] { view.columnHeaderClick(logical, m_core.settings().LimitDBCache); });
+        showSortMarks();
     });
     connect(&view, &ListView::sortMarksChanged, this, &Tfrmmain::showSortMarks);
     header->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -102,14 +106,16 @@ void Tfrmmain::goToRow(int row) {
 void Tfrmmain::showSortMarks() {
     QHeaderView *header = dxDBGrid1->horizontalHeader();
     const ListView &view = m_core.listView();
+    const QSignalBlocker quiet(header);
     for (int column = 0; column < 3; ++column) {
-        const int mark = view.sortMark(column);
-        if (mark != 0) {
+        if (view.sortMark(column) != 0) {
+            // The list table orders ascending in either direction, so the arrow always points that way.
             header->setSortIndicatorShown(true);
-            header->setSortIndicator(column, mark == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
+            header->setSortIndicator(column, Qt::AscendingOrder);
             return;
         }
     }
+    header->setSortIndicator(-1, Qt::AscendingOrder);
     header->setSortIndicatorShown(false);
 }
 
