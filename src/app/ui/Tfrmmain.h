@@ -41,6 +41,9 @@ public:
     // Restores and raises the window (a second copy of the program was started).
     void bringToFront();
 
+    // Help, "About Corvane...": the program's name as the caption gives it, and its version.
+    static QString aboutText();
+
     // Every menu item by object name, for tests and for later commands.
     QAction *action(const QString &objectName) const;
 
@@ -91,9 +94,16 @@ public:
     // Applies "Limit caching of database records to:": with it on the grouping panel and its menu item are
     // hidden and grouping is removed.
     void SetLoadAllRecords();
+    // Print, Export and Back Up work only on an open list table: enabled while one is open.
+    void enableDatabaseCommands();
+
+    // Fits the visible columns to the grid's width, keeping their proportions, none narrower than its
+    // caption (done again whenever the grid is resized or a column is shown or hidden).
+    void fitColumns();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // A handler that runs `command` through the core's command guard, so that its failure ends in the
@@ -110,6 +120,10 @@ private:
     void connectScanCommand();
     void connectHelp();
     void rowPopup(const QPoint &position);
+    // Before a maintenance command: notes the focused row and, by key value, the entries to focus
+    // afterwards. After it: focuses the first noted entry still shown, else the row at the noted position.
+    void noteFocus();
+    void restoreFocus();
     void showSortMarks();
     void sortingMenuAboutToShow();
     void headerPopup(const QPoint &position);
@@ -125,6 +139,7 @@ private:
     Tdlgerrors *m_errorsWindow = nullptr;
     Tdlgoptions *m_options = nullptr;
     int m_focusRow = 0;
+    QList<int> m_focusKeys;
     QListWidget *m_hiddenColumns = nullptr;
     bool m_shown = false;
     bool m_destroyed = false;
