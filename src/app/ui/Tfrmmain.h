@@ -41,6 +41,9 @@ public:
     // Restores and raises the window (a second copy of the program was started).
     void bringToFront();
 
+    // The status-line notice after a completed export, shown for kNoticeMs.
+    static QString exportDoneText() { return QStringLiteral("The mailing list entries have been exported."); }
+    static constexpr int kNoticeMs = 15000;
     // Help, "About Corvane...": the program's name as the caption gives it, and its version.
     static QString aboutText();
 

@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSet>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTreeView>
 
@@ -174,8 +175,14 @@ void Tfrmmain::connectMaintenance() {
         m_core.runModal([&] { run(dm->tblML()); });
     };
     bind(QStringLiteral("mkExport"), [this, wholeList] {
-        wholeList(
-            [this](SqliteTable &table) { TdlgExportOption::exportMailingList(this, m_prompt, table, *dxDBGrid1); });
+        bool written = false;
+        wholeList([this, &written](SqliteTable &table) {
+            written = TdlgExportOption::exportMailingList(this, m_prompt, table, *dxDBGrid1);
+        });
+        // The export dialog closes without a word; the status line tells that the file is complete.
+        if (written) {
+            statusBar()->showMessage(exportDoneText(), kNoticeMs);
+        }
     });
     bind(QStringLiteral("mkPrint"), [this, wholeList] {
         wholeList([this](SqliteTable &table) { TdlgExport::printList(this, m_prompt, table); });
