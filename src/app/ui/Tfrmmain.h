@@ -124,7 +124,8 @@ private:
     void connectHelp();
     void rowPopup(const QPoint &position);
     // Before a maintenance command: notes the focused row and, by key value, the entries to focus
-    // afterwards. After it: focuses the first noted entry still shown, else the row at the noted position.
+    // afterwards. After it: focuses the first noted entry still shown near the noted position, else the row
+    // at that position.
     void noteFocus();
     void restoreFocus();
     void showSortMarks();
@@ -143,6 +144,7 @@ private:
     Tdlgoptions *m_options = nullptr;
     int m_focusRow = 0;
     QList<int> m_focusKeys;
+    int m_focusSpan = 0;
     QListWidget *m_hiddenColumns = nullptr;
     bool m_shown = false;
     bool m_destroyed = false;

@@ -64,6 +64,7 @@ int Tfrmmain::focusedKey() {
 void Tfrmmain::noteFocus() {
     m_focusRow = dxDBGrid1->currentIndex().row();
     m_focusKeys.clear();
+    m_focusSpan = 0;
     const ListViewModel &model = m_core.listModel();
     const int count = model.rowCount();
     if (m_focusRow < 0 || m_focusRow >= count) {
@@ -77,6 +78,7 @@ void Tfrmmain::noteFocus() {
     // command may remove), else the nearest preceding one.
     const QList<int> keys = selectedKeys();
     const QSet<int> selected(keys.cbegin(), keys.cend());
+    m_focusSpan = static_cast<int>(selected.size());
     m_focusKeys.append(keyAt(m_focusRow));
     int next = m_focusRow + 1;
     while (next < count && selected.contains(keyAt(next))) {
@@ -95,14 +97,22 @@ void Tfrmmain::noteFocus() {
 }
 
 void Tfrmmain::restoreFocus() {
+    const ListViewModel &model = m_core.listModel();
+    const int count = model.rowCount();
+    // The noted entries are looked for where they can have moved to (rows removed above the focus move
+    // them up by at most that many), so that a deletion in a long list reads no more than a page or two.
+    const int from = std::max(0, m_focusRow - m_focusSpan - 1);
+    const int to = std::min(count - 1, m_focusRow + 1);
     for (const int key : std::as_const(m_focusKeys)) {
-        const int row = key < 0 ? -1 : m_core.listModel().rowOfKey(key);
-        if (row >= 0) {
-            goToRow(row);
-            return;
+        for (int row = from; key >= 0 && row <= to; ++row) {
+            const TableRow entry = model.rowAt(row);
+            if (!entry.values.isEmpty() && entry.values.at(0).toInt() == key) {
+                goToRow(row);
+                return;
+            }
         }
     }
-    goToRow(std::min(m_focusRow, m_core.listModel().rowCount() - 1));
+    goToRow(std::min(m_focusRow, count - 1));
 }
 
 void Tfrmmain::connectMaintenance() {

@@ -104,6 +104,8 @@ void WidgetPrompt::showProgress(int percent, const QString &message, bool cancel
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             dialog->move(screen->geometry().center() - dialog->rect().center());
         }
+        // Modal, so that the events let through while it is painted start no other command or scan.
+        dialog->setWindowModality(Qt::ApplicationModal);
         dialog->show();
         m_progress = dialog;
         m_cancel = false;

@@ -116,6 +116,8 @@ private slots:
         prompt.showProgress(0, QStringLiteral("Repairing"), cancellable);
         QProgressBar *gauge = shownGauge();
         QVERIFY(gauge != nullptr);
+        // Modal: the periodic scan and other commands wait while the events run.
+        QCOMPARE(QApplication::activeModalWidget(), gauge->window());
         // The text changes at every step; unlike the gauge, a label is painted only when events run.
         auto *text = gauge->parentWidget()->findChild<QLabel *>();
         QVERIFY(text != nullptr);
