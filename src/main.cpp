@@ -1,6 +1,7 @@
 // The desktop program: single-instance check, the main window and the data module created in that order,
 // then the message loop. The main window's first showing loads the settings and arms the scan timer.
 #include "app/SingleInstance.h"
+#include "app/ui/ProgramIcon.h"
 #include "app/ui/Tfrmmain.h"
 #include "app/ui/WidgetPrompt.h"
 #include "db/ui/TdlgOpenDB.h"
@@ -13,7 +14,9 @@ int main(int argc, char *argv[]) {
     QApplication::setOrganizationName(QStringLiteral("Tavrix"));
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
+    QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
     QApplication::setDesktopFileName(QStringLiteral("corvane"));
+    QApplication::setWindowIcon(corvane::ui::ProgramIcon::icon());
 
     const QStringList arguments = QApplication::arguments().mid(1);
     corvane::SingleInstance instance(corvane::SingleInstance::serverNameForUser());

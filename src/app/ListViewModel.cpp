@@ -97,6 +97,12 @@ bool ListViewModel::setData(const QModelIndex &index, const QVariant &value, int
         return false;
     }
     const QVariant stored = check ? QVariant(value.toInt() == Qt::Checked) : value;
+    // An address typed over an entry's address passes the same check as "Update E-mail Address...".
+    const int itemField = kColumns[0].field;
+    if (index.column() == 0 && m_addressCheck && itemField < row.values.size() &&
+        stored.toString() != row.values.at(itemField).toString() && !m_addressCheck(stored.toString())) {
+        return false;
+    }
     m_postingRow = index.row();
     m_postingColumn = index.column();
     bool posted = false;

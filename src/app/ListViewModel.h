@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <algorithm>
+#include <functional>
 #include <list>
 #include <map>
 
@@ -33,12 +34,17 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     // In-line editing: the entry of the row is found by its Index, the field written and posted at once.
-    // False (and the entry unchanged) when editing is off or the table refuses the value.
+    // False (and the entry unchanged) when editing is off, the address check refuses a new address, or the
+    // table refuses the value.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
     // Limits the rows kept in memory to about `rows` (at least four pages); 0 restores the default.
     void setCacheRows(int rows) { m_maxPages = rows > 0 ? std::max(4, (rows + kPageSize - 1) / kPageSize) : kMaxPages; }
     int maxPages() const { return m_maxPages; }
+
+    // The check of an address typed into the E-mail column: returns false to refuse it (having told the
+    // person why); a refused edit leaves the entry unchanged. Unset, every address is taken.
+    void setAddressCheck(std::function<bool(const QString &address)> check) { m_addressCheck = std::move(check); }
 
     // Whether cells can be edited in place.
     void setEditable(bool editable) { m_editable = editable; }
@@ -76,6 +82,7 @@ private:
     // The row being posted by setData, or -1.
     int m_postingRow = -1;
     int m_postingColumn = -1;
+    std::function<bool(const QString &)> m_addressCheck;
 };
 
 } // namespace corvane

@@ -6,11 +6,13 @@
 #include "base/BusyCursor.h"
 #include "base/CommandGuard.h"
 #include "base/CorvaneError.h"
+#include "base/LineText.h"
 #include "base/UserPrompt.h"
 #include "db/TdmML.h"
 #include "listio/BackUpFile.h"
 #include "listio/ListMaintenance.h"
 #include "requests/ActivityLog.h"
+#include "requests/AddressRoutines.h"
 #include "requests/EntryRules.h"
 #include "requests/PromptSenderMethodAsker.h"
 #include "requests/UserMessageForwarder.h"
@@ -58,6 +60,7 @@ void Tfrmmain::createDataModule() {
     m_acknowledger = std::make_unique<AcknowledgementMailer>(*m_settings, *m_log, m_prompt);
     m_rules = std::make_unique<EntryRules>(m_dm->tblML(), *m_settings, *m_log, m_errors, m_prompt, *m_acknowledger);
     m_maintenance = std::make_unique<ListMaintenance>(*m_dm, *m_settings, m_prompt);
+    m_listView.model().setAddressCheck([this](const QString &address) { return inlineAddressAccepted(address); });
     m_forwarder = std::make_unique<UserMessageForwarder>(m_dm->tblML(), *m_rules, *m_settings, *m_log, m_prompt);
     memberPostHandler = m_forwarder.get();
     if (!backUp) {
@@ -105,6 +108,9 @@ void Tfrmmain::UpdateCaption() {
     QString caption = QStringLiteral("Corvane Professional");
     if (m_debug) {
         caption += QStringLiteral("  DEBUG MODE");
+    } else if (!databaseOpen()) {
+        // Naming a directory here would suggest that its list is shown and can be printed or backed up.
+        caption += noDatabaseCaption();
     } else {
         const QString path = m_dm ? m_dm->currentDBPath() : QString();
         const QString shown = (path.isEmpty() || path == QLatin1String("%")) ? m_appDir : path;
@@ -112,6 +118,26 @@ void Tfrmmain::UpdateCaption() {
     }
     m_caption = caption;
     emit captionChanged(m_caption);
+}
+
+bool Tfrmmain::inlineAddressAccepted(const QString &address) {
+    if (LineText::hasControlCharacters(address)) {
+        m_prompt.message(UserPrompt::Kind::Information, EntryRules::refusedText(), UserPrompt::Ok);
+        return false;
+    }
+    const QStringList &exceptions = m_settings->AddressExceptions.items();
+    if (!AddressRoutines::validemailaddress(address, &exceptions).valid) {
+        m_prompt.message(UserPrompt::Kind::Information,
+                         QStringLiteral("The e-mail address, ") + address +
+                             QStringLiteral(", does not appear to be valid."),
+                         UserPrompt::Ok);
+        return false;
+    }
+    return true;
+}
+
+bool Tfrmmain::databaseOpen() const {
+    return m_dm != nullptr && m_dm->tblML().isOpen();
 }
 
 void Tfrmmain::UpdateDisplay() {
@@ -243,7 +269,13 @@ void Tfrmmain::mkOptimiseClick() {
     if (!m_dm) {
         return;
     }
-    m_dm->OptimiseDatabase(true);
+    try {
+        m_dm->OptimiseDatabase(true);
+    } catch (...) {
+        // The tables could not be opened again: the caption says so before the error box.
+        UpdateCaption();
+        throw;
+    }
     UpdateDisplay();
 }
 

@@ -49,8 +49,18 @@ public:
     // periodic timer.
     void FormShow();
 
-    // The caption: "Corvane Professional" and either "  DEBUG MODE" or the database directory.
+    // The caption: "Corvane Professional" and either "  DEBUG MODE", the database directory, or, while no
+    // list table is open, noDatabaseCaption(). captionChanged() follows every call.
     void UpdateCaption();
+    static QString noDatabaseCaption() {
+        return QStringLiteral("  (No database open: choose File, Create/Open Mailing List DB...)");
+    }
+    // An address typed into the grid's E-mail column: the validity rules of "Update E-mail Address..."
+    // (control characters refused, the standard rules and the exception list). A refused address is told
+    // to the person with that command's message; false then.
+    bool inlineAddressAccepted(const QString &address);
+    // True while the data module exists and its list table is open.
+    bool databaseOpen() const;
     QString caption() const { return m_caption; }
 
     // Re-applies the list filter, refreshes the count line and the caption. Errors are swallowed: the count

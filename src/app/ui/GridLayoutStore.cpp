@@ -7,6 +7,7 @@
 
 #include <QHeaderView>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QTableView>
 
 namespace corvane::ui {
@@ -24,6 +25,20 @@ int readInt(const QSettings &settings, const QString &name, int fallback) {
 }
 } // namespace
 
+int GridLayoutStore::shownWidth(QHeaderView &header, int logical) {
+    if (!header.isSectionHidden(logical)) {
+        return header.sectionSize(logical);
+    }
+    // A hidden section reports no size; showing it for a moment gives back the width it keeps.
+    const QSignalBlocker quiet(&header);
+    header.setUpdatesEnabled(false);
+    header.setSectionHidden(logical, false);
+    const int width = header.sectionSize(logical);
+    header.setSectionHidden(logical, true);
+    header.setUpdatesEnabled(true);
+    return width;
+}
+
 QStringList GridLayoutStore::columnNames() {
     return {QStringLiteral("dxDBGrid1Item"),      QStringLiteral("dxDBGrid1Category"),
             QStringLiteral("dxDBGrid1Bounces"),   QStringLiteral("dxDBGrid1Comments"),
@@ -31,16 +46,16 @@ QStringList GridLayoutStore::columnNames() {
             QStringLiteral("dxDBGrid1SendRights")};
 }
 
-void GridLayoutStore::save(const QTableView &grid, const ListView &view, bool showGroupPanel, int groupedColumn) {
+void GridLayoutStore::save(QTableView &grid, const ListView &view, bool showGroupPanel, int groupedColumn) {
     // A settings file that cannot be read or parsed is never written over.
     if (!SettingsStore::storeIsSound()) {
         return;
     }
     const auto settings = AppPaths::openSettings();
-    const QHeaderView *header = grid.horizontalHeader();
+    QHeaderView *header = grid.horizontalHeader();
     settings->setValue(QStringLiteral("ShowGroupPanel"), flag(showGroupPanel));
     settings->setValue(QStringLiteral("FlatStyle"), flag(true));
-    settings->setValue(QStringLiteral("AutoWidth"), flag(header->stretchLastSection()));
+    settings->setValue(QStringLiteral("AutoWidth"), flag(true));
     settings->setValue(QStringLiteral("AutoPreview"), flag(false));
     const QStringList names = columnNames();
     for (int visual = 0; visual < header->count(); ++visual) {
@@ -53,7 +68,10 @@ void GridLayoutStore::save(const QTableView &grid, const ListView &view, bool sh
         settings->setValue(QStringLiteral("Index"), QString::number(visual));
         settings->setValue(QStringLiteral("GroupIndex"),
                            logical == groupedColumn ? QStringLiteral("0") : QStringLiteral("-1"));
-        settings->setValue(QStringLiteral("Width"), QString::number(header->sectionSize(logical)));
+        const int width = shownWidth(*header, logical);
+        if (width > 0) {
+            settings->setValue(QStringLiteral("Width"), QString::number(width));
+        }
         settings->setValue(QStringLiteral("Sorted"), QString::number(view.sortMark(logical)));
         settings->endGroup();
     }

@@ -71,7 +71,10 @@ Tfrmmain::Tfrmmain(UserPrompt &prompt, QWidget *parent) : QMainWindow(parent), m
     connectListView();
     connect(&m_core, &corvane::Tfrmmain::dataModuleCreated, this, guarded([this] { connectMaintenance(); }));
 
-    connect(&m_core, &corvane::Tfrmmain::captionChanged, this, &QWidget::setWindowTitle);
+    connect(&m_core, &corvane::Tfrmmain::captionChanged, this, [this](const QString &caption) {
+        setWindowTitle(caption);
+        enableDatabaseCommands();
+    });
     connect(&m_core, &corvane::Tfrmmain::countTextChanged, lblcount, &QLabel::setText);
     connect(&m_core, &corvane::Tfrmmain::recentDatabasesChanged, this, &Tfrmmain::UpdateRecentList);
     // A background scan waits only for Corvane's own dialogs, never for other programs in front.
@@ -188,6 +191,15 @@ void Tfrmmain::buildListGroup(QWidget *group) {
     tvGrouped->setSelectionBehavior(QAbstractItemView::SelectRows);
     tvGrouped->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tvGrouped->hide();
+    // A group row ("List Category : news (2 entries)") spans the whole width, not only the first column.
+    const auto spanGroups = [this] {
+        for (int row = 0; row < m_grouped.rowCount(); ++row) {
+            tvGrouped->setFirstColumnSpanned(row, QModelIndex(), true);
+        }
+    };
+    connect(&m_grouped, &QAbstractItemModel::modelReset, tvGrouped, spanGroups);
+    connect(&m_grouped, &QAbstractItemModel::rowsInserted, tvGrouped, spanGroups);
+    connect(&m_grouped, &QAbstractItemModel::layoutChanged, tvGrouped, spanGroups);
     layout->addWidget(tvGrouped, 1);
 
     dxDBGrid1 = new QTableView(group);
@@ -203,7 +215,9 @@ void Tfrmmain::buildListGroup(QWidget *group) {
     dxDBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     dxDBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dxDBGrid1->horizontalHeader()->setSectionsMovable(true);
-    dxDBGrid1->horizontalHeader()->setStretchLastSection(true);
+    // The columns are fitted to the width (fitColumns()), not the spare width all given to the last one.
+    dxDBGrid1->horizontalHeader()->setStretchLastSection(false);
+    dxDBGrid1->viewport()->installEventFilter(this);
     dxDBGrid1->verticalHeader()->hide();
     dxDBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     dxDBGrid1->verticalHeader()->setDefaultSectionSize(dxDBGrid1->fontMetrics().height() + 6);
@@ -321,11 +335,14 @@ void Tfrmmain::buildMenus() {
     displayLog->setEnabled(true);
     connect(displayLog, &QAction::triggered, this, guarded([this] { mkDisplayLogClick(); }));
     about->setEnabled(true);
-    connect(about, &QAction::triggered, this, guarded([this] {
-                QMessageBox::about(this, QStringLiteral("About Corvane"),
-                                   QStringLiteral("Corvane %1\nA mailing-list manager for your desktop.")
-                                       .arg(QApplication::applicationVersion()));
-            }));
+    connect(about, &QAction::triggered, this,
+            guarded([this] { QMessageBox::about(this, QStringLiteral("About Corvane"), aboutText()); }));
+}
+
+QString Tfrmmain::aboutText() {
+    // The caption names the program "Corvane Professional"; the About box names it the same way.
+    return QStringLiteral("Corvane Professional %1\nA mailing-list manager for your desktop.")
+        .arg(QApplication::applicationVersion());
 }
 
 void Tfrmmain::connectHelp() {

@@ -41,6 +41,12 @@ public:
     // Restores and raises the window (a second copy of the program was started).
     void bringToFront();
 
+    // The status-line notice after a completed export, shown for kNoticeMs.
+    static QString exportDoneText() { return QStringLiteral("The mailing list entries have been exported."); }
+    static constexpr int kNoticeMs = 15000;
+    // Help, "About Corvane...": the program's name as the caption gives it, and its version.
+    static QString aboutText();
+
     // Every menu item by object name, for tests and for later commands.
     QAction *action(const QString &objectName) const;
 
@@ -91,9 +97,16 @@ public:
     // Applies "Limit caching of database records to:": with it on the grouping panel and its menu item are
     // hidden and grouping is removed.
     void SetLoadAllRecords();
+    // Print, Export and Back Up work only on an open list table: enabled while one is open.
+    void enableDatabaseCommands();
+
+    // Fits the visible columns to the grid's width, keeping their proportions, none narrower than its
+    // caption (done again whenever the grid is resized or a column is shown or hidden).
+    void fitColumns();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // A handler that runs `command` through the core's command guard, so that its failure ends in the
@@ -113,6 +126,11 @@ private:
     void connectSendCommand();
     void btnsendClick();
     void rowPopup(const QPoint &position);
+    // Before a maintenance command: notes the focused row and, by key value, the entries to focus
+    // afterwards. After it: focuses the first noted entry still shown near the noted position, else the row
+    // at that position.
+    void noteFocus();
+    void restoreFocus();
     void showSortMarks();
     void sortingMenuAboutToShow();
     void headerPopup(const QPoint &position);
@@ -128,6 +146,8 @@ private:
     Tdlgerrors *m_errorsWindow = nullptr;
     Tdlgoptions *m_options = nullptr;
     int m_focusRow = 0;
+    QList<int> m_focusKeys;
+    int m_focusSpan = 0;
     QListWidget *m_hiddenColumns = nullptr;
     bool m_shown = false;
     bool m_destroyed = false;

@@ -23,6 +23,8 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSet>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTreeView>
 
@@ -59,19 +61,73 @@ int Tfrmmain::focusedKey() {
     return entry.values.isEmpty() ? -1 : entry.values.at(0).toInt();
 }
 
+void Tfrmmain::noteFocus() {
+    m_focusRow = dxDBGrid1->currentIndex().row();
+    m_focusKeys.clear();
+    m_focusSpan = 0;
+    const ListViewModel &model = m_core.listModel();
+    const int count = model.rowCount();
+    if (m_focusRow < 0 || m_focusRow >= count) {
+        return;
+    }
+    const auto keyAt = [&model](int row) {
+        const TableRow entry = model.rowAt(row);
+        return entry.values.isEmpty() ? -1 : entry.values.at(0).toInt();
+    };
+    // The focused entry first; should it go, the first following entry outside the selection (which the
+    // command may remove), else the nearest preceding one.
+    const QList<int> keys = selectedKeys();
+    const QSet<int> selected(keys.cbegin(), keys.cend());
+    m_focusSpan = static_cast<int>(selected.size());
+    m_focusKeys.append(keyAt(m_focusRow));
+    int next = m_focusRow + 1;
+    while (next < count && selected.contains(keyAt(next))) {
+        ++next;
+    }
+    if (next < count) {
+        m_focusKeys.append(keyAt(next));
+    }
+    int previous = m_focusRow - 1;
+    while (previous >= 0 && selected.contains(keyAt(previous))) {
+        --previous;
+    }
+    if (previous >= 0) {
+        m_focusKeys.append(keyAt(previous));
+    }
+}
+
+void Tfrmmain::restoreFocus() {
+    const ListViewModel &model = m_core.listModel();
+    const int count = model.rowCount();
+    // The noted entries are looked for where they can have moved to (rows removed above the focus move
+    // them up by at most that many), so that a deletion in a long list reads no more than a page or two.
+    const int from = std::max(0, m_focusRow - m_focusSpan - 1);
+    const int to = std::min(count - 1, m_focusRow + 1);
+    for (const int key : std::as_const(m_focusKeys)) {
+        for (int row = from; key >= 0 && row <= to; ++row) {
+            const TableRow entry = model.rowAt(row);
+            if (!entry.values.isEmpty() && entry.values.at(0).toInt() == key) {
+                goToRow(row);
+                return;
+            }
+        }
+    }
+    goToRow(std::min(m_focusRow, count - 1));
+}
+
 void Tfrmmain::connectMaintenance() {
     ListMaintenance &commands = m_core.maintenance();
     // Around every command the grid stops following the table; afterwards it follows again and focuses
-    // the row now at the focused position, or the new last row.
+    // the noted entries by key (see noteFocus()), or the row at the focused position, or the new last row.
     commands.setViewHooks({[this] {
-                               m_focusRow = dxDBGrid1->currentIndex().row();
+                               noteFocus();
                                dxDBGrid1->setUpdatesEnabled(false);
                                m_core.listView().newformpreparation(true);
                            },
                            [this] {
                                m_core.listView().newformpreparation(false);
                                dxDBGrid1->setUpdatesEnabled(true);
-                               goToRow(std::min(m_focusRow, m_core.listModel().rowCount() - 1));
+                               restoreFocus();
                            }});
     const auto bind = [this](const QString &name, const std::function<void()> &run) {
         QAction *item = action(name);
@@ -129,8 +185,14 @@ void Tfrmmain::connectMaintenance() {
         m_core.runModal([&] { run(dm->tblML()); });
     };
     bind(QStringLiteral("mkExport"), [this, wholeList] {
-        wholeList(
-            [this](SqliteTable &table) { TdlgExportOption::exportMailingList(this, m_prompt, table, *dxDBGrid1); });
+        bool written = false;
+        wholeList([this, &written](SqliteTable &table) {
+            written = TdlgExportOption::exportMailingList(this, m_prompt, table, *dxDBGrid1);
+        });
+        // The export dialog closes without a word; the status line tells that the file is complete.
+        if (written) {
+            statusBar()->showMessage(exportDoneText(), kNoticeMs);
+        }
     });
     bind(QStringLiteral("mkPrint"), [this, wholeList] {
         wholeList([this](SqliteTable &table) { TdlgExport::printList(this, m_prompt, table); });
@@ -187,8 +249,8 @@ void Tfrmmain::connectMaintenance() {
         m_core.UpdateDisplay();
     });
     auto *print = findChild<QPushButton *>(QStringLiteral("btnprint"));
-    print->setEnabled(true);
     connect(print, &QPushButton::clicked, action(QStringLiteral("mkPrint")), &QAction::trigger);
+    enableDatabaseCommands();
     // The sending-rights items are available only while members may send to the list.
     QMenu *rights = findChild<QMenu *>(QStringLiteral("mkSendingRights"));
     connect(rights, &QMenu::aboutToShow, this, guarded([this] {
@@ -201,6 +263,18 @@ void Tfrmmain::connectMaintenance() {
     dxDBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(dxDBGrid1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &position) { m_core.runCommand([&] { rowPopup(position); }); });
+}
+
+void Tfrmmain::enableDatabaseCommands() {
+    // Until the maintenance commands are connected these stay disabled anyway.
+    if (m_options == nullptr) {
+        return;
+    }
+    const bool open = m_core.databaseOpen();
+    for (const char *name : {"mkPrint", "mkExport", "mkBackUp"}) {
+        action(QString::fromLatin1(name))->setEnabled(open);
+    }
+    findChild<QPushButton *>(QStringLiteral("btnprint"))->setEnabled(open);
 }
 
 void Tfrmmain::Options1Click() {

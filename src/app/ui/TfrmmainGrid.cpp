@@ -1,5 +1,6 @@
 // The main window's list view: filter panel, grid header and its pop-up menu, sorting, in-line editing,
 // column selector and the navigation keys.
+#include "app/ColumnFit.h"
 #include "app/ui/GridLayoutStore.h"
 #include "app/ui/Tfrmmain.h"
 #include "settings/Settings.h"
@@ -7,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QEvent>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,6 +17,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeView>
@@ -47,8 +50,11 @@ void Tfrmmain::connectListView() {
 
     QHeaderView *header = dxDBGrid1->horizontalHeader();
     header->setSortIndicatorShown(false);
+    // The header flips its own indicator on every click; the list's sort marks decide what it shows, so a
+    // click that changes no order leaves the arrow where it was.
     connect(header, &QHeaderView::sectionClicked, this, [this, &view](int logical) {
         m_core.runCommand([&] { view.columnHeaderClick(logical, m_core.settings().LimitDBCache); });
+        showSortMarks();
     });
     connect(&view, &ListView::sortMarksChanged, this, &Tfrmmain::showSortMarks);
     header->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -74,6 +80,7 @@ void Tfrmmain::connectListView() {
         groupByColumn(m_core.settings().LimitDBCache ? -1 : grouped);
         m_core.listView().restoreOrder();
         showSortMarks();
+        fitColumns();
     };
     m_core.saveLayout = [this] {
         m_core.settings().ShowGroupPanel = pnlGroup->isVisibleTo(this);
@@ -102,15 +109,48 @@ void Tfrmmain::goToRow(int row) {
 void Tfrmmain::showSortMarks() {
     QHeaderView *header = dxDBGrid1->horizontalHeader();
     const ListView &view = m_core.listView();
+    const QSignalBlocker quiet(header);
     for (int column = 0; column < 3; ++column) {
-        const int mark = view.sortMark(column);
-        if (mark != 0) {
+        if (view.sortMark(column) != 0) {
+            // The list table orders ascending in either direction, so the arrow always points that way.
             header->setSortIndicatorShown(true);
-            header->setSortIndicator(column, mark == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
+            header->setSortIndicator(column, Qt::AscendingOrder);
             return;
         }
     }
+    header->setSortIndicator(-1, Qt::AscendingOrder);
     header->setSortIndicatorShown(false);
+}
+
+void Tfrmmain::fitColumns() {
+    QHeaderView *header = dxDBGrid1->horizontalHeader();
+    const int available = dxDBGrid1->viewport()->width();
+    if (available <= 0) {
+        return;
+    }
+    QList<int> visible;
+    QList<int> widths;
+    QList<int> minimums;
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int logical = header->logicalIndex(visual);
+        if (!header->isSectionHidden(logical)) {
+            visible.append(logical);
+            widths.append(header->sectionSize(logical));
+            // The caption with room for the sort arrow.
+            minimums.append(header->sectionSizeHint(logical));
+        }
+    }
+    const QList<int> fitted = ColumnFit::fit(widths, minimums, available);
+    for (qsizetype i = 0; i < visible.size(); ++i) {
+        header->resizeSection(visible.at(i), fitted.at(i));
+    }
+}
+
+bool Tfrmmain::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == dxDBGrid1->viewport() && event->type() == QEvent::Resize) {
+        fitColumns();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Tfrmmain::mkAllowEditingClick() {
@@ -153,6 +193,7 @@ void Tfrmmain::headerPopup(const QPoint &position) {
     } else if (chosen == remove) {
         header->setSectionHidden(logical, true);
         refreshColumnSelector();
+        fitColumns();
     } else if (chosen == selector) {
         QAction *toggle = action(QStringLiteral("mkColumnSelector"));
         toggle->setChecked(!toggle->isChecked());
@@ -221,6 +262,7 @@ void Tfrmmain::mkColumnSelectorClick() {
             m_core.runCommand([&] {
                 dxDBGrid1->horizontalHeader()->setSectionHidden(item->data(Qt::UserRole).toInt(), false);
                 refreshColumnSelector();
+                fitColumns();
             });
         });
         // Closing the box by hand clears the menu's tick.

@@ -42,29 +42,21 @@ QMessageBox::Icon iconFor(UserPrompt::Kind kind) {
     return QMessageBox::NoIcon;
 }
 
-QString titleFor(UserPrompt::Kind kind) {
-    switch (kind) {
-    case UserPrompt::Kind::Warning:
-        return QStringLiteral("Warning");
-    case UserPrompt::Kind::Error:
-        return QStringLiteral("Error");
-    case UserPrompt::Kind::Information:
-        return QStringLiteral("Information");
-    case UserPrompt::Kind::Confirmation:
-        return QStringLiteral("Confirm");
-    }
-    return QString();
-}
 } // namespace
 
 WidgetPrompt::WidgetPrompt() = default;
+
+QString WidgetPrompt::boxTitle() {
+    const QString name = QGuiApplication::applicationDisplayName();
+    return name.isEmpty() ? QStringLiteral("Corvane") : name;
+}
 
 WidgetPrompt::~WidgetPrompt() {
     hideProgress();
 }
 
 UserPrompt::Button WidgetPrompt::message(Kind kind, const QString &text, Buttons buttons) {
-    QMessageBox box(iconFor(kind), titleFor(kind), text, QMessageBox::NoButton, m_parent);
+    QMessageBox box(iconFor(kind), boxTitle(), text, QMessageBox::NoButton, m_parent);
     for (const ButtonMap &b : kButtons) {
         if (buttons.testFlag(b.ours)) {
             box.addButton(b.qt);
@@ -112,19 +104,29 @@ void WidgetPrompt::showProgress(int percent, const QString &message, bool cancel
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             dialog->move(screen->geometry().center() - dialog->rect().center());
         }
+        // Modal, so that the events let through while it is painted start no other command or scan.
+        dialog->setWindowModality(Qt::ApplicationModal);
         dialog->show();
         m_progress = dialog;
         m_cancel = false;
     }
     m_progressText->setText(message);
     m_gauge->setValue(percent);
-    m_progress->repaint();
+    // Work without Cancel never returns to the event loop, so the window is painted from here: pending
+    // paint and window-system events (not the person's input) are let through, at most every
+    // kPaintIntervalMs so that the work is not slowed.
+    if (!m_painted.isValid() || m_painted.elapsed() >= kPaintIntervalMs) {
+        m_progress->update();
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        m_painted.start();
+    }
 }
 
 void WidgetPrompt::hideProgress() {
     if (!m_progress.isNull()) {
         delete m_progress.data();
         m_progress.clear();
+        m_painted.invalidate();
         m_progressText = nullptr;
         m_gauge = nullptr;
     }

@@ -4,6 +4,7 @@
 
 #include "base/UserPrompt.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <functional>
 
@@ -27,6 +28,13 @@ public:
         m_chooser = std::move(chooser);
     }
 
+    // The title of every message box: the program's display name, as desktop programs title theirs (the
+    // kind of message shows in the box's icon).
+    static QString boxTitle();
+
+    // The shortest time between two paintings of the progress window (about 20 a second).
+    static constexpr int kPaintIntervalMs = 50;
+
     Button message(Kind kind, const QString &text, Buttons buttons) override;
     bool inputText(const QString &caption, const QString &label, QString &value) override;
     void showProgress(int percent, const QString &message, bool cancellable) override;
@@ -44,6 +52,7 @@ private:
     QLabel *m_progressText = nullptr;
     QProgressBar *m_gauge = nullptr;
     bool m_cancel = false;
+    QElapsedTimer m_painted;
     std::function<QString(QWidget *, const QString &)> m_chooser;
 };
 

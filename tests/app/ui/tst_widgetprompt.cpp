@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -29,6 +31,24 @@ void pressLater(QMessageBox::StandardButton button, QList<QMessageBox::StandardB
         }
         box->button(button)->click();
     });
+}
+// Counts the paint events of a widget.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+QProgressBar *shownGauge() {
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->findChild<QProgressBar *>()) {
+            return w->findChild<QProgressBar *>();
+        }
+    }
+    return nullptr;
 }
 } // namespace
 
@@ -60,6 +80,63 @@ private slots:
             prompt.message(UserPrompt::Kind::Warning, QStringLiteral("text"), UserPrompt::Buttons::fromInt(buttons));
         QCOMPARE(int(answer), expected);
         QCOMPARE(offered.size(), count);
+    }
+
+    void messageBoxesCarryTheProgramName_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("information") << int(UserPrompt::Kind::Information);
+        QTest::newRow("confirmation") << int(UserPrompt::Kind::Confirmation);
+        QTest::newRow("error") << int(UserPrompt::Kind::Error);
+    }
+    void messageBoxesCarryTheProgramName() {
+        QFETCH(int, kind);
+        QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
+        ui::WidgetPrompt prompt;
+        QString title;
+        QTimer::singleShot(0, [&title] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            title = box->windowTitle();
+            box->button(QMessageBox::Ok)->click();
+        });
+        prompt.message(UserPrompt::Kind(kind), QStringLiteral("text"), UserPrompt::Ok);
+        QCOMPARE(title, QStringLiteral("Corvane"));
+    }
+
+    // Work without Cancel never returns to the event loop: the window must still be painted, but not on
+    // every one of thousands of progress steps.
+    void progressWindowPaintsWithoutTheEventLoop_data() {
+        QTest::addColumn<bool>("cancellable");
+        QTest::newRow("without cancel") << false;
+        QTest::newRow("with cancel") << true;
+    }
+    void progressWindowPaintsWithoutTheEventLoop() {
+        QFETCH(bool, cancellable);
+        ui::WidgetPrompt prompt;
+        prompt.showProgress(0, QStringLiteral("Repairing"), cancellable);
+        QProgressBar *gauge = shownGauge();
+        QVERIFY(gauge != nullptr);
+        // Modal: the periodic scan and other commands wait while the events run.
+        QCOMPARE(QApplication::activeModalWidget(), gauge->window());
+        // The text changes at every step; unlike the gauge, a label is painted only when events run.
+        auto *text = gauge->parentWidget()->findChild<QLabel *>();
+        QVERIFY(text != nullptr);
+        PaintCounter counter;
+        text->installEventFilter(&counter);
+        QElapsedTimer clock;
+        clock.start();
+        int steps = 0;
+        while (clock.elapsed() < 300) {
+            prompt.showProgress(50, QStringLiteral("Entry %1").arg(steps), cancellable);
+            ++steps;
+        }
+        QCOMPARE(text->text(), QStringLiteral("Entry %1").arg(steps - 1));
+        QVERIFY2(counter.paints >= 2, qPrintable(QString::number(counter.paints)));
+        // At most about one painting per interval, however many steps were shown.
+        QVERIFY2(counter.paints <= 300 / ui::WidgetPrompt::kPaintIntervalMs + 2,
+                 qPrintable(QStringLiteral("%1 paints for %2 steps").arg(counter.paints).arg(steps)));
+        QVERIFY(steps > counter.paints * 10);
+        prompt.hideProgress();
     }
 
     void progressWindowCancelAsksFirst() {
