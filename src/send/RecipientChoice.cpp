@@ -170,6 +170,40 @@ void RecipientChoice::btnrecalcClick(bool personalise) {
     }
 }
 
+namespace {
+// Keeps the list file unmapped while the recipient walk reads it: every mapped page read stays resident
+// until the list is closed, on top of the recipient table growing meanwhile. The mapping comes back at
+// the end. Failures only cost memory, so they are ignored.
+class MappingPause {
+public:
+    explicit MappingPause(SqliteDatabase &db) : m_db(db) {
+        try {
+            m_size = m_db.queryInt(QStringLiteral("PRAGMA mmap_size"));
+            if (m_size > 0) {
+                m_db.exec(QStringLiteral("PRAGMA mmap_size=0"));
+            }
+        } catch (const CorvaneError &) {
+            m_size = 0;
+        }
+    }
+    ~MappingPause() {
+        if (m_size > 0) {
+            try {
+                m_db.exec(QStringLiteral("PRAGMA mmap_size=%1").arg(m_size));
+            } catch (const CorvaneError &) {
+                // The list is read through the page cache until it is opened again.
+            }
+        }
+    }
+    MappingPause(const MappingPause &) = delete;
+    MappingPause &operator=(const MappingPause &) = delete;
+
+private:
+    SqliteDatabase &m_db;
+    qint64 m_size = 0;
+};
+} // namespace
+
 void RecipientChoice::computeFromList(bool personalise) {
     const int item = m_tblML.fieldIndex(QStringLiteral("Item"));
     const int name = m_tblML.fieldIndex(QStringLiteral("Name"));
@@ -179,6 +213,7 @@ void RecipientChoice::computeFromList(bool personalise) {
     // The list table's page cache is given back before the walk, which reads every row once: the recipient
     // table grows meanwhile, and both must fit the memory of a desktop.
     sqlite3_db_release_memory(m_tblML.database().handle());
+    const MappingPause unmapped(m_tblML.database());
     TempWriter writer(m_tblTemp);
     Throttle throttle(m_progressEvery);
     qint64 done = 0;
