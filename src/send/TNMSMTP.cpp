@@ -341,6 +341,8 @@ void TNMSMTP::SendMail() {
     m_busy = true;
     FlagGuard busy{m_busy};
     m_aborted = false;
+    m_refused.clear();
+    m_refusedReplies.clear();
     const SMTPMessageBuilder::Composed composed = SMTPMessageBuilder::compose(PostMessage, SubType, Charset);
     if (!Connected()) {
         throw CorvaneError(QStringLiteral("Not Connected"));
@@ -360,15 +362,36 @@ void TNMSMTP::SendMail() {
     };
     step("RSET", {250});
     step("MAIL FROM:<" + m.FromAddress.toLatin1() + ">", {250});
+    int taken = 0;
+    QByteArray requiredRefusal;
     for (const QStringList *list : {&m.ToAddress, &m.ToCarbonCopy, &m.ToBlindCarbonCopy}) {
         for (const QString &entry : *list) {
             const QString address = SMTPMessageBuilder::bareAddress(entry);
-            if (!address.isEmpty()) {
-                // A refused recipient is not delivered; the reply to DATA decides for the message.
-                command("RCPT TO:<" + address.toLatin1() + ">");
-                accepted({250, 251});
+            if (address.isEmpty()) {
+                continue;
+            }
+            command("RCPT TO:<" + address.toLatin1() + ">");
+            if (accepted({250, 251})) {
+                ++taken;
+                continue;
+            }
+            // A refused recipient is left out of the message and named to the caller.
+            m_refused << address;
+            m_refusedReplies << m_replyLine;
+            if (requiredRefusal.isEmpty() && RequiredRecipients.contains(address, Qt::CaseInsensitive)) {
+                requiredRefusal = m_replyLine;
             }
         }
+    }
+    if (taken == 0 || !requiredRefusal.isEmpty()) {
+        // Nothing may go out: the transaction is reset instead of sending a message the server would deliver
+        // to nobody, or to the others without the one it is meant for.
+        const QByteArray refusal = !requiredRefusal.isEmpty()    ? requiredRefusal
+                                   : !m_refusedReplies.isEmpty() ? m_refusedReplies.last()
+                                                                 : QByteArray("Incomplete Header");
+        command("RSET");
+        accepted({250});
+        throw CorvaneError(QString::fromLatin1(refusal));
     }
     step("DATA", {354});
 

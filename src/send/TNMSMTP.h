@@ -8,9 +8,11 @@
 #include "send/TPostMessage.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <initializer_list>
 
@@ -38,6 +40,9 @@ public:
     QString Charset = QStringLiteral("us-ascii");
     // When on, a successful send empties the recipient and attachment lists.
     bool ClearParams = true;
+    // Bare addresses without which the message must not go out: when the server refuses one of them at
+    // RCPT, the message is not sent (RSET instead of DATA) and SendMail fails with that reply line.
+    QStringList RequiredRecipients;
 
     // Default time limits: host lookup and TCP connect; one command's whole reply, continuation lines
     // included; one message from RSET to the reply to ".".
@@ -58,6 +63,10 @@ public:
     // the last reply read; the number is 0 when that line was not a well-formed reply line.
     qint64 ReplyNumber() const { return m_replyNumber; }
     QByteArray LastReply() const { return m_replyLine; }
+    // The bare addresses the server refused at RCPT during the last SendMail, in the order sent, and the
+    // reply line of each refusal.
+    const QStringList &RefusedRecipients() const { return m_refused; }
+    const QByteArrayList &RefusedReplies() const { return m_refusedReplies; }
 
     // Resolves the host, opens the connection, reads the greeting (220) and sends HELO with UserID, or with
     // the machine's host name when UserID is empty ("localhost" when that is empty too). Emits connected on
@@ -71,9 +80,11 @@ public:
     // composition failure (line break in a header value, a sender or recipient that is not one plain
     // mailbox, unreadable attachment, header of 64 KB or more), "Not Connected" or "Incomplete Header"; then
     // the reply line of a refused (4xx, 5xx) RSET, MAIL FROM or DATA, or of a refused "." (after emitting
-    // messageFailed), which leave the connection open. Unexpected or malformed replies, socket errors and
-    // time-outs (a reply limit, or the message limit for the whole message) close the connection. Emits
-    // messageSent on success.
+    // messageFailed), which leave the connection open. A recipient refused at RCPT is left out and named in
+    // RefusedRecipients; when every recipient or a required one (RequiredRecipients) is refused, no DATA is
+    // sent: RSET ends the exchange and SendMail throws the refusal's reply line. Unexpected or malformed replies,
+    // socket errors and time-outs (a reply limit, or the message limit for the whole message) close the connection.
+    // Emits messageSent on success.
     void SendMail();
 
     // Sends QUIT, reads the reply and closes the connection whatever happens. Throws the reply line when it
@@ -125,6 +136,8 @@ private:
     bool m_aborted = false;
     qint64 m_replyNumber = 0;
     QByteArray m_replyLine;
+    QStringList m_refused;
+    QByteArrayList m_refusedReplies;
 };
 
 } // namespace corvane

@@ -36,6 +36,10 @@ public:
     // Seconds after which the master daemon ends by itself, even when stop() never runs.
     static constexpr int kExitTimeSeconds = 120;
 
+    // Further addresses of corvane.test that the instance delivers, each into its own Maildir
+    // (maildirFor). Set before start().
+    QStringList extraMailboxes;
+
     PostfixInstance() = default;
     PostfixInstance(const PostfixInstance &) = delete;
     PostfixInstance &operator=(const PostfixInstance &) = delete;
@@ -143,6 +147,10 @@ public:
     QString configDirectory() const { return confDir(); }
     // The Maildir of kRecipient (its new/ folder receives the messages).
     QString maildir() const { return mailBase() + QStringLiteral("/inbox"); }
+    // The Maildir of one of extraMailboxes: named after the address's local part.
+    QString maildirFor(const QString &address) const {
+        return mailBase() + QLatin1Char('/') + address.section(QLatin1Char('@'), 0, 0);
+    }
     // The Postfix log of the instance, for failure messages.
     QString logText() const {
         QFile file(m_dir.filePath(QStringLiteral("maillog")));
@@ -225,6 +233,15 @@ private:
         return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     }
 
+    QString extraMaps() const {
+        QString maps;
+        for (const QString &address : extraMailboxes) {
+            maps += QStringLiteral(", ") + address + QLatin1Char('=') + address.section(QLatin1Char('@'), 0, 0) +
+                    QLatin1Char('/');
+        }
+        return maps;
+    }
+
     bool writeConfiguration(uid_t uid, gid_t gid, QString &error) const {
         const QString root = m_dir.path();
         const QString main = QStringLiteral(R"(compatibility_level = 3.6
@@ -250,14 +267,15 @@ biff = no
 smtpd_peername_lookup = no
 virtual_mailbox_domains = corvane.test
 virtual_mailbox_base = %1/mail
-virtual_mailbox_maps = inline:{ %2=inbox/ }
+virtual_mailbox_maps = inline:{ %2=inbox/%5 }
 virtual_uid_maps = static:%3
 virtual_gid_maps = static:%4
 virtual_minimum_uid = 1
 )")
                                  .arg(root, QLatin1String(kRecipient))
                                  .arg(uid)
-                                 .arg(gid);
+                                 .arg(gid)
+                                 .arg(extraMaps());
         // No chroot: the daemons need nothing copied from the machine's /etc.
         const QString master = QStringLiteral(R"(127.0.0.1:%1 inet n - n - - smtpd
 pickup unix n - n 60 1 pickup
