@@ -6,9 +6,9 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-charts-dev libqt6opengl6-dev libgl-dev
-    libsqlite3-dev sqlite3 libvmime-dev
+    libsqlite3-dev sqlite3 libvmime-dev qtkeychain-qt6-dev
     xvfb xauth imagemagick
-    postfix python3
+    postfix python3 dovecot-imapd openssl
 )
 
 missing=()
@@ -35,3 +35,7 @@ if [[ " ${missing[*]} " == *" postfix "* ]]; then
 fi
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+# The IMAP tests start their own Dovecot with a throw-away configuration; the system service is not needed.
+if [[ " ${missing[*]} " == *" dovecot-imapd "* ]] && command -v systemctl >/dev/null 2>&1; then
+    $SUDO systemctl disable --now dovecot.service dovecot.socket >/dev/null 2>&1 || true
+fi

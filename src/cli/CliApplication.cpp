@@ -9,6 +9,7 @@
 #include "cli/CliErrorsCommand.h"
 #include "cli/CliExportCommands.h"
 #include "cli/CliHarvestCommand.h"
+#include "cli/CliImapCommand.h"
 #include "cli/CliImportCommands.h"
 #include "cli/CliMailCommands.h"
 #include "cli/CliMaintenanceCommands.h"
@@ -60,7 +61,7 @@ QString CliApplication::usage() {
                "  log                       print the activity log\n") +
            CliImportCommands::usage() + CliHarvestCommand::usage() + CliExportCommands::usage() +
            CliMaintenanceCommands::usage() + CliStatsCommands::usage() + CliMailCommands::usage() +
-           CliScanCommand::usage() + CliErrorsCommand::usage() +
+           CliImapCommand::usage() + CliScanCommand::usage() + CliErrorsCommand::usage() +
            QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
@@ -111,7 +112,7 @@ int CliApplication::run(const QStringList &arguments) {
         QStringLiteral("merge"),     QStringLiteral("reset-bounces"), QStringLiteral("stats"),
         QStringLiteral("export"),    QStringLiteral("backup"),        QStringLiteral("folders"),
         QStringLiteral("smtp-test"), QStringLiteral("import"),        QStringLiteral("enter"),
-        QStringLiteral("harvest")};
+        QStringLiteral("harvest"),   QStringLiteral("imap-test")};
     if (!known.contains(command.first()) && command.first() != QLatin1String("scan")) {
         fail(QStringLiteral("unknown command ") + command.first() + QStringLiteral(" (see --help)"));
         return 2;
@@ -190,6 +191,9 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
     }
     if (name == QLatin1String("scan")) {
         return CliScanCommand::scan(context, rest);
+    }
+    if (name == QLatin1String("imap-test")) {
+        return CliImapCommand::imapTest(context, rest);
     }
     if (name == QLatin1String("folders")) {
         return CliMailCommands::folders(context, rest);

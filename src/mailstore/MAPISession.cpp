@@ -13,9 +13,7 @@ void MAPISession::Logon(const QString &profileName, const QString &password, boo
     Q_UNUSED(parentWindow);
     if (m_namespace && !newSession)
         return;
-    MailStoreApplication application(m_storeRoot);
-    application.setSubmission(m_submission);
-    m_namespace = application.GetNameSpace(QStringLiteral("MAPI"));
+    m_namespace = m_application.reopened().GetNameSpace(QStringLiteral("MAPI"));
 }
 
 std::shared_ptr<MailItem> MAPISession::GetMessage(const QString &entryId, const QString &storeId) const {

@@ -16,7 +16,11 @@ class MAPISession {
 public:
     // Logs on to the store at `storeRoot` (as MailStoreApplication takes it) with `submission`.
     explicit MAPISession(const QString &storeRoot = QString(), const MailSubmission &submission = MailSubmission())
-        : m_storeRoot(storeRoot), m_submission(submission) {}
+        : m_application(storeRoot) {
+        m_application.setSubmission(submission);
+    }
+    // Logs on to the store `application` opens (a Maildir or an IMAP account).
+    explicit MAPISession(const MailStoreApplication &application) : m_application(application.reopened()) {}
 
     // Opens the mail store. The profile name, password, dialog and parent-window arguments have no meaning
     // for the store and are accepted as given; `newSession` opens the store afresh even when this session is
@@ -30,8 +34,7 @@ public:
     void logoff() { m_namespace.reset(); }
 
 private:
-    QString m_storeRoot;
-    MailSubmission m_submission;
+    MailStoreApplication m_application;
     std::optional<MailNamespace> m_namespace;
 };
 

@@ -1,8 +1,10 @@
-// Opening the configured Maildir store.
+// Opening the configured Maildir store or IMAP account.
 #include "mailstore/MailStoreApplication.h"
 
 #include "base/AppPaths.h"
 #include "base/CorvaneError.h"
+#include "mailstore/ImapPassword.h"
+#include "mailstore/ImapStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,6 +22,15 @@ QString MailStoreApplication::defaultStorePath() {
 MailNamespace MailStoreApplication::GetNameSpace(const QString &type) const {
     if (type.compare(QLatin1String("MAPI"), Qt::CaseInsensitive) != 0)
         throw CorvaneError(QStringLiteral("The mail store has no namespace \"%1\".").arg(type));
+    if (!m_store && m_imap) {
+        ImapAccount account = *m_imap;
+        if (account.password.isEmpty())
+            account.password = ImapPassword::lookup(m_passwordFile, account.user, account.host);
+        auto store = ImapStore::shared(account);
+        store->connection().ensureConnected();
+        store->setSubmission(m_submission);
+        m_store = store;
+    }
     if (!m_store) {
         if (m_isDefault) {
             for (const char *sub : {"tmp", "new", "cur"}) {
@@ -33,6 +44,22 @@ MailNamespace MailStoreApplication::GetNameSpace(const QString &type) const {
         m_store->setSubmission(m_submission);
     }
     return MailNamespace({m_store});
+}
+
+QString MailStoreApplication::storeRoot() const {
+    return m_imap ? QStringLiteral("imap://") + m_imap->identity() : m_root;
+}
+
+void MailStoreApplication::setImapAccount(const ImapAccount &account, const QString &passwordFile) {
+    m_imap = account;
+    m_passwordFile = passwordFile;
+    m_store.reset();
+}
+
+MailStoreApplication MailStoreApplication::reopened() const {
+    MailStoreApplication copy = *this;
+    copy.m_store.reset();
+    return copy;
 }
 
 void MailStoreApplication::setSubmission(const MailSubmission &submission) {

@@ -1,7 +1,10 @@
 // The entry point of the mail store, standing where the program used its mail application object: opens the
-// Maildir store at the configured root (creating the default one on first use) and gives its namespace.
+// Maildir store at the configured root (creating the default one on first use), or the IMAP account when one
+// is set, and gives its namespace.
 #pragma once
 
+#include "mailstore/ImapAccount.h"
+#include "mailstore/MailBackend.h"
 #include "mailstore/MailDraft.h"
 #include "mailstore/MailNamespace.h"
 #include "mailstore/MailSubmission.h"
@@ -9,6 +12,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace corvane {
 
@@ -20,12 +24,21 @@ public:
 
     // The folder "Mail" in the application directory.
     static QString defaultStorePath();
-    // The root this object opens.
-    QString storeRoot() const { return m_root; }
+    // The root this object opens: the Maildir's path, or "imap://user@host:port" for an IMAP account.
+    QString storeRoot() const;
+
+    // Makes the store the IMAP account `account` instead of the Maildir. Without a password in `account`, it
+    // is looked up when the store is opened (see ImapPassword::lookup, with `passwordFile`).
+    void setImapAccount(const ImapAccount &account, const QString &passwordFile = QString());
+    bool isImap() const { return m_imap.has_value(); }
+    // The same configuration, not yet opened: the next GetNameSpace() opens the store afresh (an IMAP account
+    // goes on sharing the connection this process holds for it).
+    MailStoreApplication reopened() const;
 
     // The namespace of type "MAPI" (any letter case), the only one there is. The default store's Maildir
-    // (new/, cur/, tmp/) is created when missing; a configured root must already exist. Raises for another
-    // type, a missing configured root, or a default root that cannot be created.
+    // (new/, cur/, tmp/) is created when missing; a configured root must already exist; an IMAP account is
+    // connected to and logged in. Raises for another type, a missing configured root, a default root that
+    // cannot be created, or an IMAP account that cannot be reached or refuses the log-in.
     MailNamespace GetNameSpace(const QString &type) const;
 
     // How composed messages are sent and shown; applies to the store from now on.
@@ -41,7 +54,9 @@ private:
     QString m_root;
     bool m_isDefault;
     MailSubmission m_submission;
-    mutable std::shared_ptr<MaildirStore> m_store;
+    std::optional<ImapAccount> m_imap;
+    QString m_passwordFile;
+    mutable std::shared_ptr<MailBackend> m_store;
 };
 
 } // namespace corvane

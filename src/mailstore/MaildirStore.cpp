@@ -290,11 +290,12 @@ StoredEntry MaildirStore::deliver(const QString &key, const QByteArray &raw, con
             throw CorvaneError(QStringLiteral("The folder %1 cannot be written.").arg(dir));
     }
     const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    // Within one second the names sort as the deliveries came: the microseconds and the count are zero-padded.
     const QString unique = QStringLiteral("%1.M%2P%3Q%4.%5")
                                .arg(nowMs / 1000)
-                               .arg((nowMs % 1000) * 1000)
+                               .arg((nowMs % 1000) * 1000, 6, 10, QLatin1Char('0'))
                                .arg(QCoreApplication::applicationPid())
-                               .arg(++m_deliveries)
+                               .arg(++m_deliveries, 6, 10, QLatin1Char('0'))
                                .arg(uniqueHostPart());
     StoredEntry entry;
     entry.unique = unique;

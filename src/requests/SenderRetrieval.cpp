@@ -80,7 +80,7 @@ bool SenderRetrieval::byReplyRecipients(const MailItem &item, Sender &sender) {
 
 bool SenderRetrieval::bySession(const MailItem &item, Sender &sender) {
     const MailStoreApplication application = MailStoreSettings::application(m_settings);
-    MAPISession session(application.storeRoot(), application.submission());
+    MAPISession session(application);
     try {
         session.Logon(QString(), QString(), false, false, 0);
         const MailRecipient from = session.GetMessage(item.EntryID(), item.StoreID())->Sender();

@@ -119,6 +119,18 @@ public:
     QString MailStore;
     // The mail submission program with its options; empty means "sendmail -oi".
     QString SubmitCommand;
+    // The IMAP account: MailStoreKind "imap" makes it the mail store instead of the Maildir. IMAPSecurity is
+    // "tls" (TLS from the start), "starttls" or "none" (only for 127.0.0.1); IMAPPort 0 is the security's
+    // usual port (993, 143). The password is never a setting: it comes from the desktop's secret store, or for
+    // corvane-cli from CORVANE_IMAP_PASSWORD or the file IMAPPasswordFile (readable by its owner only).
+    // IMAPCertificateSHA256 trusts one server certificate by its SHA-256 fingerprint (hex, ":" allowed).
+    QString MailStoreKind = QStringLiteral("maildir");
+    QString IMAPHost;
+    int IMAPPort = 0;
+    QString IMAPSecurity = QStringLiteral("tls");
+    QString IMAPUser;
+    QString IMAPPasswordFile;
+    QString IMAPCertificateSHA256;
 
     // "addstr.txt", "remstr.txt", "Modifystr.txt": command words of subscribe, unsubscribe and modify requests.
     RuleList AddSynonyms{QStringLiteral("ADD"), QStringLiteral("JOIN"), QStringLiteral("SUBSCRIBE"),

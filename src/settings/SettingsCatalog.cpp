@@ -221,6 +221,13 @@ std::vector<Value> buildValues() {
         radioPartnerKeeps("ProcessAsUnread", &S::ProcessAsUnread, false),
         text("MailStore", &S::MailStore),
         text("SubmitCommand", &S::SubmitCommand),
+        text("MailStoreKind", &S::MailStoreKind, QStringLiteral("maildir")),
+        text("IMAPHost", &S::IMAPHost),
+        integer("IMAPPort", &S::IMAPPort, 0, 0, 65535),
+        text("IMAPSecurity", &S::IMAPSecurity, QStringLiteral("tls")),
+        text("IMAPUser", &S::IMAPUser),
+        text("IMAPPasswordFile", &S::IMAPPasswordFile),
+        text("IMAPCertificateSHA256", &S::IMAPCertificateSHA256),
         boolean("PreciseBounces", &S::PreciseBounces, true),
 
         // The list database's values. DBPath is saved as "%" while the database is the one in the
@@ -272,7 +279,8 @@ const std::vector<const SettingsCatalog::Value *> &SettingsCatalog::saveOrder() 
                                 "SMTPPort|SMTPID|SMTPName|SMTPEmail|DNSHost|DNSProcessBounce|DNSTimeOut|"
                                 "StaggerDelay|UserSending|UserSendingFolder|ForwardAll|ForwardToWhom|"
                                 "DefaultNoUserSend|CheckUser|MustBelongToGroup|MailStore|SubmitCommand|"
-                                "PreciseBounces")
+                                "PreciseBounces|MailStoreKind|IMAPHost|IMAPPort|IMAPSecurity|IMAPUser|"
+                                "IMAPPasswordFile|IMAPCertificateSHA256")
                 .split(QLatin1Char('|'));
         std::vector<const Value *> resolved;
         for (const QString &name : names) {
