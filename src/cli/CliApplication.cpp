@@ -14,6 +14,7 @@
 #include "cli/CliMailCommands.h"
 #include "cli/CliMaintenanceCommands.h"
 #include "cli/CliScanCommand.h"
+#include "cli/CliSmtpTestCommand.h"
 #include "cli/CliStatsCommands.h"
 #include "cli/ConsolePrompt.h"
 #include "db/SqliteTable.h"
@@ -61,7 +62,7 @@ QString CliApplication::usage() {
                "  log                       print the activity log\n") +
            CliImportCommands::usage() + CliHarvestCommand::usage() + CliExportCommands::usage() +
            CliMaintenanceCommands::usage() + CliStatsCommands::usage() + CliMailCommands::usage() +
-           CliImapCommand::usage() + CliScanCommand::usage() + CliErrorsCommand::usage() +
+           CliSmtpTestCommand::usage() + CliImapCommand::usage() + CliScanCommand::usage() + CliErrorsCommand::usage() +
            QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
@@ -187,7 +188,7 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
         return CliMaintenanceCommands::resetBounces(context, rest);
     }
     if (name == QLatin1String("smtp-test")) {
-        return CliMailCommands::smtpTest(context, rest);
+        return CliSmtpTestCommand::run(context, rest);
     }
     if (name == QLatin1String("scan")) {
         return CliScanCommand::scan(context, rest);
