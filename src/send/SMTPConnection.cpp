@@ -27,7 +27,7 @@ SMTPConnection::SMTPConnection(const Settings &settings, UserPrompt &prompt, QOb
     connect(&m_client, &TNMSMTP::heloRefused, this, failed);
 }
 
-void SMTPConnection::configureClient(TNMSMTP &client, const Settings &settings) {
+void SMTPConnection::configureClient(TNMSMTP &client, const Settings &settings, const QString &password) {
     client.Host = settings.SMTPHost;
     client.UserID = settings.SMTPID;
     const std::optional<TNMSMTP::Security> security = TNMSMTP::securityFromText(settings.SMTPSecurity);
@@ -41,8 +41,10 @@ void SMTPConnection::configureClient(TNMSMTP &client, const Settings &settings) 
     client.TrustedFingerprint = settings.SMTPCertificateFingerprint;
     client.AuthPassword.clear();
     if (!client.AuthUser.isEmpty() && *security != TNMSMTP::Security::None) {
-        client.AuthPassword =
-            SecretPassword::lookup(SecretPassword::smtp(), settings.SMTPPasswordFile, client.AuthUser, client.Host);
+        client.AuthPassword = !password.isEmpty()
+                                  ? password
+                                  : SecretPassword::lookup(SecretPassword::smtp(), settings.SMTPPasswordFile,
+                                                           client.AuthUser, client.Host);
     }
 }
 

@@ -36,9 +36,9 @@ public:
     void setWaitLimits(int connectWaitMs, int sendWaitMs);
 
     // Copies the SMTP settings into `client`: host, port (see TNMSMTP::portFor), HELO name, security, user,
-    // trusted fingerprint, and the password from SecretPassword when there is a user and encryption. Throws
-    // on an unknown security word or when no password source has the password.
-    static void configureClient(TNMSMTP &client, const Settings &settings);
+    // trusted fingerprint, and the password (`password` when not empty, else from SecretPassword) when there
+    // is a user and encryption. Throws on an unknown security word or when no password source has one.
+    static void configureClient(TNMSMTP &client, const Settings &settings, const QString &password = QString());
 
     // Opens and greets the connection. On failure shows the connect warning with the error's message, logs
     // "SMTP Connection Error: " and the message, and returns false.
