@@ -91,6 +91,8 @@ private:
     // The UID of `entry` after selecting `key`. Raises when the mailbox's UIDVALIDITY is no longer the one
     // the entry was listed under.
     quint32 selectFor(const QString &key, const StoredEntry &entry) const;
+    // The UID of `entry` when the folder's listing holds it under the same UIDVALIDITY, else 0.
+    quint32 listedUid(const QString &key, const StoredEntry &entry) const;
     // True when the server still has the message (asks it).
     bool present(quint32 uid) const;
     // Fetches the bytes of `uid` and of the messages after it in the reading direction (one UID FETCH), then
