@@ -15,6 +15,7 @@
 #include "cli/CliMaintenanceCommands.h"
 #include "cli/CliScanCommand.h"
 #include "cli/CliSendCommand.h"
+#include "cli/CliSmtpTestCommand.h"
 #include "cli/CliStatsCommands.h"
 #include "cli/ConsolePrompt.h"
 #include "db/SqliteTable.h"
@@ -62,7 +63,8 @@ QString CliApplication::usage() {
                "  log                       print the activity log\n") +
            CliImportCommands::usage() + CliHarvestCommand::usage() + CliExportCommands::usage() +
            CliMaintenanceCommands::usage() + CliStatsCommands::usage() + CliMailCommands::usage() +
-           CliImapCommand::usage() + CliScanCommand::usage() + CliSendCommand::usage() + CliErrorsCommand::usage() +
+           CliSmtpTestCommand::usage() + CliImapCommand::usage() + CliScanCommand::usage() + CliSendCommand::usage() +
+           CliErrorsCommand::usage() +
            QStringLiteral("\nadd, remove, bounce and change exit with 1 when the request was refused or failed.\n");
 }
 
@@ -189,7 +191,7 @@ int CliApplication::runCommand(Tfrmmain &main, UserPrompt &prompt, const QString
         return CliMaintenanceCommands::resetBounces(context, rest);
     }
     if (name == QLatin1String("smtp-test")) {
-        return CliMailCommands::smtpTest(context, rest);
+        return CliSmtpTestCommand::run(context, rest);
     }
     if (name == QLatin1String("scan")) {
         return CliScanCommand::scan(context, rest);

@@ -7,20 +7,14 @@
 #include "mailstore/MailFolder.h"
 #include "mailstore/MailFolders.h"
 #include "mailstore/MailNamespace.h"
-#include "requests/AddressRoutines.h"
 #include "send/MailStoreSettings.h"
-#include "send/SMTPConnection.h"
-#include "send/SMTPMailbox.h"
-#include "send/TPostMessage.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 
 namespace corvane {
 
 QString CliMailCommands::usage() {
-    return QStringLiteral("  folders                   the mail store's folders with their item and unread counts\n"
-                          "  smtp-test ADDRESS         send one test message through the SMTP settings, printing\n"
-                          "                            the dialogue with the server\n");
+    return QStringLiteral("  folders                   the mail store's folders with their item and unread counts\n");
 }
 
 int CliMailCommands::folders(CliContext &context, const QStringList &arguments) {
@@ -37,54 +31,6 @@ int CliMailCommands::folders(CliContext &context, const QStringList &arguments) 
         return 1;
     }
     return 0;
-}
-
-int CliMailCommands::smtpTest(CliContext &context, const QStringList &arguments) {
-    if (arguments.size() != 1 || arguments.first().startsWith(QLatin1String("--"))) {
-        context.fail(QStringLiteral("usage: smtp-test ADDRESS"));
-        return 2;
-    }
-    // Both addresses go into SMTP commands: only addresses that pass the validity check are sent.
-    auto invalid = [](const QString &address) {
-        const AddressRoutines::Validity validity = AddressRoutines::validemailaddress(address);
-        return validity.valid
-                   ? QString()
-                   : QStringLiteral("\"%1\" is not a valid e-mail address: %2")
-                         .arg(SMTPMailbox::visible(address), AddressRoutines::GetEmailErrorCode(validity.code));
-    };
-    if (const QString problem = invalid(arguments.first()); !problem.isEmpty()) {
-        context.fail(QStringLiteral("smtp-test: ") + problem);
-        return 2;
-    }
-    Settings &settings = context.main.settings();
-    if (settings.SMTPHost.trimmed().isEmpty()) {
-        context.fail(QStringLiteral("no SMTP host is set (settings set SMTPHost NAME)"));
-        return 1;
-    }
-    if (settings.SMTPEmail.isEmpty()) {
-        context.fail(QStringLiteral("no SMTP sender address is set (settings set SMTPEmail ADDRESS)"));
-        return 1;
-    }
-    if (const QString problem = invalid(settings.SMTPEmail); !problem.isEmpty()) {
-        context.fail(QStringLiteral("the SMTP sender address (SMTPEmail) ") + problem);
-        return 1;
-    }
-    SMTPConnection connection(settings, context.prompt);
-    connection.setSendLog([&context](const QString &line) { context.print(line); });
-    connection.setSendError([&context](const QString &text) { context.fail(text); });
-    QObject::connect(&connection.client(), &TNMSMTP::dialogue, [&context](const QByteArray &line, bool sent) {
-        context.print((sent ? QStringLiteral("C: ") : QStringLiteral("S: ")) + QString::fromUtf8(line).trimmed());
-    });
-    TPostMessage &message = connection.message();
-    message.ToAddress = QStringList{arguments.first()};
-    message.Subject = QStringLiteral("Corvane SMTP test");
-    message.Body = QStringList{QStringLiteral("This test message was sent by corvane-cli smtp-test.")};
-    if (!connection.SMTPConnect()) {
-        return 1;
-    }
-    const bool sent = connection.SendSMTPMail(false);
-    connection.SMTPDisconnect();
-    return sent ? 0 : 1;
 }
 
 void CliMailCommands::printFolders(CliContext &context, const MailFolders &folders, int level) {

@@ -15,11 +15,6 @@ public:
     // read, 2 for unexpected arguments.
     static int folders(CliContext &context, const QStringList &arguments);
 
-    // smtp-test ADDRESS: connects to the SMTP server of the settings, sends one plain test message to
-    // ADDRESS and disconnects, printing the dialogue ("C: " what was sent, "S: " what came back) and the
-    // send-log lines. Returns 0 when the message was accepted, 1 otherwise, 2 for a usage error.
-    static int smtpTest(CliContext &context, const QStringList &arguments);
-
     static QString usage();
 
 private:

@@ -3,6 +3,7 @@
 
 #include "base/CorvaneError.h"
 #include "base/UserPrompt.h"
+#include "mailstore/SecretPassword.h"
 #include "send/SMTPMessageBuilder.h"
 #include "settings/Settings.h"
 
@@ -24,6 +25,27 @@ SMTPConnection::SMTPConnection(const Settings &settings, UserPrompt &prompt, QOb
     connect(&m_client, &TNMSMTP::connectionFailed, this, failed);
     connect(&m_client, &TNMSMTP::messageFailed, this, failed);
     connect(&m_client, &TNMSMTP::heloRefused, this, failed);
+}
+
+void SMTPConnection::configureClient(TNMSMTP &client, const Settings &settings, const QString &password) {
+    client.Host = settings.SMTPHost;
+    client.UserID = settings.SMTPID;
+    const std::optional<TNMSMTP::Security> security = TNMSMTP::securityFromText(settings.SMTPSecurity);
+    if (!security) {
+        throw CorvaneError(QStringLiteral("Unknown SMTP security \"%1\" (SMTPSecurity): choose none, starttls or tls")
+                               .arg(settings.SMTPSecurity));
+    }
+    client.SecurityMode = *security;
+    client.Port = TNMSMTP::portFor(*security, settings.SMTPPort);
+    client.AuthUser = settings.SMTPUser.trimmed();
+    client.TrustedFingerprint = settings.SMTPCertificateFingerprint;
+    client.AuthPassword.clear();
+    if (!client.AuthUser.isEmpty() && *security != TNMSMTP::Security::None) {
+        client.AuthPassword = !password.isEmpty()
+                                  ? password
+                                  : SecretPassword::lookup(SecretPassword::smtp(), settings.SMTPPasswordFile,
+                                                           client.AuthUser, client.Host);
+    }
 }
 
 void SMTPConnection::setWaitLimits(int connectWaitMs, int sendWaitMs) {
@@ -56,10 +78,8 @@ bool SMTPConnection::SMTPConnect() {
     log(QStringLiteral("Connecting to SMTP server"));
     m_done = false;
     m_failed = false;
-    m_client.Host = m_settings.SMTPHost;
-    m_client.Port = m_settings.SMTPPort;
-    m_client.UserID = m_settings.SMTPID;
     try {
+        configureClient(m_client, m_settings);
         const qint64 started = QDateTime::currentMSecsSinceEpoch();
         m_client.Connect();
         if (!waitDone(started, m_connectWait)) {

@@ -35,6 +35,11 @@ public:
     // after the client's call returned (40 s and 30 s unless set).
     void setWaitLimits(int connectWaitMs, int sendWaitMs);
 
+    // Copies the SMTP settings into `client`: host, port (see TNMSMTP::portFor), HELO name, security, user,
+    // trusted fingerprint, and the password (`password` when not empty, else from SecretPassword) when there
+    // is a user and encryption. Throws on an unknown security word or when no password source has one.
+    static void configureClient(TNMSMTP &client, const Settings &settings, const QString &password = QString());
+
     // Opens and greets the connection. On failure shows the connect warning with the error's message, logs
     // "SMTP Connection Error: " and the message, and returns false.
     bool SMTPConnect();

@@ -8,7 +8,7 @@
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QHostInfo>
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <QTimer>
 #include <memory>
 #include <optional>
@@ -70,7 +70,9 @@ QString unexpectedReply(const QByteArray &printableLine) {
 
 } // namespace
 
-TNMSMTP::TNMSMTP(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this)) {
+TNMSMTP::TNMSMTP(QObject *parent) : QObject(parent), m_socket(new QSslSocket(this)) {
+    connect(m_socket, &QSslSocket::encrypted, this, &TNMSMTP::quitWait);
+    connect(m_socket, &QSslSocket::sslErrors, this, &TNMSMTP::checkCertificate);
     connect(m_socket, &QTcpSocket::readyRead, this, &TNMSMTP::quitWait);
     connect(m_socket, &QTcpSocket::bytesWritten, this, &TNMSMTP::quitWait);
     connect(m_socket, &QTcpSocket::connected, this, &TNMSMTP::quitWait);
@@ -211,7 +213,7 @@ void TNMSMTP::writeRaw(const QByteArray &data) {
 
 // A reply line waiting before a command is sent belongs to no command of ours (a reply with lines too many, or
 // a server that gave up): reading on would pair every later command with the reply to an earlier one.
-void TNMSMTP::sendCommand(const QByteArray &command, const QByteArray &preceding) {
+void TNMSMTP::sendCommand(const QByteArray &command, const QByteArray &preceding, const QByteArray &shown) {
     if (m_socket->bytesAvailable() > 0) {
         QByteArray stale = m_socket->peek(200);
         stale.truncate(stale.indexOf('\n') < 0 ? stale.size() : stale.indexOf('\n'));
@@ -220,7 +222,7 @@ void TNMSMTP::sendCommand(const QByteArray &command, const QByteArray &preceding
         }
         failConnection(unexpectedReply(SMTPReplyLine::printable(stale)));
     }
-    emit dialogue(command, true);
+    emit dialogue(shown.isNull() ? command : shown, true);
     writeRaw(preceding + command + "\r\n");
 }
 
@@ -260,7 +262,9 @@ void TNMSMTP::readReply() {
         if (count == 1) {
             m_replyLine = shown;
             m_replyNumber = line ? line->code : 0;
+            m_replyLines.clear();
         }
+        m_replyLines << raw;
         if (!line || line->code != m_replyNumber) {
             failConnection(unexpectedReply(shown));
         }
@@ -292,8 +296,8 @@ QString TNMSMTP::replyText() const {
     return QString::fromLatin1(m_replyLine);
 }
 
-void TNMSMTP::command(const QByteArray &text, const QByteArray &preceding) {
-    sendCommand(text, preceding);
+void TNMSMTP::command(const QByteArray &text, const QByteArray &preceding, const QByteArray &shown) {
+    sendCommand(text, preceding, shown);
     readReply();
 }
 
@@ -302,8 +306,16 @@ void TNMSMTP::Connect() {
         throw CorvaneError(QStringLiteral("Already connected"));
     }
     m_aborted = false;
+    const bool secure = SecurityMode != Security::None || !AuthUser.isEmpty();
+    if (SecurityMode == Security::None && !AuthUser.isEmpty()) {
+        throw CorvaneError(QStringLiteral("Corvane does not send the SMTP password over an unencrypted connection: "
+                                          "choose STARTTLS or TLS for this server, or no user"));
+    }
     openConnection(lookUpHost());
     try {
+        if (SecurityMode == Security::Tls) {
+            encrypt();
+        }
         readReply();
         if (!accepted({220})) {
             throw CorvaneError(replyText());
@@ -318,10 +330,14 @@ void TNMSMTP::Connect() {
         if (name.isEmpty()) {
             name = QStringLiteral("localhost");
         }
-        command("HELO " + name.toUtf8());
-        if (!accepted({250})) {
-            emit heloRefused();
-            throw CorvaneError(QStringLiteral("Authentication failed"));
+        if (secure) {
+            greetSecurely(name.toUtf8());
+        } else {
+            command("HELO " + name.toUtf8());
+            if (!accepted({250})) {
+                emit heloRefused();
+                throw CorvaneError(QStringLiteral("Authentication failed"));
+            }
         }
     } catch (const CorvaneError &) {
         try {

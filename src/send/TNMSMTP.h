@@ -1,5 +1,7 @@
 // Corvane's SMTP client: one TCP connection to the configured server, greeted with HELO, over which any
 // number of messages go out in lock step (RSET, MAIL FROM, RCPT TO, DATA, header, body, "."), ended by QUIT.
+// With a security mode or a user the greeting is EHLO instead, with STARTTLS or TLS from the start, a verified
+// certificate and AUTH PLAIN or LOGIN (TNMSMTPSecurity.cpp).
 // Every reply is checked for the form of RFC 5321 and for the number its command expects; a reply that could
 // belong to another command closes the connection, so that no later command reads a stale line. Every wait
 // processes pending events and has a time limit; failures are thrown as CorvaneError.
@@ -11,13 +13,15 @@
 #include <QByteArrayList>
 #include <QDeadlineTimer>
 #include <QObject>
+#include <QSslError>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 
 class QEventLoop;
-class QTcpSocket;
+class QSslSocket;
 
 namespace corvane {
 
@@ -32,6 +36,24 @@ public:
     QString Host;
     int Port = 25;
     QString UserID;
+    // How the connection is protected: None is plain SMTP (greeted with HELO unless AuthUser is set),
+    // StartTls upgrades after EHLO (a server that does not offer it fails the connect), Tls encrypts from the
+    // first byte. The certificate is checked against the system's roots and Host, unless TrustedFingerprint
+    // (SHA-256, hex, with or without ":") names the one certificate to accept instead.
+    enum class Security { None, StartTls, Tls };
+    Security SecurityMode = Security::None;
+    // AUTH user and password; empty user: no authentication. The password is sent only over TLS.
+    QString AuthUser;
+    QString AuthPassword;
+    QString TrustedFingerprint;
+
+    // "none", "starttls", "tls" (any case, blanks around ignored); nullopt for anything else.
+    static std::optional<Security> securityFromText(const QString &text);
+    // The port to connect to: 587 for StartTls and 465 for Tls when `port` was left at 25, else `port`.
+    static int portFor(Security security, int port);
+    // Lower-case hex without separators; empty when `text` is not 64 hex digits (":" and blanks allowed).
+    static QString normalFingerprint(const QString &text);
+
     // The message that the next SendMail writes.
     TPostMessage PostMessage;
     // 0 plain, 1 enriched, 2 sgml, 3 tab-separated-values, 4 html.
@@ -69,7 +91,10 @@ public:
     const QByteArrayList &RefusedReplies() const { return m_refusedReplies; }
 
     // Resolves the host, opens the connection, reads the greeting (220) and sends HELO with UserID, or with
-    // the machine's host name when UserID is empty ("localhost" when that is empty too). Emits connected on
+    // the machine's host name when UserID is empty ("localhost" when that is empty too). With a security mode
+    // or a user: EHLO (HELO again when EHLO is refused and neither STARTTLS nor AUTH is needed), STARTTLS,
+    // certificate check and AUTH; each of them failing throws its own message (the certificate's problem in
+    // words, the server's reply to AUTH), and a password is never sent unencrypted. Emits connected on
     // success. Throws "Already connected", the lookup and connection messages (after emitting
     // connectionFailed), the greeting line when it is a refusal, "Authentication failed" when HELO is
     // refused (after emitting heloRefused), any other unexpected reply, socket errors and time-outs; a
@@ -114,18 +139,30 @@ private:
     [[noreturn]] void failWait(Wait wait, const QString &timeOutText, const QString &abortText);
     void quitWait();
     QString lookUpHost();
+    // The secure greeting after the 220: EHLO, STARTTLS, AUTH. Throws on every refusal.
+    void greetSecurely(const QByteArray &name);
+    // Runs the TLS handshake on the open connection; closes it and throws when it fails or the certificate is
+    // not trusted.
+    void encrypt();
+    void authenticate();
+    // The arguments of an extension the last EHLO reply announced; nullopt when it did not.
+    std::optional<QByteArrayList> extension(const QByteArray &keyword) const;
+    void checkCertificate(const QList<QSslError> &errors);
     void openConnection(const QString &address);
     void writeRaw(const QByteArray &data);
     // Writes `preceding` (message content, not logged), then the command and its line end, in one write.
-    void sendCommand(const QByteArray &command, const QByteArray &preceding = QByteArray());
+    // `shown` replaces the command in the dialogue when not null (a command that carries a password).
+    void sendCommand(const QByteArray &command, const QByteArray &preceding = QByteArray(),
+                     const QByteArray &shown = QByteArray());
     QByteArray readLine(const QDeadlineTimer &until);
     void readReply();
     bool accepted(std::initializer_list<int> expected);
-    void command(const QByteArray &text, const QByteArray &preceding = QByteArray());
+    void command(const QByteArray &text, const QByteArray &preceding = QByteArray(),
+                 const QByteArray &shown = QByteArray());
     QString replyText() const;
     [[noreturn]] void failConnection(const QString &message);
 
-    QTcpSocket *m_socket;
+    QSslSocket *m_socket;
     QEventLoop *m_loop = nullptr;
     int m_connectLimit = kConnectLimitMs;
     int m_replyLimit = kReplyLimitMs;
@@ -136,6 +173,10 @@ private:
     bool m_aborted = false;
     qint64 m_replyNumber = 0;
     QByteArray m_replyLine;
+    // Every line of the last reply, as read.
+    QByteArrayList m_replyLines;
+    // Why the certificate of the last handshake was not accepted; empty when it was.
+    QString m_certificateProblem;
     QStringList m_refused;
     QByteArrayList m_refusedReplies;
 };

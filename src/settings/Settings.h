@@ -88,6 +88,14 @@ public:
     QString SMTPID;
     QString SMTPName;
     QString SMTPEmail;
+    // The SMTP connection's protection: "none" (plain, as on port 25), "starttls" or "tls" (TLS from the
+    // start). SMTPUser empty: no authentication; its password comes from the secret store, the environment
+    // (CORVANE_SMTP_PASSWORD) or the owner-only file SMTPPasswordFile, never from this file.
+    // SMTPCertificateFingerprint: the SHA-256 of the one certificate trusted for a self-signed server (hex).
+    QString SMTPSecurity = QStringLiteral("none");
+    QString SMTPUser;
+    QString SMTPPasswordFile;
+    QString SMTPCertificateFingerprint;
     QString DNSHost;
     int DNSTimeOut = 6000; // milliseconds
     bool DNSProcessBounce = true;

@@ -176,6 +176,10 @@ std::vector<Value> buildValues() {
         text("SMTPID", &S::SMTPID),
         text("SMTPName", &S::SMTPName),
         text("SMTPEmail", &S::SMTPEmail),
+        text("SMTPSecurity", &S::SMTPSecurity, QStringLiteral("none")),
+        text("SMTPUser", &S::SMTPUser),
+        text("SMTPPasswordFile", &S::SMTPPasswordFile),
+        text("SMTPCertificateFingerprint", &S::SMTPCertificateFingerprint),
         text("DNSHost", &S::DNSHost),
         integer("DNSTimeOut", &S::DNSTimeOut, 6000),
         boolean("DNSProcessBounce", &S::DNSProcessBounce, true),
@@ -280,7 +284,8 @@ const std::vector<const SettingsCatalog::Value *> &SettingsCatalog::saveOrder() 
                                 "StaggerDelay|UserSending|UserSendingFolder|ForwardAll|ForwardToWhom|"
                                 "DefaultNoUserSend|CheckUser|MustBelongToGroup|MailStore|SubmitCommand|"
                                 "PreciseBounces|MailStoreKind|IMAPHost|IMAPPort|IMAPSecurity|IMAPUser|"
-                                "IMAPPasswordFile|IMAPCertificateSHA256")
+                                "IMAPPasswordFile|IMAPCertificateSHA256|SMTPSecurity|SMTPUser|SMTPPasswordFile|"
+                                "SMTPCertificateFingerprint")
                 .split(QLatin1Char('|'));
         std::vector<const Value *> resolved;
         for (const QString &name : names) {

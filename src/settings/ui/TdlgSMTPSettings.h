@@ -1,5 +1,6 @@
 // The SMTP settings dialog ("SMTP Settings") opened by "Settings..." of the advanced settings: the fields of
-// the SMTP method or of the relay, OK and Cancel. The rules live in corvane::TdlgSMTPSettings.
+// the SMTP method (with its security, log-in and "Test connection") or of the relay, OK and Cancel. The rules live in
+// corvane::TdlgSMTPSettings.
 #pragma once
 
 #include "settings/TdlgSMTPSettings.h"
@@ -7,6 +8,8 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
+class QPushButton;
 class QLabel;
 class QLineEdit;
 
@@ -30,8 +33,16 @@ public:
     QLineEdit *edtsendername = nullptr;
     QLineEdit *edtsenderemail = nullptr;
     QCheckBox *chkprocessbounce = nullptr;
+    QComboBox *cbosecurity = nullptr;
+    QLineEdit *edtsmtpuser = nullptr;
+    QLineEdit *edtpassword = nullptr;
+    QLineEdit *edtfingerprint = nullptr;
+    QPushButton *btntest = nullptr;
 
 private:
+    // Copies the widgets' values into the core's controls.
+    void takeFields();
+
     corvane::TdlgSMTPSettings m_core;
 };
 
