@@ -90,7 +90,16 @@ QString ImapPassword::fromSecretStore(const QString &user, const QString &host) 
     return job.textData();
 }
 
+ImapPassword::SecretWriter &ImapPassword::secretWriter() {
+    static SecretWriter writer;
+    return writer;
+}
+
 void ImapPassword::toSecretStore(const QString &user, const QString &host, const QString &password) {
+    if (secretWriter()) {
+        secretWriter()(user, host, password);
+        return;
+    }
     QKeychain::WritePasswordJob job(kService);
     job.setAutoDelete(false);
     job.setKey(secretKey(user, host));
