@@ -88,7 +88,7 @@ private slots:
     void unknownContextOpensContents_data() {
         QTest::addColumn<int>("context");
         QTest::newRow("zero") << 0;
-        QTest::newRow("between pages") << 205;
+        QTest::newRow("between pages") << 207;
         QTest::newRow("after the last option page") << 313;
         QTest::newRow("negative") << -302;
     }
