@@ -17,7 +17,16 @@ QString ImapPassword::fromSecretStore(const QString &user, const QString &host) 
     return SecretPassword::fromSecretStore(SecretPassword::imap(), user, host);
 }
 
+ImapPassword::SecretWriter &ImapPassword::secretWriter() {
+    static SecretWriter writer;
+    return writer;
+}
+
 void ImapPassword::toSecretStore(const QString &user, const QString &host, const QString &password) {
+    if (secretWriter()) {
+        secretWriter()(user, host, password);
+        return;
+    }
     SecretPassword::toSecretStore(SecretPassword::imap(), user, host, password);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace corvane {
 
@@ -23,6 +24,11 @@ public:
     static QString fromSecretStore(const QString &user, const QString &host);
     // Keeps `password` in the secret store for `user` at `host`. Raises when the store refuses.
     static void toSecretStore(const QString &user, const QString &host, const QString &password);
+
+    // Takes the place of the desktop's secret store in toSecretStore while set (it raises as the store would);
+    // empty: QtKeychain. For tests on machines without a secret service.
+    using SecretWriter = std::function<void(const QString &user, const QString &host, const QString &password)>;
+    static SecretWriter &secretWriter();
 
     // "********" for any non-empty password: how a password is shown.
     static QString masked(const QString &password) {

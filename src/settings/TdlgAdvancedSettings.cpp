@@ -1,9 +1,11 @@
-// The advanced settings: showing, the method rules, OK's checks and the submission test.
+// The advanced settings: showing, the method rules, OK's checks, the submission test and the IMAP account.
 #include "settings/TdlgAdvancedSettings.h"
 
 #include "base/BusyCursor.h"
 #include "base/CorvaneError.h"
 #include "base/UserPrompt.h"
+#include "mailstore/ImapPassword.h"
+#include "mailstore/ImapStore.h"
 #include "mailstore/SubmissionProgram.h"
 #include "requests/AddressRoutines.h"
 #include "settings/Settings.h"
@@ -14,6 +16,30 @@ namespace corvane {
 
 namespace {
 const QString kRoot = QStringLiteral("<Root>");
+
+QString securityName(ImapAccount::Security security) {
+    switch (security) {
+    case ImapAccount::Security::StartTls:
+        return QStringLiteral("starttls");
+    case ImapAccount::Security::None:
+        return QStringLiteral("none");
+    case ImapAccount::Security::Tls:
+        break;
+    }
+    return QStringLiteral("tls");
+}
+
+QString securityWords(ImapAccount::Security security) {
+    switch (security) {
+    case ImapAccount::Security::StartTls:
+        return QStringLiteral("STARTTLS");
+    case ImapAccount::Security::None:
+        return QStringLiteral("no encryption");
+    case ImapAccount::Security::Tls:
+        break;
+    }
+    return QStringLiteral("TLS");
+}
 } // namespace
 
 TdlgAdvancedSettings::TdlgAdvancedSettings(Settings &settings, UserPrompt &prompt, bool usesOutlook)
@@ -61,7 +87,18 @@ void TdlgAdvancedSettings::FormShow() {
         controls.root = Root::Named;
         controls.rootName = root;
     }
-    controls.storeKind = StoreKind::Maildir;
+    controls.storeKind = m_settings.MailStoreKind.trimmed().compare(QLatin1String("imap"), Qt::CaseInsensitive) == 0
+                             ? StoreKind::Imap
+                             : StoreKind::Maildir;
+    controls.imapHost = m_settings.IMAPHost;
+    controls.imapPort = m_settings.IMAPPort > 0 ? QString::number(m_settings.IMAPPort) : QString();
+    const QString security = m_settings.IMAPSecurity.trimmed().toLower();
+    controls.imapSecurity = security == QLatin1String("starttls") ? ImapAccount::Security::StartTls
+                            : security == QLatin1String("none")   ? ImapAccount::Security::None
+                                                                  : ImapAccount::Security::Tls;
+    controls.imapUser = m_settings.IMAPUser;
+    controls.imapPassword.clear();
+    controls.imapFingerprint = m_settings.IMAPCertificateSHA256;
     controls.mailStore = m_settings.MailStore;
     controls.submitCommand = m_settings.SubmitCommand;
 }
@@ -93,6 +130,22 @@ bool TdlgAdvancedSettings::OK() {
         }
         return false;
     }
+    const bool imap = controls.storeKind == StoreKind::Imap;
+    if (imap) {
+        if (const QString problem = imapProblem(); !problem.isEmpty()) {
+            return refuse(problem);
+        }
+        if (!controls.imapPassword.isEmpty()) {
+            try {
+                ImapPassword::toSecretStore(controls.imapUser.trimmed(), controls.imapHost.trimmed(),
+                                            controls.imapPassword);
+            } catch (const std::exception &error) {
+                m_prompt.message(UserPrompt::Kind::Error, CorvaneError::messageOf(error), UserPrompt::Ok);
+                return false;
+            }
+            controls.imapPassword.clear();
+        }
+    }
     m_usesOutlook = controls.useOutlook;
     if (tellUsesOutlook) {
         tellUsesOutlook(controls.useOutlook);
@@ -119,6 +172,99 @@ bool TdlgAdvancedSettings::OK() {
     }
     m_settings.MailStore = controls.mailStore.trimmed();
     m_settings.SubmitCommand = controls.submitCommand.trimmed();
+    m_settings.MailStoreKind = imap ? QStringLiteral("imap") : QStringLiteral("maildir");
+    if (imap) {
+        const ImapAccount account = imapAccount();
+        m_settings.IMAPHost = account.host;
+        m_settings.IMAPPort = account.port;
+        m_settings.IMAPSecurity = securityName(account.security);
+        m_settings.IMAPUser = account.user;
+        m_settings.IMAPCertificateSHA256 = account.trustedFingerprint;
+    }
+    return true;
+}
+
+QString TdlgAdvancedSettings::fingerprintDigits(const QString &typed) {
+    QString digits;
+    for (const QChar c : typed) {
+        if (c == QLatin1Char(':') || c.isSpace()) {
+            continue;
+        }
+        const QChar lower = c.toLower();
+        if (!(lower >= QLatin1Char('0') && lower <= QLatin1Char('9')) &&
+            !(lower >= QLatin1Char('a') && lower <= QLatin1Char('f'))) {
+            return {};
+        }
+        digits.append(lower);
+    }
+    return digits.size() == 64 ? digits : QString();
+}
+
+QString TdlgAdvancedSettings::imapProblem() const {
+    const QString host = controls.imapHost.trimmed();
+    if (host.isEmpty()) {
+        return imapHostMissingText();
+    }
+    if (controls.imapSecurity == ImapAccount::Security::None && host != QLatin1String("127.0.0.1") &&
+        host != QLatin1String("::1")) {
+        return imapInsecureText();
+    }
+    const QString port = controls.imapPort.trimmed();
+    bool number = true;
+    const int value = port.isEmpty() ? 0 : port.toInt(&number);
+    if (!number || value < 0 || value > 65535) {
+        return imapPortText();
+    }
+    const QString fingerprint = controls.imapFingerprint.trimmed();
+    if (!fingerprint.isEmpty() && fingerprintDigits(fingerprint).isEmpty()) {
+        return imapFingerprintText();
+    }
+    return {};
+}
+
+ImapAccount TdlgAdvancedSettings::imapAccount() const {
+    ImapAccount account;
+    account.host = controls.imapHost.trimmed();
+    account.port = controls.imapPort.trimmed().toInt();
+    account.security = controls.imapSecurity;
+    account.user = controls.imapUser.trimmed();
+    account.password = controls.imapPassword;
+    account.trustedFingerprint = fingerprintDigits(controls.imapFingerprint.trimmed());
+    return account;
+}
+
+bool TdlgAdvancedSettings::testImap() {
+    if (const QString problem = imapProblem(); !problem.isEmpty()) {
+        m_prompt.message(UserPrompt::Kind::Information, problem, UserPrompt::Ok);
+        return false;
+    }
+    ImapAccount account = imapAccount();
+    const QString where = QStringLiteral("%1@%2 port %3 (%4)")
+                              .arg(account.user, account.host)
+                              .arg(account.effectivePort())
+                              .arg(securityWords(account.security));
+    try {
+        BusyCursor busy(m_prompt);
+        if (account.password.isEmpty()) {
+            account.password = ImapPassword::lookup(m_settings.IMAPPasswordFile, account.user, account.host);
+        }
+        ImapStore store(account);
+        store.connection().ensureConnected();
+        const qsizetype folders = store.allFolderKeys().size();
+        store.connection().disconnect();
+        m_prompt.message(UserPrompt::Kind::Information,
+                         QStringLiteral("The IMAP account %1 works: Corvane connected, logged in, found %2 "
+                                        "folder(s) and logged out.")
+                             .arg(where)
+                             .arg(folders),
+                         UserPrompt::Ok);
+    } catch (const std::exception &error) {
+        m_prompt.message(
+            UserPrompt::Kind::Error,
+            QStringLiteral("The IMAP account %1 cannot be opened: %2").arg(where, CorvaneError::messageOf(error)),
+            UserPrompt::Ok);
+        return false;
+    }
     return true;
 }
 
@@ -170,6 +316,25 @@ QString TdlgAdvancedSettings::smtpMissingText() {
 
 QString TdlgAdvancedSettings::relayMissingText() {
     return QStringLiteral("You have selected the SMTP Server method.  Please enter your SMTP Server settings!");
+}
+
+QString TdlgAdvancedSettings::imapHostMissingText() {
+    return QStringLiteral("Please enter the host name of the IMAP server.");
+}
+
+QString TdlgAdvancedSettings::imapInsecureText() {
+    return QStringLiteral("Without encryption the IMAP password would cross the network readable by anyone: "
+                          "\"None (this computer only)\" is only allowed for the host 127.0.0.1 or ::1.");
+}
+
+QString TdlgAdvancedSettings::imapPortText() {
+    return QStringLiteral("The IMAP port must be a number from 0 to 65535 (0 or empty: the usual port of the "
+                          "security).");
+}
+
+QString TdlgAdvancedSettings::imapFingerprintText() {
+    return QStringLiteral("The certificate SHA-256 fingerprint must be 64 hexadecimal digits (blanks and colons "
+                          "between them are allowed).");
 }
 
 } // namespace corvane

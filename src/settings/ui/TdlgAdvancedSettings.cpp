@@ -16,6 +16,8 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <initializer_list>
 
 namespace corvane::ui {
 
@@ -53,7 +55,7 @@ TdlgAdvancedSettings::TdlgAdvancedSettings(Settings &settings, UserPrompt &promp
             showSmtpSettings(method);
         }
     };
-    resize(620, 560);
+    resize(640, 760);
 }
 
 QWidget *TdlgAdvancedSettings::buildGeneral() {
@@ -95,25 +97,28 @@ QWidget *TdlgAdvancedSettings::buildGeneral() {
     auto *storeLayout = new QGridLayout(store);
     storeLayout->addWidget(note(store, QStringLiteral("Kind:")), 0, 0);
     cmbstorekind = new QComboBox(store);
+    cmbstorekind->setObjectName(QStringLiteral("cmbstorekind"));
     cmbstorekind->addItem(QStringLiteral("Maildir folder on this computer"));
+    cmbstorekind->addItem(QStringLiteral("IMAP account"));
     storeLayout->addWidget(cmbstorekind, 0, 1, 1, 2);
     storeLayout->addWidget(note(store, QStringLiteral("Maildir folder:")), 1, 0);
     edtmailstore = new QLineEdit(store);
     edtmailstore->setPlaceholderText(QStringLiteral("the folder \"Mail\" in the application directory"));
-    auto *browse = new QPushButton(QStringLiteral("Browse.."), store);
+    btnbrowsestore = new QPushButton(QStringLiteral("Browse.."), store);
     storeLayout->addWidget(edtmailstore, 1, 1);
-    storeLayout->addWidget(browse, 1, 2);
-    storeLayout->addWidget(note(store, QStringLiteral("Submission program:")), 2, 0);
+    storeLayout->addWidget(btnbrowsestore, 1, 2);
+    buildImapFields(store, storeLayout, 2);
+    storeLayout->addWidget(note(store, QStringLiteral("Submission program:")), 8, 0);
     edtsubmitcommand = new QLineEdit(store);
     edtsubmitcommand->setPlaceholderText(QStringLiteral("sendmail -oi"));
-    storeLayout->addWidget(edtsubmitcommand, 2, 1, 1, 2);
-    storeLayout->addWidget(note(store, QStringLiteral("Test address:")), 3, 0);
+    storeLayout->addWidget(edtsubmitcommand, 8, 1, 1, 2);
+    storeLayout->addWidget(note(store, QStringLiteral("Test address:")), 9, 0);
     edttestaddress = new QLineEdit(store);
     btntestsubmit = new QPushButton(QStringLiteral("Test"), store);
     btntestsubmit->setToolTip(QStringLiteral("Hands a one-line test message for this address to the submission "
                                              "program"));
-    storeLayout->addWidget(edttestaddress, 3, 1);
-    storeLayout->addWidget(btntestsubmit, 3, 2);
+    storeLayout->addWidget(edttestaddress, 9, 1);
+    storeLayout->addWidget(btntestsubmit, 9, 2);
     layout->addWidget(store);
     layout->addStretch(1);
 
@@ -121,7 +126,8 @@ QWidget *TdlgAdvancedSettings::buildGeneral() {
     connect(rdbuseoutlook, &QRadioButton::toggled, this, [this] { readControls(); });
     connect(btnsmtpsettings, &QPushButton::clicked, this,
             [this] { TdlgSMTPSettings::edit(m_settings, m_prompt, m_core.controls.sendingMethod, this); });
-    connect(browse, &QPushButton::clicked, this, [this] {
+    connect(cmbstorekind, &QComboBox::currentIndexChanged, this, [this] { readControls(); });
+    connect(btnbrowsestore, &QPushButton::clicked, this, [this] {
         const QString dir =
             QFileDialog::getExistingDirectory(this, QStringLiteral("Maildir folder"), edtmailstore->text());
         if (!dir.isEmpty()) {
@@ -133,6 +139,48 @@ QWidget *TdlgAdvancedSettings::buildGeneral() {
         m_core.testSubmission(edttestaddress->text());
     });
     return page;
+}
+
+void TdlgAdvancedSettings::buildImapFields(QWidget *store, QGridLayout *layout, int row) {
+    const auto field = [&](const QString &caption, QWidget *widget, int span) {
+        layout->addWidget(note(store, caption), row, 0);
+        layout->addWidget(widget, row, 1, 1, span);
+        ++row;
+    };
+    edtimaphost = new QLineEdit(store);
+    edtimaphost->setObjectName(QStringLiteral("edtimaphost"));
+    field(QStringLiteral("Host:"), edtimaphost, 2);
+    edtimapport = new QLineEdit(store);
+    edtimapport->setObjectName(QStringLiteral("edtimapport"));
+    edtimapport->setPlaceholderText(QStringLiteral("the security's usual port"));
+    field(QStringLiteral("Port:"), edtimapport, 2);
+    cmbimapsecurity = new QComboBox(store);
+    cmbimapsecurity->setObjectName(QStringLiteral("cmbimapsecurity"));
+    cmbimapsecurity->addItems({QStringLiteral("TLS (port 993)"), QStringLiteral("STARTTLS (port 143)"),
+                               QStringLiteral("None (this computer only)")});
+    field(QStringLiteral("Security:"), cmbimapsecurity, 2);
+    edtimapuser = new QLineEdit(store);
+    edtimapuser->setObjectName(QStringLiteral("edtimapuser"));
+    field(QStringLiteral("User:"), edtimapuser, 2);
+    edtimappassword = new QLineEdit(store);
+    edtimappassword->setObjectName(QStringLiteral("edtimappassword"));
+    edtimappassword->setEchoMode(QLineEdit::Password);
+    edtimappassword->setPlaceholderText(QStringLiteral("unchanged"));
+    edtimappassword->setToolTip(QStringLiteral("Kept in the desktop's secret store, never in the settings file; "
+                                               "leave it empty to keep the stored password"));
+    field(QStringLiteral("Password:"), edtimappassword, 2);
+    edtimapfingerprint = new QLineEdit(store);
+    edtimapfingerprint->setObjectName(QStringLiteral("edtimapfingerprint"));
+    edtimapfingerprint->setPlaceholderText(QStringLiteral("only for a certificate the system does not trust"));
+    btntestimap = new QPushButton(QStringLiteral("Test"), store);
+    btntestimap->setObjectName(QStringLiteral("btntestimap"));
+    btntestimap->setToolTip(QStringLiteral("Connects to the account, logs in, lists its folders and logs out"));
+    field(QStringLiteral("Certificate SHA-256 fingerprint:"), edtimapfingerprint, 1);
+    layout->addWidget(btntestimap, row - 1, 2);
+    connect(btntestimap, &QPushButton::clicked, this, [this] {
+        readControls();
+        m_core.testImap();
+    });
 }
 
 QWidget *TdlgAdvancedSettings::buildOutlook() {
@@ -193,8 +241,15 @@ void TdlgAdvancedSettings::showControls() {
     lbxretrieval->setCurrentRow(c.retrievalMethod);
     chkalwaysshowsendererror->setChecked(c.alwaysShowSenderError);
     chkuseredemption->setChecked(c.useRedemption);
-    cmbstorekind->setCurrentIndex(0);
+    using Kind = corvane::TdlgAdvancedSettings::StoreKind;
+    cmbstorekind->setCurrentIndex(c.storeKind == Kind::Imap ? 1 : 0);
     edtmailstore->setText(c.mailStore);
+    edtimaphost->setText(c.imapHost);
+    edtimapport->setText(c.imapPort);
+    cmbimapsecurity->setCurrentIndex(static_cast<int>(c.imapSecurity));
+    edtimapuser->setText(c.imapUser);
+    edtimappassword->setText(c.imapPassword);
+    edtimapfingerprint->setText(c.imapFingerprint);
     edtsubmitcommand->setText(c.submitCommand);
     m_core.controls = c;
     applyRules();
@@ -212,7 +267,15 @@ void TdlgAdvancedSettings::readControls() {
     c.retrievalMethod = lbxretrieval->currentRow();
     c.alwaysShowSenderError = chkalwaysshowsendererror->isChecked();
     c.useRedemption = chkuseredemption->isChecked();
+    using Kind = corvane::TdlgAdvancedSettings::StoreKind;
+    c.storeKind = cmbstorekind->currentIndex() == 1 ? Kind::Imap : Kind::Maildir;
     c.mailStore = edtmailstore->text();
+    c.imapHost = edtimaphost->text();
+    c.imapPort = edtimapport->text();
+    c.imapSecurity = static_cast<ImapAccount::Security>(std::max(0, cmbimapsecurity->currentIndex()));
+    c.imapUser = edtimapuser->text();
+    c.imapPassword = edtimappassword->text();
+    c.imapFingerprint = edtimapfingerprint->text();
     c.submitCommand = edtsubmitcommand->text();
     applyRules();
 }
@@ -222,6 +285,12 @@ void TdlgAdvancedSettings::applyRules() {
     chkalwaysresolve->setEnabled(m_core.alwaysResolveEnabled());
     edtrootname->setEnabled(m_core.rootNameEnabled());
     pages->setTabVisible(pages->indexOf(m_outlookPage), m_core.outlookPageVisible());
+    for (QWidget *w : std::initializer_list<QWidget *>{edtimaphost, edtimapport, cmbimapsecurity, edtimapuser,
+                                                       edtimappassword, edtimapfingerprint, btntestimap}) {
+        w->setEnabled(m_core.imapFieldsEnabled());
+    }
+    edtmailstore->setEnabled(m_core.maildirFieldsEnabled());
+    btnbrowsestore->setEnabled(m_core.maildirFieldsEnabled());
 }
 
 void TdlgAdvancedSettings::accept() {

@@ -1,7 +1,7 @@
 // The advanced settings dialog ("Advanced Settings"): page "General" (sending options, e-mail software, and
-// the mail store of this platform: the store kind, the Maildir folder and the submission program with its
-// test) and page "Outlook Integration" (root folder, sender e-mail retrieval, extended MAPI). The rules live
-// in corvane::TdlgAdvancedSettings.
+// the mail store of this platform: the store kind, the Maildir folder or the IMAP account with its test,
+// and the submission program with its test) and page "Outlook Integration" (root folder, sender e-mail retrieval,
+// extended MAPI). The rules live in corvane::TdlgAdvancedSettings.
 #pragma once
 
 #include "settings/TdlgAdvancedSettings.h"
@@ -12,6 +12,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -47,6 +48,14 @@ public:
     QRadioButton *rdbotherprogram = nullptr;
     QComboBox *cmbstorekind = nullptr;
     QLineEdit *edtmailstore = nullptr;
+    QPushButton *btnbrowsestore = nullptr;
+    QLineEdit *edtimaphost = nullptr;
+    QLineEdit *edtimapport = nullptr;
+    QComboBox *cmbimapsecurity = nullptr;
+    QLineEdit *edtimapuser = nullptr;
+    QLineEdit *edtimappassword = nullptr;
+    QLineEdit *edtimapfingerprint = nullptr;
+    QPushButton *btntestimap = nullptr;
     QLineEdit *edtsubmitcommand = nullptr;
     QLineEdit *edttestaddress = nullptr;
     QPushButton *btntestsubmit = nullptr;
@@ -61,6 +70,7 @@ public:
 private:
     QWidget *buildGeneral();
     QWidget *buildOutlook();
+    void buildImapFields(QWidget *store, QGridLayout *layout, int row);
     void readControls();
     void applyRules();
 

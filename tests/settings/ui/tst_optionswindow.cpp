@@ -1,7 +1,7 @@
 // The options, advanced settings and help windows on the offscreen platform: each control edits its setting
 // and Cancel puts the stored state back, the enabling table reaches the widgets, Help opens the page of the
-// page shown, the advanced dialog's method rules and OK, the choice of mail program in the main window, and
-// tool-tips wrapped at 370 pixels.
+// page shown, the advanced dialog's method rules and OK, its mail store fields by store kind, the choice of mail
+// program in the main window, and tool-tips wrapped at 370 pixels.
 #include "ScriptedPrompt.h"
 #include "app/ui/Tfrmmain.h"
 #include "base/AppPaths.h"
@@ -14,8 +14,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -164,6 +166,47 @@ private slots:
         QCOMPARE(settings.EmailMethod, 0);
         dialog.rdbotherprogram->setChecked(true);
         QVERIFY(!dialog.pages->isTabVisible(1));
+    }
+
+    void advancedStoreKindFields_data() {
+        QTest::addColumn<int>("kind"); // item of the store-kind list: 0 Maildir, 1 IMAP
+        QTest::addColumn<bool>("ok");  // OK, else Cancel
+        QTest::newRow("IMAP, OK") << 1 << true;
+        QTest::newRow("IMAP, Cancel") << 1 << false;
+        QTest::newRow("Maildir, OK") << 0 << true;
+    }
+    void advancedStoreKindFields() {
+        QFETCH(int, kind);
+        QFETCH(bool, ok);
+        ScriptedPrompt prompt;
+        Settings settings;
+        settings.EmailMethod = 0;
+        ui::TdlgAdvancedSettings dialog(settings, prompt, true);
+        dialog.core().FormShow();
+        dialog.showControls();
+        QCOMPARE(dialog.edtimappassword->echoMode(), QLineEdit::Password);
+        QCOMPARE(dialog.cmbimapsecurity->count(), 3);
+        dialog.cmbstorekind->setCurrentIndex(kind);
+        for (QWidget *w : std::initializer_list<QWidget *>{
+                 dialog.edtimaphost, dialog.edtimapport, dialog.cmbimapsecurity, dialog.edtimapuser,
+                 dialog.edtimappassword, dialog.edtimapfingerprint, dialog.btntestimap})
+            QVERIFY2(w->isEnabled() == (kind == 1), qPrintable(w->objectName()));
+        QCOMPARE(dialog.edtmailstore->isEnabled(), kind == 0);
+        dialog.edtimaphost->setText(QStringLiteral("imap.example.org"));
+        dialog.edtimapport->setText(QStringLiteral("1993"));
+        dialog.cmbimapsecurity->setCurrentIndex(1);
+        dialog.edtimapuser->setText(QStringLiteral("lists"));
+        dialog.show();
+        auto *buttons = dialog.findChild<QDialogButtonBox *>();
+        buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+        QVERIFY(!dialog.isVisible());
+        const bool stored = ok && kind == 1;
+        QCOMPARE(settings.MailStoreKind, stored ? QStringLiteral("imap") : QStringLiteral("maildir"));
+        QCOMPARE(settings.IMAPHost, stored ? QStringLiteral("imap.example.org") : QString());
+        QCOMPARE(settings.IMAPPort, stored ? 1993 : 0);
+        QCOMPARE(settings.IMAPSecurity, stored ? QStringLiteral("starttls") : QStringLiteral("tls"));
+        QCOMPARE(settings.IMAPUser, stored ? QStringLiteral("lists") : QString());
+        QVERIFY(prompt.texts().isEmpty());
     }
 
     void otherMailProgramHidesCommandsForThisRun() {
