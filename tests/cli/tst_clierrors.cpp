@@ -1,5 +1,6 @@
 // corvane-cli errors --reprocess end to end: a line of the errors list run again by the program as its own
 // process, with and without --ignore-rules, its output, exit status and what is left in the list.
+#include "CliRun.h"
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -10,29 +11,11 @@ class TestCliErrors : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> m_tmp;
 
-    struct Result {
-        int status;
-        QString out;
-        QString err;
-    };
+    using Result = corvane::test::CliResult;
 
     Result cli(const QStringList &arguments) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
-        env.remove(QStringLiteral("CORVANE_HOME"));
-        process.setProcessEnvironment(env);
-        process.start(
-            QStringLiteral(CORVANE_CLI),
-            QStringList{QStringLiteral("--home"), m_tmp->filePath(QStringLiteral("home")), QStringLiteral("--yes")} +
-                arguments);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(30000)) {
-            process.kill();
-            return {-1, QString(), QStringLiteral("timed out")};
-        }
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return corvane::test::runCli(QStringLiteral(CORVANE_CLI), *m_tmp,
+                                     QStringList{QStringLiteral("--yes")} + arguments);
     }
 
 private slots:

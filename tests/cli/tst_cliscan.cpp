@@ -1,6 +1,7 @@
 // corvane-cli scan end to end: a Maildir folder with requests, scanned by the program run as its own process,
 // its printed lines, its exit status, and the folder given for one run only.
 #include "../mailstore/MaildirFixture.h"
+#include "CliRun.h"
 
 #include <QFile>
 #include <QProcess>
@@ -14,27 +15,10 @@ private:
     std::unique_ptr<QTemporaryDir> m_tmp;
     std::unique_ptr<corvane::test::MaildirFixture> m_mail;
 
-    struct Result {
-        int status;
-        QString out;
-        QString err;
-    };
+    using Result = corvane::test::CliResult;
 
     Result cli(const QStringList &arguments) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
-        env.remove(QStringLiteral("CORVANE_HOME"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(CORVANE_CLI),
-                      QStringList{QStringLiteral("--home"), m_tmp->filePath(QStringLiteral("home"))} + arguments);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(30000)) {
-            process.kill();
-            return {-1, QString(), QStringLiteral("timed out")};
-        }
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return corvane::test::runCli(QStringLiteral(CORVANE_CLI), *m_tmp, arguments);
     }
 
     void deliver(const QString &name, const QString &from, const QString &subject) {

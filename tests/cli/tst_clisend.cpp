@@ -2,6 +2,7 @@
 // --dry-run for each recipient choice, a real send to the scripted SMTP server (one personalised message
 // per member), and the exit status when the server refuses a member.
 #include "../send/ScriptedSmtpServer.h"
+#include "CliRun.h"
 
 #include <QFile>
 #include <QProcess>
@@ -16,29 +17,11 @@ class TestCliSend : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> m_tmp;
 
-    struct Result {
-        int status;
-        QString out;
-        QString err;
-    };
+    using Result = corvane::test::CliResult;
 
     // Runs the program while this process's event loop keeps running (the scripted server lives here).
     Result cli(const QStringList &arguments) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
-        env.remove(QStringLiteral("CORVANE_HOME"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(CORVANE_CLI),
-                      QStringList{QStringLiteral("--home"), m_tmp->filePath(QStringLiteral("home"))} + arguments);
-        process.closeWriteChannel();
-        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)) {
-            process.kill();
-            process.waitForFinished(2000);
-            return {-1, QString(), QStringLiteral("timed out")};
-        }
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return corvane::test::runCli(QStringLiteral(CORVANE_CLI), *m_tmp, arguments, true, 60000);
     }
 
     void set(const QString &name, const QString &value) {
