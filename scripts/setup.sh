@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-charts-dev libqt6opengl6-dev libgl-dev
     libsqlite3-dev sqlite3 libvmime-dev qtkeychain-qt6-dev
     xvfb xauth imagemagick
-    postfix python3 python3-aiosmtpd dovecot-imapd openssl
+    postfix python3 python3-aiosmtpd python3-dnslib dovecot-imapd openssl
 )
 
 missing=()

@@ -3,6 +3,12 @@
 
 #include "base/CorvaneError.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
 namespace corvane {
 
 QString SMTPServerLibrary::fileName() {
@@ -15,12 +21,26 @@ QString SMTPServerLibrary::fileName() {
 
 bool SMTPServerLibrary::OpenSMTPServerDLL(const QString &directory) {
     FreeSMTPServerDLL();
-    QString dir = directory;
-    if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/')) && !dir.endsWith(QLatin1Char('\\'))) {
-        dir += QLatin1Char('/');
+    QStringList folders;
+    if (QCoreApplication::instance() != nullptr) {
+        folders << QCoreApplication::applicationDirPath();
     }
-    // The full path: a bare name would be looked for on the system's library path, not in Corvane's directory.
-    auto library = std::make_unique<QLibrary>(dir + fileName());
+    folders << directory;
+    QStringList problems;
+    for (const QString &folder : folders) {
+        // The full path: a bare name would be looked for on the system's library path, not in Corvane's folders.
+        const QString path = QDir(folder).absoluteFilePath(fileName());
+        if (QFileInfo::exists(path) && load(path)) {
+            return true;
+        }
+        problems << (QFileInfo::exists(path) ? m_error : path + QStringLiteral(": no such file"));
+    }
+    m_error = problems.join(QStringLiteral("; "));
+    return false;
+}
+
+bool SMTPServerLibrary::load(const QString &path) {
+    auto library = std::make_unique<QLibrary>(path);
     if (!library->load()) {
         m_error = library->errorString();
         return false;
@@ -31,6 +51,7 @@ bool SMTPServerLibrary::OpenSMTPServerDLL(const QString &directory) {
         library->unload();
         return false;
     }
+    m_headerEntry = reinterpret_cast<SetHeaderLinesEntry>(library->resolve("SetHeaderLines"));
     m_library = std::move(library);
     m_entry = entry;
     m_error.clear();
@@ -42,6 +63,7 @@ bool SMTPServerLibrary::FreeSMTPServerDLL() {
         return false;
     }
     m_entry = nullptr;
+    m_headerEntry = nullptr;
     m_library->unload();
     m_library.reset();
     return true;
@@ -60,8 +82,16 @@ int SMTPServerLibrary::SendMail(const QString &dnsHost, int dnsTimeOut, const QS
     const QByteArray name = fromName.toUtf8();
     const QByteArray to = toAddress.toUtf8();
     const QByteArray subj = subject.toUtf8();
-    return m_entry(dns.constData(), static_cast<qint16>(dnsTimeOut & 0xFFFF), from.constData(), name.constData(),
-                   to.constData(), subj.constData(), &body, html, &attachments, &error);
+    const int timeOut = std::clamp(dnsTimeOut, 0, 0xFFFF);
+    return m_entry(dns.constData(), static_cast<qint16>(static_cast<quint16>(timeOut)), from.constData(),
+                   name.constData(), to.constData(), subj.constData(), &body, html, &attachments, &error);
+}
+
+bool SMTPServerLibrary::setHeaderLines(const QStringList &lines) const {
+    if (m_headerEntry == nullptr) {
+        return false;
+    }
+    return m_headerEntry(&lines) == lines.size();
 }
 
 } // namespace corvane

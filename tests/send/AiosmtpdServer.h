@@ -65,9 +65,11 @@ struct AiosmtpdServer {
     int port = 0;
 
     // `mode` is "plain", "starttls" or "tls"; `certificate` the base name of a TestCertificates pair;
-    // `exclude` AUTH mechanisms the server does not offer. port() stays 0 when the server did not start.
+    // `exclude` AUTH mechanisms the server does not offer; `options` further switches of the script.
+    // port() stays 0 when the server did not start.
     AiosmtpdServer(const TestCertificates &certificates, const QString &mode, const QString &certificate,
-                   const QString &user, const QString &password, const QStringList &exclude = {}) {
+                   const QString &user, const QString &password, const QStringList &exclude = {},
+                   const QStringList &options = {}) {
         QStringList args{
             QStringLiteral(CORVANE_AIOSMTPD_SCRIPT), "--mode", mode, "--user", user, "--password", password};
         if (mode != QLatin1String("plain")) {
@@ -77,6 +79,7 @@ struct AiosmtpdServer {
         for (const QString &mechanism : exclude) {
             args << "--exclude" << mechanism;
         }
+        args << options;
         process.start(QStringLiteral("/usr/bin/python3"), args);
         if (!process.waitForStarted(10000)) {
             return;

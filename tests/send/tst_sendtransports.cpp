@@ -2,6 +2,7 @@
 // input, the "Sent Items" and "Drafts" copies, the HTML question, the test messages (the desktop composer
 // and the draft shown instead), the debug log lines of each transport, and the relay library's path with a
 // stand-in library and without one.
+#include "DnsResponder.h"
 #include "SendJobFixture.h"
 #include "SmtpSession.h"
 
@@ -70,6 +71,8 @@ private slots:
     void debugLogLines_data();
     void debugLogLines();
     void relayLibrary();
+    void relayBadDomain_data();
+    void relayBadDomain();
     void relayMissing();
 };
 
@@ -278,6 +281,8 @@ void TestSendTransports::relayLibrary() {
     f->dlg->addDefaultToAddress();
     f->dlg->FormShow(QString(), false);
     QVERIFY(f->dlg->relayLibrary().loaded());
+    // The stand-in has no entry for header lines.
+    QVERIFY(!f->dlg->relayLibrary().setHeaderLines({QStringLiteral("List-Id: <news.example.org>")}));
     QCOMPARE(f->settings.SendCount, 1);
     QVERIFY(f->prompt().texts().contains(TdlgSendMail::kRelayIndividual));
     QVERIFY(f->dlg->addRecip().lbTo().isEmpty());
@@ -285,9 +290,9 @@ void TestSendTransports::relayLibrary() {
     QVERIFY(f->dlg->Button2Click());
     const QStringList calls = QString::fromUtf8(readAll(relayLog)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(calls,
-             QStringList({"127.0.0.1|4464|owner@example.org|List Owner|bad4@nowhere.test|Relay|Hi /bye/|plain||clear",
-                          "127.0.0.1|4464|owner@example.org|List Owner|fail@example.com|Relay|Hi /bye/|plain||clear",
-                          "127.0.0.1|4464|owner@example.org|List Owner|ok@example.com|Relay|Hi O/bye/|plain||clear"}));
+             QStringList({"127.0.0.1|65535|owner@example.org|List Owner|bad4@nowhere.test|Relay|Hi /bye/|plain||clear",
+                          "127.0.0.1|65535|owner@example.org|List Owner|fail@example.com|Relay|Hi /bye/|plain||clear",
+                          "127.0.0.1|65535|owner@example.org|List Owner|ok@example.com|Relay|Hi O/bye/|plain||clear"}));
     QCOMPARE(bounces, QStringList{QStringLiteral("bad4@nowhere.test")});
     QCOMPARE(f->errors.texts, QStringList{MailTransports::kRelayFailed + "no route to the recipient's domain"});
     QCOMPARE(f->dlg->sendLog().lines().mid(1, 12),
@@ -297,6 +302,40 @@ void TestSendTransports::relayLibrary() {
              QStringLiteral("Your e-mails to 3 recipients have been sent via the CVN SMTP Relay Server."));
     f->dlg.reset();
     QVERIFY(!f->prompt().texts().contains(SMTPServerLibrary::kNoLibrary));
+}
+
+// Rows: the zone of the DNS responder and DNSProcessBounce; with the real library, a domain that does not
+// exist (4) or takes no mail (5) counts as sent, and a bounce is recorded only with DNSProcessBounce on.
+void TestSendTransports::relayBadDomain_data() {
+    QTest::addColumn<QStringList>("zone");
+    QTest::addColumn<bool>("processBounce");
+    QTest::newRow("no such domain, bounce recorded") << QStringList{} << true;
+    QTest::newRow("null MX, bounce recorded") << QStringList{"example.net MX 0 ."} << true;
+    QTest::newRow("no such domain, bounces off") << QStringList{} << false;
+}
+
+void TestSendTransports::relayBadDomain() {
+    QFETCH(QStringList, zone);
+    QFETCH(bool, processBounce);
+    DnsResponder dns(zone);
+    QVERIFY(dns.port != 0);
+    qputenv("CORVANE_RELAY_DNS_PORT", QByteArray::number(dns.port));
+    QVERIFY(QFile::copy(QStringLiteral(CORVANE_RELAY_DIR "/") + SMTPServerLibrary::fileName(),
+                        AppPaths::applicationDirectory() + SMTPServerLibrary::fileName()));
+    f->member(QStringLiteral("gone@example.net"));
+    f->settings.EmailMethod = 4;
+    f->settings.DNSHost = QStringLiteral("127.0.0.1");
+    f->settings.DNSTimeOut = 3000;
+    f->settings.DNSProcessBounce = processBounce;
+    QStringList bounces;
+    f->dlg->transports().setBounceHandler([&](const QString &a) { bounces << a; });
+    f->dlg->FormShow(QString(), false);
+    QVERIFY(f->dlg->relayLibrary().loaded());
+    f->message(QStringLiteral("Relay"), QStringLiteral("Hello"));
+    QVERIFY(f->dlg->Button2Click());
+    QCOMPARE(f->dlg->sendLog().lines().mid(1, 4), QStringList({"To:", "gone@example.net", "", "SEND OK"}));
+    QCOMPARE(bounces, processBounce ? QStringList{"gone@example.net"} : QStringList{});
+    QVERIFY(f->errors.texts.isEmpty());
 }
 
 void TestSendTransports::relayMissing() {

@@ -13,7 +13,7 @@ extern "C" Q_DECL_EXPORT int SendMail(const char *dnsHost, qint16 dnsTimeOut, co
     QFile log(qEnvironmentVariable("CORVANE_RELAY_LOG"));
     if (log.open(QIODevice::Append)) {
         const QStringList fields{
-            QString::fromUtf8(dnsHost),          QString::number(dnsTimeOut),
+            QString::fromUtf8(dnsHost),          QString::number(static_cast<quint16>(dnsTimeOut)),
             QString::fromUtf8(fromAddress),      QString::fromUtf8(fromName),
             QString::fromUtf8(toAddress),        QString::fromUtf8(subject),
             body->join(QLatin1Char('/')),        html ? QStringLiteral("html") : QStringLiteral("plain"),

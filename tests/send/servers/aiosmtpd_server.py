@@ -23,6 +23,7 @@ def main():
     parser.add_argument("--user", default="")
     parser.add_argument("--password", default="")
     parser.add_argument("--exclude", action="append", default=[])
+    parser.add_argument("--require-starttls", action="store_true")
     args = parser.parse_args()
 
     with socket.socket() as probe:
@@ -43,6 +44,7 @@ def main():
         kwargs["ssl_context"] = context
     elif args.mode == "starttls":
         kwargs["tls_context"] = context
+        kwargs["require_starttls"] = args.require_starttls
     controller = Controller(Sink(), **kwargs)
     controller.start()
     print("READY %d" % port, flush=True)
