@@ -1,6 +1,7 @@
 // corvane-cli send end to end, the program run as its own process on a real list database: the counts of
 // --dry-run for each recipient choice, a real send to the scripted SMTP server (one personalised message
 // per member), and the exit status when the server refuses a member.
+#include "../send/DnsResponder.h"
 #include "../send/ScriptedSmtpServer.h"
 #include "CliRun.h"
 
@@ -129,6 +130,31 @@ private slots:
         QFile log(m_tmp->filePath(QStringLiteral("home/SendLog.txt")));
         QVERIFY(log.open(QIODevice::ReadOnly));
         QVERIFY(log.readAll().contains("Send to 3 recipients has been completed\r\n"));
+    }
+
+    // Direct sending with the relay library built beside the program: the members' domain does not exist, so
+    // each message counts as sent and, with "Process bounces as they are detected", a bounce is counted on the
+    // member's entry.
+    void relayBadDomain() {
+        DnsResponder dns({});
+        QVERIFY(dns.port != 0);
+        qputenv("CORVANE_RELAY_DNS_PORT", QByteArray::number(dns.port));
+        set(QStringLiteral("EmailMethod"), QStringLiteral("4"));
+        set(QStringLiteral("DNSHost"), QStringLiteral("127.0.0.1"));
+        set(QStringLiteral("DNSTimeOut"), QStringLiteral("3000"));
+        set(QStringLiteral("DNSProcessBounce"), QStringLiteral("true"));
+        const Result r = cli({QStringLiteral("--yes"), QStringLiteral("send"), QStringLiteral("--subject"),
+                              QStringLiteral("Weekly"), QStringLiteral("--body-text"), QStringLiteral("Hello")});
+        QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+        QCOMPARE(r.out.split(QLatin1Char('\n')).filter(QStringLiteral("SEND OK")).size(), 3);
+        QFile log(m_tmp->filePath(QStringLiteral("home/log.txt")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray text = log.readAll();
+        for (const char *member : {"ann@example.org", "bob@example.org", "cy@example.org"}) {
+            QVERIFY2(text.contains(QByteArray("Update Undeliverable ") + member + " -> Bounce count incremented!"),
+                     text.constData());
+        }
+        QCOMPARE(dns.queries(), QStringList(3, QStringLiteral("example.org MX")));
     }
 
     void usageErrors_data() {
