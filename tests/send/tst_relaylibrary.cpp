@@ -5,6 +5,7 @@
 #include "AiosmtpdServer.h"
 #include "DnsResponder.h"
 #include "PostfixInstance.h"
+#include "ScriptedSmtpServer.h"
 
 #include "send/SMTPServerLibrary.h"
 
@@ -12,6 +13,8 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTest>
+
+#include <thread>
 
 using namespace corvane;
 
@@ -60,6 +63,8 @@ private slots:
     void results();
     void deliveredMessage();
     void startTls();
+    void scriptedServer_data();
+    void scriptedServer();
 };
 
 // Rows: the zone, names the responder never answers, the recipient, the mail server ("postfix", "closed" for a
@@ -188,6 +193,57 @@ void TestRelayLibrary::startTls() {
     QString error;
     QCOMPARE(send(dns, QStringLiteral("anyone@corvane.test"), 3000, error), 0);
     QVERIFY2(error.isEmpty(), qPrintable(error));
+}
+
+// Rows: replies queued on the scripted server (verb, raw reply); the result, a part of the error text, and the
+// connections the library made (the scripted server refuses EHLO unless a row queues a reply for it, so the
+// library says HELO on every connection of such a row).
+void TestRelayLibrary::scriptedServer_data() {
+    QTest::addColumn<QList<QByteArrayList>>("replies");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("errorPart");
+    QTest::addColumn<int>("connections");
+    const QByteArrayList ehlo{"EHLO", "250-mx.test\r\n250 STARTTLS\r\n"};
+    QTest::newRow("failed TLS handshake: the same server again without TLS")
+        << QList<QByteArrayList>{ehlo, {"STARTTLS", "220 go ahead\r\n"}} << 0 << "" << 2;
+    QTest::newRow("EHLO refused: HELO") << QList<QByteArrayList>{} << 0 << "" << 1;
+    QTest::newRow("control characters in a refusal")
+        << QList<QByteArrayList>{{"RCPT", "550 5.1.1 no\x01\x1b[31m such user\r\n"}} << 8
+        << "550 5.1.1 no??[31m such user" << 1;
+    QTest::newRow("temporary refusal") << QList<QByteArrayList>{{"RCPT", "451 4.3.0 try later\r\n"}} << 9
+                                       << "451 4.3.0 try later" << 1;
+}
+
+void TestRelayLibrary::scriptedServer() {
+    QFETCH(QList<QByteArrayList>, replies);
+    QFETCH(int, code);
+    QFETCH(QString, errorPart);
+    QFETCH(int, connections);
+    ScriptedSmtpServer server;
+    QVERIFY(server.listening());
+    for (const QByteArrayList &reply : replies) {
+        server.reply(reply.at(0), reply.at(1));
+    }
+    qputenv("CORVANE_RELAY_SMTP_PORT", QByteArray::number(server.port()));
+    qputenv("CORVANE_RELAY_SMTP_TIMEOUT", "1000");
+    DnsResponder dns({"corvane.test A 127.0.0.1"});
+    // The library waits in its own thread while this one runs the scripted server.
+    QString error;
+    int result = -1;
+    std::atomic_bool done = false;
+    std::thread call([&] {
+        result = send(dns, QStringLiteral("anyone@corvane.test"), 3000, error);
+        done = true;
+    });
+    const bool finished = QTest::qWaitFor([&] { return done.load(); }, 20000);
+    call.join();
+    QVERIFY(finished);
+    QCOMPARE(result, code);
+    QVERIFY2(code == 0 ? error.isEmpty() : error.contains(errorPart), qPrintable(error));
+    QCOMPARE(server.connections, connections);
+    QCOMPARE(server.commandCount.value("STARTTLS"), connections - 1);
+    QCOMPARE(server.commandCount.value("HELO"), server.commandCount.value("STARTTLS") > 0 ? 0 : connections);
+    QCOMPARE(server.commandCount.value("."), code == 0 ? 1 : 0);
 }
 
 QTEST_GUILESS_MAIN(TestRelayLibrary)
