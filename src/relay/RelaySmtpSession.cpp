@@ -137,7 +137,6 @@ RelaySmtpSession::Result RelaySmtpSession::deliver(const QHostAddress &address, 
         return fail(Outcome::TryNext, reply.code != 0 ? reply.first() : QStringLiteral("%1: %2").arg(where, m_problem),
                     reply.code / 100 == 4);
     }
-    bool encrypted = false;
     if (tls && extended) {
         bool offered = false;
         for (const QByteArray &line : reply.lines) {
@@ -160,7 +159,6 @@ RelaySmtpSession::Result RelaySmtpSession::deliver(const QHostAddress &address, 
                 result.tlsFailed = true;
                 return result;
             }
-            encrypted = true;
             if (!command("EHLO " + name, replyMs, reply) || reply.code != 250) {
                 return fail(Outcome::TryNext,
                             reply.code != 0 ? reply.first() : QStringLiteral("%1: %2").arg(where, m_problem));
@@ -192,7 +190,6 @@ RelaySmtpSession::Result RelaySmtpSession::deliver(const QHostAddress &address, 
     m_socket->disconnectFromHost();
     Result result;
     result.outcome = Outcome::Sent;
-    result.encrypted = encrypted;
     return result;
 }
 

@@ -43,7 +43,6 @@ public:
         bool temporary = false;
         // The TLS handshake failed: the same server may be tried without it.
         bool tlsFailed = false;
-        bool encrypted = false;
     };
 
     explicit RelaySmtpSession(TimeLimits limits);
