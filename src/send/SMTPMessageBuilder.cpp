@@ -40,6 +40,21 @@ void checkHeaderValue(const QString &value, const char *field) {
     }
 }
 
+// Refuses a further header line that is not one field: a name of printable ASCII without blanks, ":", a value
+// without line breaks.
+void checkHeaderLine(const QString &line) {
+    checkHeaderValue(line, "further header lines");
+    const qsizetype colon = line.indexOf(QLatin1Char(':'));
+    bool named = colon > 0;
+    for (qsizetype i = 0; named && i < colon; ++i) {
+        named = line[i].unicode() > 32 && line[i].unicode() < 127;
+    }
+    if (!named) {
+        throw CorvaneError(
+            QStringLiteral("Header line without a field name refused: %1").arg(SMTPMailbox::visible(line)));
+    }
+}
+
 // Refuses an address that cannot travel in MAIL FROM or RCPT TO as one plain mailbox without extensions. An
 // empty address passes: the client skips an empty recipient and names a missing sender itself.
 void checkAddress(const QString &address) {
@@ -191,6 +206,9 @@ SMTPMessageBuilder::Composed SMTPMessageBuilder::compose(const TPostMessage &mes
     checkHeaderValue(message.ReplyTo, "Reply-To address");
     checkHeaderValue(message.AutoSubmitted, "Auto-Submitted text");
     checkHeaderValue(message.Date, "date");
+    for (const QString &line : message.HeaderLines) {
+        checkHeaderLine(line);
+    }
     for (const QString &path : message.Attachments) {
         checkHeaderValue(path, "attachment name");
     }
@@ -225,6 +243,10 @@ SMTPMessageBuilder::Composed SMTPMessageBuilder::compose(const TPostMessage &mes
     }
     if (!message.AutoSubmitted.isEmpty()) {
         h.append("Auto-Submitted: " + MimeText::headerText(message.AutoSubmitted));
+    }
+    for (const QString &line : message.HeaderLines) {
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        h.append(line.left(colon).toLatin1() + ": " + MimeText::headerText(line.mid(colon + 1).trimmed()));
     }
     h.append("Date: " +
              (message.Date.isEmpty() ? dateText(QDateTime::currentDateTime()) : MimeText::headerText(message.Date)));

@@ -373,6 +373,40 @@ private slots:
         QVERIFY(f.prompt.allAnswersUsed());
         QCOMPARE(f.prompt.texts().size(), answer == UserPrompt::NoButton ? 0 : 1);
     }
+
+    // The list address is refused where it is typed, and again by OK, which keeps the dialog open on its page.
+    void listAddress_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("valid, blanks dropped") << " news@example.org "
+                                               << "news@example.org";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("invalid") << "news@@example.org"
+                                 << "";
+        QTest::newRow("line break") << "news@example.org\r\nBcc: x@example.org"
+                                    << "";
+    }
+    void listAddress() {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        const bool refused = kept.isEmpty() && !typed.isEmpty();
+        test::RulesFixture f;
+        SettingsStore store(f.prompt, f.dm);
+        Tdlgoptions dialog(f.settings, store, f.dm, f.prompt, &f.rules);
+        f.settings.ListAddress = typed;
+        QCOMPARE(dialog.listaddressExit(), !refused);
+        QCOMPARE(f.settings.ListAddress, kept);
+        QCOMPARE(f.prompt.texts().size(), refused ? 1 : 0);
+        if (refused) {
+            QVERIFY2(f.prompt.texts().constFirst().contains(QStringLiteral("List-Unsubscribe")),
+                     qPrintable(f.prompt.texts().constFirst()));
+        }
+        f.settings.ListAddress = typed;
+        QCOMPARE(dialog.BitBtn1Click(), !refused);
+        QCOMPARE(dialog.currentPage, refused ? int(Tdlgoptions::SendingMail) : int(Tdlgoptions::General));
+        QCOMPARE(f.settings.ListAddress, kept);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestOptionsDialog)

@@ -92,6 +92,7 @@ const QList<Sample> &samples() {
         {"IMAPPasswordFile", "", "/home/ann/.corvane-imap"},
         {"IMAPCertificateSHA256", "", "AB:CD:EF"},
         {"PreciseBounces", "true", "False"},
+        {"ListAddress", "", "news@example.org"},
         {"DBPath", "/srv/lists", "/data/lists/"},
         {"StrictChangeDetection", "False", "true"},
         {"DBExclusive", "true", "False"},
@@ -133,6 +134,20 @@ private slots:
     void cleanup() {
         store.reset();
         sandbox.reset();
+    }
+
+    // A list address that could not head a mailing (a hand-edited file) reads as none.
+    void listAddressStoredInvalid_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("line break") << "news@example.org\nBcc: x@example.org";
+        QTest::newRow("two @") << "news@@example.org";
+    }
+    void listAddressStoredInvalid() {
+        QFETCH(QString, stored);
+        SettingsSandbox::store(QStringLiteral("ListAddress"), stored);
+        Settings settings;
+        store->Loadentries(settings);
+        QCOMPARE(settings.ListAddress, QString());
     }
 
     void valueNamesInLoadOrder() {
