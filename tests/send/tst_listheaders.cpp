@@ -1,5 +1,5 @@
-// The list headers of mailings: the lines made from the list address and the addresses refused for it, the
-// headers on every message of a job over SMTP and on the test message, and none without a list address.
+// The list headers of mailings: the lines made from the list address and the addresses refused for it, and the
+// headers on every message of a job over SMTP and on the test message.
 #include "SendJobFixture.h"
 
 #include "base/CorvaneError.h"
@@ -19,81 +19,69 @@ private slots:
     void everyMessageOfAJob();
 };
 
+// Rows: the address, then its header lines joined by "|", or the start of the refusal.
 void TestListHeaders::lines_data() {
     QTest::addColumn<QString>("address");
-    QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("expected");
     QTest::newRow("plain") << "news@example.org"
-                           << QStringList{"List-Id: <news.example.org>",
-                                          "List-Unsubscribe: <mailto:news@example.org?subject=unsubscribe>",
-                                          "Precedence: list"}
-                           << "";
-    QTest::newRow("dots and percent")
-        << "club.news%x@lists.example.org"
-        << QStringList{"List-Id: <club.news%x.lists.example.org>",
-                       "List-Unsubscribe: <mailto:club.news%25x@lists.example.org?subject=unsubscribe>",
-                       "Precedence: list"}
-        << "";
-    QTest::newRow("empty: no headers") << "" << QStringList{} << "";
-    QTest::newRow("line break") << "news@example.org\r\nBcc: x@y.org" << QStringList{} << "holds a control character";
-    QTest::newRow("tab") << "news\t@example.org" << QStringList{} << "holds a control character";
-    QTest::newRow("no @") << "news" << QStringList{} << "Address does not contain an @ symbol";
-    QTest::newRow("blank") << "news letter@example.org" << QStringList{} << "Address contains an invalid character";
-    QTest::newRow("no top-level domain") << "news@example" << QStringList{} << "TLD part is missing";
+                           << "List-Id: <news.example.org>|List-Unsubscribe: "
+                              "<mailto:news@example.org?subject=unsubscribe>|Precedence: list";
+    QTest::newRow("percent escaped in the URL")
+        << "club.news%x@example.org"
+        << "List-Id: <club.news%x.example.org>|List-Unsubscribe: "
+           "<mailto:club.news%25x@example.org?subject=unsubscribe>|Precedence: list";
+    QTest::newRow("empty: no headers") << ""
+                                       << "";
+    QTest::newRow("line break") << "news@example.org\r\nBcc: x@y.org"
+                                << "The list address \"news@example.org\\x0D\\x0ABcc: x@y.org\" holds a control";
+    QTest::newRow("no @") << "news"
+                          << "The list address \"news\" is not valid: Address does not contain an @";
 }
 
 void TestListHeaders::lines() {
     QFETCH(QString, address);
-    QFETCH(QStringList, expected);
-    QFETCH(QString, problem);
-    QVERIFY2(ListHeaders::problem(address).contains(problem), qPrintable(ListHeaders::problem(address)));
-    QCOMPARE(ListHeaders::problem(address).isEmpty(), problem.isEmpty());
-    QCOMPARE(SettingsCatalog::refusal(QStringLiteral("ListAddress"), address), ListHeaders::problem(address));
-    if (problem.isEmpty()) {
-        QCOMPARE(ListHeaders::lines(address), expected);
-    } else {
+    QFETCH(QString, expected);
+    const QString problem = ListHeaders::problem(address);
+    QCOMPARE(SettingsCatalog::refusal(QStringLiteral("ListAddress"), address), problem);
+    if (expected.startsWith(QLatin1String("The list address"))) {
+        QVERIFY2(problem.startsWith(expected), qPrintable(problem));
         QVERIFY_THROWS_EXCEPTION(CorvaneError, ListHeaders::lines(address));
+    } else {
+        QVERIFY(problem.isEmpty());
+        QCOMPARE(ListHeaders::lines(address).join(QLatin1Char('|')), expected);
     }
 }
 
-// Rows: the list address, recipients per message, and whether the test message is sent instead of the job.
+// Rows: recipients per message, and whether the test message is sent instead of the job.
 void TestListHeaders::everyMessageOfAJob_data() {
-    QTest::addColumn<QString>("list");
     QTest::addColumn<int>("sendCount");
     QTest::addColumn<bool>("test");
-    QTest::newRow("one per member") << "news@example.org" << 1 << false;
-    QTest::newRow("hidden batches") << "news@example.org" << 2 << false;
-    QTest::newRow("test message") << "news@example.org" << 1 << true;
-    QTest::newRow("no list address") << "" << 1 << false;
+    QTest::newRow("one per member") << 1 << false;
+    QTest::newRow("hidden batches") << 2 << false;
+    QTest::newRow("test message") << 1 << true;
 }
 
 void TestListHeaders::everyMessageOfAJob() {
-    QFETCH(QString, list);
     QFETCH(int, sendCount);
     QFETCH(bool, test);
     SendJobFixture f;
     f.setUp();
     f.members(3);
-    f.settings.ListAddress = list;
+    f.settings.ListAddress = QStringLiteral("news@example.org");
     f.settings.SendCount = sendCount;
     f.message(QStringLiteral("News"), QStringLiteral("Hello all"));
-    int messages = sendCount == 1 ? 3 : 2;
     if (test) {
         f.prompt().answerText(QStringLiteral("tester@example.org"));
         f.dlg->SendTestClick();
-        messages = 1;
     } else {
         QVERIFY(f.dlg->Button2Click());
     }
+    const int messages = test ? 1 : sendCount == 1 ? 3 : 2;
     QCOMPARE(f.server.commandCount.value("DATA"), messages);
-    const QByteArray received = f.received();
-    const QByteArray headers = "X-Mailer: Corvane mailing-list manager\r\n"
-                               "List-Id: <news.example.org>\r\n"
-                               "List-Unsubscribe: <mailto:news@example.org?subject=unsubscribe>\r\n"
-                               "Precedence: list\r\n"
-                               "Date: DATE\r\n";
-    QCOMPARE(received.count(headers), list.isEmpty() ? 0 : messages);
-    QCOMPARE(received.count("List-"), list.isEmpty() ? 0 : 2 * messages);
+    QCOMPARE(f.received().count("X-Mailer: Corvane mailing-list manager\r\nList-Id: <news.example.org>\r\n"
+                                "List-Unsubscribe: <mailto:news@example.org?subject=unsubscribe>\r\n"
+                                "Precedence: list\r\nDate: DATE\r\n"),
+             messages);
     f.tearDown();
 }
 

