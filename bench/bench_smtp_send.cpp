@@ -16,6 +16,8 @@
 #include "send/SMTPMessageBuilder.h"
 #include "send/TNMSMTP.h"
 
+#include "SmtpSink.h"
+
 #include "../tests/send/AiosmtpdServer.h"
 
 #include <QCoreApplication>
@@ -62,31 +64,6 @@ print(count / elapsed, cpu, switches)
 
 const QString kFrom = QStringLiteral("list@example.org");
 const QString kTo = QStringLiteral("Member <member@example.com>");
-
-QString findProgram(const QString &name, const QStringList &preferred) {
-    const QString found = QStandardPaths::findExecutable(name, preferred);
-    return found.isEmpty() ? QStandardPaths::findExecutable(name) : found;
-}
-
-quint16 freePort() {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
-
-// Waits up to `limitMs` for something to accept connections on 127.0.0.1:`port`.
-bool waitListening(quint16 port, int limitMs) {
-    const QDeadlineTimer deadline(limitMs);
-    while (!deadline.hasExpired()) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port);
-        if (probe.waitForConnected(200)) {
-            probe.abort();
-            return true;
-        }
-        QThread::msleep(20);
-    }
-    return false;
-}
 
 // A typical list message: a few header lines and a dozen lines of text.
 void fillMessage(TPostMessage &m) {
@@ -150,30 +127,9 @@ Figures corvaneFigures(quint16 port, int count, const std::function<void(TNMSMTP
             static_cast<double>(after.switches - before.switches) / count, handshakeMs};
 }
 
-// Postfix's smtp-source: `count` messages of `bytes` bytes over one connection; a negative rate when it failed.
-double sourceRate(const QString &program, quint16 port, int count, qint64 bytes) {
-    QProcess source;
-    QElapsedTimer timer;
-    timer.start();
-    source.start(program, {QStringLiteral("-d"), QStringLiteral("-s"), QStringLiteral("1"), QStringLiteral("-m"),
-                           QString::number(count), QStringLiteral("-l"), QString::number(bytes), QStringLiteral("-f"),
-                           kFrom, QStringLiteral("-t"), QStringLiteral("member@example.com"), QStringLiteral("-M"),
-                           QStringLiteral("bench.test"), QStringLiteral("127.0.0.1:%1").arg(port)});
-    if (!source.waitForFinished(600000) || source.exitStatus() != QProcess::NormalExit || source.exitCode() != 0) {
-        std::fprintf(stderr, "smtp-source failed: %s\n", source.readAllStandardError().constData());
-        return -1;
-    }
-    return count / (timer.nsecsElapsed() / 1e9);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 void printSpread(const char *what, const std::vector<double> &v, const char *unit, double scale = 1) {
     std::printf("%s: min %.1f%s, median %.1f%s, max %.1f%s\n", what, scale * *std::min_element(v.begin(), v.end()),
-                unit, scale * median(v), unit, scale * *std::max_element(v.begin(), v.end()), unit);
+                unit, scale * bench::median(v), unit, scale * *std::max_element(v.begin(), v.end()), unit);
 }
 
 // The reference client sending `content` (the bytes after DATA); a negative rate when it failed, with its
@@ -212,35 +168,23 @@ void printFigures(const char *name, const Figures &f) {
 
 // Corvane, smtplib and smtp-source, alternating over `rounds` rounds of `count` messages to one smtp-sink.
 int sinkComparison(int count, int rounds) {
-    const QString sink = findProgram(QStringLiteral("smtp-sink"), {QStringLiteral("/usr/sbin")});
-    const QString source = findProgram(QStringLiteral("smtp-source"), {QStringLiteral("/usr/sbin")});
-    const QString python = findProgram(QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
+    const QString sink = bench::findProgram(QStringLiteral("smtp-sink"));
+    const QString source = bench::findProgram(QStringLiteral("smtp-source"));
+    const QString python = QFile::exists(QStringLiteral("/usr/bin/python3"))
+                               ? QStringLiteral("/usr/bin/python3")
+                               : bench::findProgram(QStringLiteral("python3"));
     if (sink.isEmpty() || source.isEmpty() || python.isEmpty()) {
         std::fprintf(stderr, "needs smtp-sink and smtp-source (package postfix) and python3; scripts/setup.sh "
                              "installs them\n");
         return 1;
     }
     QTemporaryDir dir;
-    const quint16 port = freePort();
-    if (!dir.isValid() || port == 0) {
-        std::fprintf(stderr, "no temporary directory or no free port on 127.0.0.1\n");
+    bench::SmtpSink server;
+    if (!dir.isValid() || !server.start(sink)) {
+        std::fprintf(stderr, "no temporary directory, or smtp-sink did not start on 127.0.0.1:%u\n", server.port);
         return 1;
     }
-    // smtp-sink refuses to keep root privileges once its socket is open.
-    QStringList arguments;
-    if (::geteuid() == 0) {
-        arguments << QStringLiteral("-u") << QStringLiteral("nobody");
-    }
-    arguments << QStringLiteral("127.0.0.1:%1").arg(port) << QStringLiteral("1000");
-    QProcess server;
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start(sink, arguments);
-    if (!server.waitForStarted(5000) || !waitListening(port, 5000)) {
-        std::fprintf(stderr, "smtp-sink did not start on 127.0.0.1:%u\n", port);
-        server.kill();
-        server.waitForFinished(2000);
-        return 1;
-    }
+    const quint16 port = server.port;
     int status = 0;
     try {
         TPostMessage sample;
@@ -255,7 +199,7 @@ int sinkComparison(int count, int rounds) {
         for (int round = 1; round <= rounds && status == 0; ++round) {
             const Figures corvane = corvaneFigures(port, count);
             const Figures reference = referenceFigures(python, port, count, content, dir);
-            const double sourced = sourceRate(source, port, count, content.size());
+            const double sourced = bench::sourceRate(source, port, count, content.size(), kFrom);
             if (reference.rate <= 0 || sourced <= 0) {
                 status = 1;
                 break;
@@ -276,8 +220,6 @@ int sinkComparison(int count, int rounds) {
         std::fprintf(stderr, "send failed: %s\n", qPrintable(e.message()));
         status = 1;
     }
-    server.kill();
-    server.waitForFinished(2000);
     return status;
 }
 
