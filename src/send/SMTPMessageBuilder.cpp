@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <cstdio>
@@ -31,6 +32,13 @@ const char *contentTypeName(int subType) {
     default:
         return "text/plain";
     }
+}
+
+// The current local time. The zone's rules are read once: asking the C library for local time looks at
+// /etc/localtime again every time, several times per message.
+QDateTime localNow() {
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    return QDateTime::currentDateTimeUtc().toTimeZone(zone);
 }
 
 // Refuses a header value with a line break: it would let the value add header lines or SMTP commands.
@@ -248,8 +256,7 @@ SMTPMessageBuilder::Composed SMTPMessageBuilder::compose(const TPostMessage &mes
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
         h.append(line.left(colon).toLatin1() + ": " + MimeText::headerText(line.mid(colon + 1).trimmed()));
     }
-    h.append("Date: " +
-             (message.Date.isEmpty() ? dateText(QDateTime::currentDateTime()) : MimeText::headerText(message.Date)));
+    h.append("Date: " + (message.Date.isEmpty() ? dateText(localNow()) : MimeText::headerText(message.Date)));
     h.append("Message-ID: " + newMessageId(message.FromAddress));
     h.append("Mime-Version: 1.0");
 
