@@ -10,6 +10,7 @@
 //        reads the list file without mapping it, to tell the job's own memory from the mapped file's pages)
 // Needs smtp-sink and smtp-source (package postfix).
 #include "BenchPrompt.h"
+#include "SmtpSink.h"
 #include "base/AppPaths.h"
 #include "base/CorvaneError.h"
 #include "db/SqliteStatement.h"
@@ -44,30 +45,6 @@ namespace {
 
 const QString kFrom = QStringLiteral("list@example.org");
 
-QString findProgram(const QString &name) {
-    const QString found = QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin")});
-    return found.isEmpty() ? QStandardPaths::findExecutable(name) : found;
-}
-
-quint16 freePort() {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
-
-bool waitListening(quint16 port, int limitMs) {
-    const QDeadlineTimer deadline(limitMs);
-    while (!deadline.hasExpired()) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port);
-        if (probe.waitForConnected(200)) {
-            probe.abort();
-            return true;
-        }
-        QThread::msleep(20);
-    }
-    return false;
-}
-
 double peakResidentMb() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) {
@@ -101,11 +78,6 @@ QString residentNow() {
     return parts.join(QStringLiteral(", "));
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 // A typical list message: a greeting with two fields and a dozen lines of text.
 QString bodyText() {
     QString body = QStringLiteral("Dear %SALUTATION%,\r\n\r\nThis is the weekly news for %FULL_NAME% (%EMAIL%).\r\n");
@@ -129,27 +101,6 @@ void fill(SqliteTable &table, qint64 entries) {
     }
     db.commit();
 }
-
-struct Sink {
-    QProcess process;
-    quint16 port = 0;
-    bool start(const QString &program) {
-        port = freePort();
-        QStringList arguments;
-        // smtp-sink refuses to keep root privileges once its socket is open.
-        if (::geteuid() == 0) {
-            arguments << QStringLiteral("-u") << QStringLiteral("nobody");
-        }
-        arguments << QStringLiteral("127.0.0.1:%1").arg(port) << QStringLiteral("1000");
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(program, arguments);
-        return port != 0 && process.waitForStarted(5000) && waitListening(port, 5000);
-    }
-    ~Sink() {
-        process.kill();
-        process.waitForFinished(2000);
-    }
-};
 
 void configure(Settings &settings, quint16 port, int sendCount) {
     settings.EmailMethod = 3;
@@ -209,23 +160,8 @@ double clientRate(quint16 port, qint64 count, qint64 &bytes) {
     return count / seconds;
 }
 
-// Postfix's smtp-source: `count` messages of `bytes` bytes over one connection.
-double sourceRate(const QString &program, quint16 port, qint64 count, qint64 bytes) {
-    QProcess source;
-    QElapsedTimer timer;
-    timer.start();
-    source.start(program, {QStringLiteral("-d"), QStringLiteral("-s"), QStringLiteral("1"), QStringLiteral("-m"),
-                           QString::number(count), QStringLiteral("-l"), QString::number(bytes), QStringLiteral("-f"),
-                           kFrom, QStringLiteral("-t"), QStringLiteral("member@example.com"), QStringLiteral("-M"),
-                           QStringLiteral("bench.test"), QStringLiteral("127.0.0.1:%1").arg(port)});
-    if (!source.waitForFinished(600000) || source.exitStatus() != QProcess::NormalExit || source.exitCode() != 0) {
-        std::printf("smtp-source failed: %s\n", source.readAllStandardError().constData());
-        return -1;
-    }
-    return count / (timer.nsecsElapsed() / 1e9);
-}
-
-int memoryRun(TdmML &dm, Settings &settings, BenchPrompt &prompt, const Sink &sink, qint64 recipients, int batch) {
+int memoryRun(TdmML &dm, Settings &settings, BenchPrompt &prompt, const bench::SmtpSink &sink, qint64 recipients,
+              int batch) {
     configure(settings, sink.port, batch);
     std::printf("peak resident size before the job: %.0f MB (%s; SQLite's own allocations %.0f MB)\n", peakResidentMb(),
                 qPrintable(residentNow()), sqlite3_memory_used() / 1048576.0);
@@ -258,8 +194,8 @@ int main(int argc, char *argv[]) {
     const int first = memory ? 2 : 1;
     const qint64 recipients = argc > first ? QByteArray(argv[first]).toLongLong() : (memory ? 1'000'000 : 10'000);
     const int third = argc > first + 1 ? QByteArray(argv[first + 1]).toInt() : (memory ? 500 : 3);
-    const QString sinkProgram = findProgram(QStringLiteral("smtp-sink"));
-    const QString sourceProgram = findProgram(QStringLiteral("smtp-source"));
+    const QString sinkProgram = bench::findProgram(QStringLiteral("smtp-sink"));
+    const QString sourceProgram = bench::findProgram(QStringLiteral("smtp-source"));
     if (sinkProgram.isEmpty() || sourceProgram.isEmpty() || recipients <= 0 || third <= 0) {
         std::fprintf(stderr, "needs smtp-sink and smtp-source (package postfix); see the usage at the top\n");
         return 1;
@@ -281,7 +217,7 @@ int main(int argc, char *argv[]) {
         dm.tblML().database().exec(QStringLiteral("PRAGMA mmap_size=0"));
     }
     dm.tblML().setIndexFieldNames(QStringLiteral("Item"));
-    Sink sink;
+    bench::SmtpSink sink;
     if (!sink.start(sinkProgram)) {
         std::printf("smtp-sink did not start on 127.0.0.1:%u\n", sink.port);
         return 1;
@@ -299,7 +235,7 @@ int main(int argc, char *argv[]) {
             const double job = jobRate(dm, settings, prompt, messages);
             qint64 bytes = 0;
             const double client = clientRate(sink.port, recipients, bytes);
-            const double source = sourceRate(sourceProgram, sink.port, recipients, bytes);
+            const double source = bench::sourceRate(sourceProgram, sink.port, recipients, bytes, kFrom);
             if (job <= 0 || source <= 0 || messages != recipients) {
                 return 1;
             }
@@ -313,7 +249,7 @@ int main(int argc, char *argv[]) {
         }
         const auto line = [](const char *what, const std::vector<double> &v) {
             std::printf("%s: min %.1f %%, median %.1f %%, max %.1f %%\n", what,
-                        100 * *std::min_element(v.begin(), v.end()), 100 * median(v),
+                        100 * *std::min_element(v.begin(), v.end()), 100 * bench::median(v),
                         100 * *std::max_element(v.begin(), v.end()));
         };
         line("job / client (target >= 80 %)", toClient);

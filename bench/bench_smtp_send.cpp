@@ -1,10 +1,24 @@
-// Send rate of the SMTP client over one connection to Postfix's smtp-sink on 127.0.0.1, next to a lock-step
-// reference client (Python's smtplib doing RSET, MAIL, RCPT and DATA per message) sending the same message bytes
-// to the same sink. Prints messages per second for both and Corvane's share of the reference rate.
-// Usage: bench_smtp_send [messages] (5000 unless given). Needs smtp-sink (package postfix) and python3.
+// Send rate of the SMTP client over one connection, in rounds that alternate the sides being compared, with
+// the min / median / max of each ratio over the rounds.
+//
+// Default: to Postfix's smtp-sink on 127.0.0.1, Corvane's client against two references sending the same
+// number of messages of the same size to the same sink: a lock-step Python client (smtplib doing RSET, MAIL,
+// RCPT and DATA per message) and Postfix's smtp-source -d.
+// --tls: to Debian's aiosmtpd on 127.0.0.1 (a Python server: its own cost per message is far above smtp-sink's,
+// which shrinks the ratio's distance from 1), Corvane's client over STARTTLS with AUTH PLAIN against the same
+// client over plain SMTP; prints the ratio of the rates, the cost of TLS per message (the difference of the
+// times per message) and the handshake time (connect, EHLO, STARTTLS, EHLO, AUTH; plain: connect, HELO).
+//
+// Usage: bench_smtp_send [messages] [rounds]        (defaults 5000 and 5)
+//        bench_smtp_send --tls [messages] [rounds]  (defaults 2000 and 5)
+// Needs smtp-sink and smtp-source (package postfix) and python3; --tls needs python3-aiosmtpd and openssl.
 #include "base/CorvaneError.h"
 #include "send/SMTPMessageBuilder.h"
 #include "send/TNMSMTP.h"
+
+#include "SmtpSink.h"
+
+#include "../tests/send/AiosmtpdServer.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -17,9 +31,12 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace corvane;
 
@@ -48,31 +65,6 @@ print(count / elapsed, cpu, switches)
 const QString kFrom = QStringLiteral("list@example.org");
 const QString kTo = QStringLiteral("Member <member@example.com>");
 
-QString findProgram(const QString &name, const QStringList &preferred) {
-    const QString found = QStandardPaths::findExecutable(name, preferred);
-    return found.isEmpty() ? QStandardPaths::findExecutable(name) : found;
-}
-
-quint16 freePort() {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
-
-// Waits up to `limitMs` for something to accept connections on 127.0.0.1:`port`.
-bool waitListening(quint16 port, int limitMs) {
-    const QDeadlineTimer deadline(limitMs);
-    while (!deadline.hasExpired()) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port);
-        if (probe.waitForConnected(200)) {
-            probe.abort();
-            return true;
-        }
-        QThread::msleep(20);
-    }
-    return false;
-}
-
 // A typical list message: a few header lines and a dozen lines of text.
 void fillMessage(TPostMessage &m) {
     m.FromAddress = kFrom;
@@ -87,9 +79,10 @@ void fillMessage(TPostMessage &m) {
 
 // The figures of one client's send loop.
 struct Figures {
-    double rate = -1;    // messages per second; negative when the client failed
-    double cpuUs = 0;    // CPU time (user and system) per message, in microseconds
-    double switches = 0; // context switches per message
+    double rate = -1;       // messages per second; negative when the client failed
+    double cpuUs = 0;       // CPU time (user and system) per message, in microseconds
+    double switches = 0;    // context switches per message
+    double handshakeMs = 0; // Connect: the TCP connection and the greeting, with TLS and AUTH when chosen
 };
 
 struct Usage {
@@ -104,14 +97,21 @@ Usage usageNow() {
             u.ru_nvcsw + u.ru_nivcsw};
 }
 
-// Corvane's client: Connect once, SendMail `count` times, Disconnect. Throws on a failed send.
-Figures corvaneFigures(quint16 port, int count) {
+// Corvane's client to 127.0.0.1:`port`, made ready by `setUp` (security, user): Connect once, SendMail `count`
+// times, Disconnect. Throws on a failed send.
+Figures corvaneFigures(quint16 port, int count, const std::function<void(TNMSMTP &)> &setUp = {}) {
     TNMSMTP client;
     client.Host = QStringLiteral("127.0.0.1");
     client.Port = port;
     client.UserID = QStringLiteral("bench.test");
     client.setTimeLimits(10000, 10000);
+    if (setUp) {
+        setUp(client);
+    }
+    QElapsedTimer handshake;
+    handshake.start();
     client.Connect();
+    const double handshakeMs = handshake.nsecsElapsed() / 1e6;
     fillMessage(client.PostMessage);
     const Usage before = usageNow();
     QElapsedTimer timer;
@@ -124,7 +124,12 @@ Figures corvaneFigures(quint16 port, int count) {
     const Usage after = usageNow();
     client.Disconnect();
     return {count / (static_cast<double>(ns) / 1e9), (after.cpuUs - before.cpuUs) / count,
-            static_cast<double>(after.switches - before.switches) / count};
+            static_cast<double>(after.switches - before.switches) / count, handshakeMs};
+}
+
+void printSpread(const char *what, const std::vector<double> &v, const char *unit, double scale = 1) {
+    std::printf("%s: min %.1f%s, median %.1f%s, max %.1f%s\n", what, scale * *std::min_element(v.begin(), v.end()),
+                unit, scale * bench::median(v), unit, scale * *std::max_element(v.begin(), v.end()), unit);
 }
 
 // The reference client sending `content` (the bytes after DATA); a negative rate when it failed, with its
@@ -161,66 +166,127 @@ void printFigures(const char *name, const Figures &f) {
                 f.switches);
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 5000;
-    if (count <= 0) {
-        std::fprintf(stderr, "usage: bench_smtp_send [messages]\n");
-        return 2;
-    }
-    const QString sink = findProgram(QStringLiteral("smtp-sink"), {QStringLiteral("/usr/sbin")});
-    const QString python = findProgram(QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
-    if (sink.isEmpty() || python.isEmpty()) {
-        std::fprintf(stderr, "needs smtp-sink (package postfix) and python3; scripts/setup.sh installs both\n");
+// Corvane, smtplib and smtp-source, alternating over `rounds` rounds of `count` messages to one smtp-sink.
+int sinkComparison(int count, int rounds) {
+    const QString sink = bench::findProgram(QStringLiteral("smtp-sink"));
+    const QString source = bench::findProgram(QStringLiteral("smtp-source"));
+    const QString python = QFile::exists(QStringLiteral("/usr/bin/python3"))
+                               ? QStringLiteral("/usr/bin/python3")
+                               : bench::findProgram(QStringLiteral("python3"));
+    if (sink.isEmpty() || source.isEmpty() || python.isEmpty()) {
+        std::fprintf(stderr, "needs smtp-sink and smtp-source (package postfix) and python3; scripts/setup.sh "
+                             "installs them\n");
         return 1;
     }
     QTemporaryDir dir;
-    const quint16 port = freePort();
-    if (!dir.isValid() || port == 0) {
-        std::fprintf(stderr, "no temporary directory or no free port on 127.0.0.1\n");
+    bench::SmtpSink server;
+    if (!dir.isValid() || !server.start(sink)) {
+        std::fprintf(stderr, "no temporary directory, or smtp-sink did not start on 127.0.0.1:%u\n", server.port);
         return 1;
     }
-
-    // smtp-sink refuses to keep root privileges once its socket is open.
-    QStringList arguments;
-    if (::geteuid() == 0) {
-        arguments << QStringLiteral("-u") << QStringLiteral("nobody");
-    }
-    arguments << QStringLiteral("127.0.0.1:%1").arg(port) << QStringLiteral("1000");
-    QProcess server;
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start(sink, arguments);
-    if (!server.waitForStarted(5000) || !waitListening(port, 5000)) {
-        std::fprintf(stderr, "smtp-sink did not start on 127.0.0.1:%u\n", port);
-        server.kill();
-        server.waitForFinished(2000);
-        return 1;
-    }
-
+    const quint16 port = server.port;
     int status = 0;
     try {
         TPostMessage sample;
         fillMessage(sample);
         const SMTPMessageBuilder::Composed composed =
             SMTPMessageBuilder::compose(sample, SMTPMessageBuilder::Plain, QStringLiteral("us-ascii"));
-        std::printf("%d messages of %lld bytes over one connection to smtp-sink on 127.0.0.1\n", count,
-                    static_cast<long long>(composed.headerBlock.size() + composed.body.size()));
-        const Figures corvane = corvaneFigures(port, count);
-        printFigures("Corvane TNMSMTP:", corvane);
-        const Figures reference = referenceFigures(python, port, count, composed.headerBlock + composed.body, dir);
-        if (reference.rate <= 0) {
-            status = 1;
-        } else {
-            printFigures("Python smtplib reference:", reference);
-            std::printf("Corvane / reference: %.1f %%\n", 100.0 * corvane.rate / reference.rate);
+        const QByteArray content = composed.headerBlock + composed.body;
+        std::printf("%d messages of %lld bytes over one connection to smtp-sink on 127.0.0.1, %d rounds\n", count,
+                    static_cast<long long>(content.size()), rounds);
+        std::vector<double> toSmtplib;
+        std::vector<double> toSource;
+        for (int round = 1; round <= rounds && status == 0; ++round) {
+            const Figures corvane = corvaneFigures(port, count);
+            const Figures reference = referenceFigures(python, port, count, content, dir);
+            const double sourced = bench::sourceRate(source, port, count, content.size(), kFrom);
+            if (reference.rate <= 0 || sourced <= 0) {
+                status = 1;
+                break;
+            }
+            std::printf("round %d\n", round);
+            printFigures("  Corvane TNMSMTP:", corvane);
+            printFigures("  Python smtplib reference:", reference);
+            std::printf("  %-26s %8.0f messages/s\n", "Postfix smtp-source -d:", sourced);
+            std::fflush(stdout);
+            toSmtplib.push_back(corvane.rate / reference.rate);
+            toSource.push_back(corvane.rate / sourced);
+        }
+        if (status == 0) {
+            printSpread("Corvane / smtplib", toSmtplib, " %", 100);
+            printSpread("Corvane / smtp-source -d (target >= 80 %)", toSource, " %", 100);
         }
     } catch (const CorvaneError &e) {
         std::fprintf(stderr, "send failed: %s\n", qPrintable(e.message()));
         status = 1;
     }
-    server.kill();
-    server.waitForFinished(2000);
     return status;
+}
+
+// Corvane over STARTTLS with AUTH against Corvane over plain SMTP, alternating over `rounds` rounds of `count`
+// messages, each side to its own aiosmtpd (the same script).
+int tlsComparison(int count, int rounds) {
+    const TestCertificates certificates;
+    if (!certificates.made) {
+        std::fprintf(stderr, "openssl could not make the throw-away certificates\n");
+        return 1;
+    }
+    const QString user = QStringLiteral("bench");
+    const QString password = QStringLiteral("bench-secret");
+    AiosmtpdServer plain(certificates, QStringLiteral("plain"), QString(), user, password);
+    AiosmtpdServer starttls(certificates, QStringLiteral("starttls"), QStringLiteral("localhost"), user, password);
+    if (plain.port == 0 || starttls.port == 0) {
+        std::fprintf(stderr, "aiosmtpd did not start (package python3-aiosmtpd)\n");
+        return 1;
+    }
+    const QString fingerprint = certificates.sha256(QStringLiteral("localhost"));
+    const auto secure = [&](TNMSMTP &client) {
+        client.SecurityMode = TNMSMTP::Security::StartTls;
+        client.AuthUser = user;
+        client.AuthPassword = password;
+        client.TrustedFingerprint = fingerprint;
+    };
+    std::printf("%d messages per run over one connection to aiosmtpd on 127.0.0.1, %d rounds\n", count, rounds);
+    std::vector<double> ratio;
+    std::vector<double> costUs;
+    std::vector<double> plainHandshake;
+    std::vector<double> tlsHandshake;
+    try {
+        for (int round = 1; round <= rounds; ++round) {
+            const Figures clear = corvaneFigures(static_cast<quint16>(plain.port), count);
+            const Figures tls = corvaneFigures(static_cast<quint16>(starttls.port), count, secure);
+            std::printf("round %d\n", round);
+            printFigures("  plain SMTP:", clear);
+            printFigures("  STARTTLS and AUTH:", tls);
+            std::printf("  handshake: plain %.2f ms, STARTTLS and AUTH %.2f ms\n", clear.handshakeMs, tls.handshakeMs);
+            std::fflush(stdout);
+            ratio.push_back(tls.rate / clear.rate);
+            costUs.push_back(1e6 / tls.rate - 1e6 / clear.rate);
+            plainHandshake.push_back(clear.handshakeMs);
+            tlsHandshake.push_back(tls.handshakeMs);
+        }
+    } catch (const CorvaneError &e) {
+        std::fprintf(stderr, "send failed: %s\n", qPrintable(e.message()));
+        return 1;
+    }
+    printSpread("STARTTLS and AUTH / plain, messages per second", ratio, " %", 100);
+    printSpread("cost of TLS per message", costUs, " us");
+    printSpread("handshake, plain (connect, HELO)", plainHandshake, " ms");
+    printSpread("handshake, connect, EHLO, STARTTLS, EHLO, AUTH", tlsHandshake, " ms");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const bool tls = argc > 1 && QByteArray(argv[1]) == "--tls";
+    const int first = tls ? 2 : 1;
+    const int count = argc > first ? QByteArray(argv[first]).toInt() : (tls ? 2000 : 5000);
+    const int rounds = argc > first + 1 ? QByteArray(argv[first + 1]).toInt() : 5;
+    if (count <= 0 || rounds <= 0) {
+        std::fprintf(stderr, "usage: bench_smtp_send [--tls] [messages] [rounds]\n");
+        return 2;
+    }
+    return tls ? tlsComparison(count, rounds) : sinkComparison(count, rounds);
 }

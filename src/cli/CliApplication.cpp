@@ -24,6 +24,7 @@
 #include "requests/EntryRules.h"
 #include "requests/ErrorsList.h"
 #include "settings/Settings.h"
+#include "settings/SettingsCatalog.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
@@ -433,6 +434,11 @@ int CliApplication::settings(Tfrmmain &main, const QStringList &arguments) {
         return 0;
     }
     if (verb == QLatin1String("set") && arguments.size() == 3) {
+        const QString refused = SettingsCatalog::refusal(arguments.at(1), arguments.at(2));
+        if (!refused.isEmpty()) {
+            fail(refused);
+            return 1;
+        }
         if (!store.setStoredText(values, arguments.at(1), arguments.at(2))) {
             fail(QStringLiteral("unknown setting \"") + arguments.at(1) + QStringLiteral("\" (see settings list)"));
             return 1;

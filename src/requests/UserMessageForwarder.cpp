@@ -9,6 +9,7 @@
 #include "requests/AddressRoutines.h"
 #include "requests/EntryRules.h"
 #include "requests/ForwardingRecipientSet.h"
+#include "send/ListHeaders.h"
 #include "settings/Settings.h"
 
 #include <algorithm>
@@ -192,6 +193,8 @@ std::shared_ptr<MailDraft> UserMessageForwarder::composeCopy(MailItem &item, con
     copy->setHeaderField(QByteArrayLiteral("Auto-Submitted"), QStringLiteral("auto-generated"));
     copy->setHeaderField(QByteArray(kForwardedCopyField),
                          category.isEmpty() ? QStringLiteral("ALL") : printable(category));
+    // A member's post goes out to the list as list mail, with the same list headers as a mailing.
+    ListHeaders::addTo(*copy, m_settings.ListAddress);
     return copy;
 }
 

@@ -6,6 +6,7 @@
 #include "mailstore/MailDraft.h"
 #include "mailstore/SafeMailItem.h"
 #include "send/DesktopComposer.h"
+#include "send/ListHeaders.h"
 #include "send/MailStoreSettings.h"
 #include "send/MessageMerge.h"
 #include "send/SMTPConnection.h"
@@ -78,7 +79,8 @@ MailStoreApplication MailTransports::store() const {
 }
 
 // The To, CC and hidden recipients in that order (in debug mode each logged as an empty line, its title and
-// the address), then the attachments. Raises when the draft refuses one.
+// the address), then the attachments and the list headers. Raises when the draft refuses one, or when
+// ListAddress is not a usable address.
 void MailTransports::addRecipientsAndAttachments(MailDraft &mail) {
     const std::pair<const QStringList *, int> lists[] = {{&m_recipients.lbTo(), MailRecipient::To},
                                                          {&m_recipients.lbCC(), MailRecipient::CC},
@@ -98,6 +100,7 @@ void MailTransports::addRecipientsAndAttachments(MailDraft &mail) {
     for (const QString &path : m_draft.attachments) {
         mail.Attachments().Add(path);
     }
+    ListHeaders::addTo(mail, m_settings.ListAddress);
 }
 
 bool MailTransports::SendMail(const QString &fullName, const QString &salutation, const QString &address) {
@@ -218,6 +221,13 @@ bool MailTransports::SMTPSend(const QString &fullName, const QString &salutation
         return false;
     }
     TPostMessage &message = m_connection->message();
+    try {
+        message.HeaderLines = ListHeaders::lines(m_settings.ListAddress);
+    } catch (const CorvaneError &) {
+        logResult(false);
+        sendError(kSmtpFailed);
+        return false;
+    }
     message.ToAddress = m_recipients.lbTo();
     message.ToCarbonCopy = m_recipients.lbCC();
     message.ToBlindCarbonCopy = lbBCC;

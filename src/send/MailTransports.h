@@ -3,7 +3,7 @@
 // Send (methods 1 and 2, the second through a safe item), the submission program as Simple MAPI (method 0,
 // a test message opening the desktop's composer), the job's SMTP connection (method 3) and the relay
 // library (method 4). Each writes its send-log lines and reports a failed message through the send-error
-// handler.
+// handler. With ListAddress set, every message (the test message too) carries the list headers (ListHeaders).
 #pragma once
 
 #include "mailstore/MailStoreApplication.h"

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <cstdio>
@@ -33,10 +34,32 @@ const char *contentTypeName(int subType) {
     }
 }
 
+// The current local time. The zone's rules are read once: asking the C library for local time looks at
+// /etc/localtime again every time, several times per message.
+QDateTime localNow() {
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    return QDateTime::currentDateTimeUtc().toTimeZone(zone);
+}
+
 // Refuses a header value with a line break: it would let the value add header lines or SMTP commands.
 void checkHeaderValue(const QString &value, const char *field) {
     if (MimeText::hasLineBreak(value)) {
         throw CorvaneError(QStringLiteral("Line break in the %1 refused").arg(QLatin1String(field)));
+    }
+}
+
+// Refuses a further header line that is not one field: a name of printable ASCII without blanks, ":", a value
+// without line breaks.
+void checkHeaderLine(const QString &line) {
+    checkHeaderValue(line, "further header lines");
+    const qsizetype colon = line.indexOf(QLatin1Char(':'));
+    bool named = colon > 0;
+    for (qsizetype i = 0; named && i < colon; ++i) {
+        named = line[i].unicode() > 32 && line[i].unicode() < 127;
+    }
+    if (!named) {
+        throw CorvaneError(
+            QStringLiteral("Header line without a field name refused: %1").arg(SMTPMailbox::visible(line)));
     }
 }
 
@@ -191,6 +214,9 @@ SMTPMessageBuilder::Composed SMTPMessageBuilder::compose(const TPostMessage &mes
     checkHeaderValue(message.ReplyTo, "Reply-To address");
     checkHeaderValue(message.AutoSubmitted, "Auto-Submitted text");
     checkHeaderValue(message.Date, "date");
+    for (const QString &line : message.HeaderLines) {
+        checkHeaderLine(line);
+    }
     for (const QString &path : message.Attachments) {
         checkHeaderValue(path, "attachment name");
     }
@@ -226,8 +252,11 @@ SMTPMessageBuilder::Composed SMTPMessageBuilder::compose(const TPostMessage &mes
     if (!message.AutoSubmitted.isEmpty()) {
         h.append("Auto-Submitted: " + MimeText::headerText(message.AutoSubmitted));
     }
-    h.append("Date: " +
-             (message.Date.isEmpty() ? dateText(QDateTime::currentDateTime()) : MimeText::headerText(message.Date)));
+    for (const QString &line : message.HeaderLines) {
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        h.append(line.left(colon).toLatin1() + ": " + MimeText::headerText(line.mid(colon + 1).trimmed()));
+    }
+    h.append("Date: " + (message.Date.isEmpty() ? dateText(localNow()) : MimeText::headerText(message.Date)));
     h.append("Message-ID: " + newMessageId(message.FromAddress));
     h.append("Mime-Version: 1.0");
 

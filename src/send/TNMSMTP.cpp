@@ -5,6 +5,7 @@
 #include "send/SMTPMessageBuilder.h"
 #include "send/SMTPReplyLine.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -13,6 +14,10 @@
 #include <memory>
 #include <optional>
 
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#endif
+
 namespace corvane {
 
 namespace {
@@ -20,6 +25,8 @@ namespace {
 constexpr qsizetype kChunk = 64 * 1024;
 // Body writing waits for the socket to drain below this many unsent bytes before the next chunk.
 constexpr qsizetype kUnsentLimit = 4 * kChunk;
+// How long a reply is waited for on the socket alone, before the wait processes events.
+constexpr int kQuickReplyMs = 2;
 
 // The socket error as the number of the matching Windows Sockets error, ":" and its description.
 QString socketErrorText(QAbstractSocket::SocketError error) {
@@ -70,14 +77,12 @@ QString unexpectedReply(const QByteArray &printableLine) {
 
 } // namespace
 
-TNMSMTP::TNMSMTP(QObject *parent) : QObject(parent), m_socket(new QSslSocket(this)) {
-    connect(m_socket, &QSslSocket::encrypted, this, &TNMSMTP::quitWait);
+TNMSMTP::TNMSMTP(QObject *parent) : QObject(parent), m_socket(new QSslSocket(this)), m_wakeUp(new QTimer(this)) {
     connect(m_socket, &QSslSocket::sslErrors, this, &TNMSMTP::checkCertificate);
-    connect(m_socket, &QTcpSocket::readyRead, this, &TNMSMTP::quitWait);
-    connect(m_socket, &QTcpSocket::bytesWritten, this, &TNMSMTP::quitWait);
-    connect(m_socket, &QTcpSocket::connected, this, &TNMSMTP::quitWait);
-    connect(m_socket, &QTcpSocket::disconnected, this, &TNMSMTP::quitWait);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &TNMSMTP::quitWait);
+    // The timer only has to end the wait's event processing at its deadline; waitFor looks at the clock.
+    m_wakeUp->setSingleShot(true);
+    m_wakeUp->setTimerType(Qt::PreciseTimer);
+    connect(m_wakeUp, &QTimer::timeout, this, [] {});
 }
 
 TNMSMTP::~TNMSMTP() {
@@ -96,13 +101,6 @@ bool TNMSMTP::Connected() const {
 
 void TNMSMTP::Abort() {
     m_aborted = true;
-    quitWait();
-}
-
-void TNMSMTP::quitWait() {
-    if (m_loop) {
-        m_loop->quit();
-    }
 }
 
 QDeadlineTimer TNMSMTP::deadline(int limitMs) const {
@@ -111,29 +109,44 @@ QDeadlineTimer TNMSMTP::deadline(int limitMs) const {
 }
 
 // Processes events until `ready` holds, `until` passes, Abort is called or (with `stopWhenClosed`) the
-// socket is closed; says which came first.
+// socket is closed; says which came first. Each round takes the events that are pending, or sleeps until the
+// next one arrives (a socket, the window, the client's wake-up timer at `until`), and looks again: no event
+// loop or timer is made per wait, as one reply takes several waits. A wait inside a wait (events of the window
+// calling the client) restores the outer one's wake-up when it ends.
 TNMSMTP::Wait TNMSMTP::waitFor(const std::function<bool()> &ready, const QDeadlineTimer &until, bool stopWhenClosed) {
+    const QDeadlineTimer outer = m_waitUntil;
+    m_waitUntil = until;
+    bool armed = false;
+    Wait result = Wait::Ready;
     while (!ready()) {
         if (m_aborted) {
-            return Wait::Aborted;
+            result = Wait::Aborted;
+            break;
         }
         if (until.hasExpired()) {
-            return Wait::TimedOut;
+            result = Wait::TimedOut;
+            break;
         }
         if (stopWhenClosed && m_socket->state() == QAbstractSocket::UnconnectedState) {
-            return Wait::Closed;
+            result = Wait::Closed;
+            break;
         }
-        QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timer.start(std::max<qint64>(until.remainingTime(), 0));
-        QEventLoop *outer = m_loop;
-        m_loop = &loop;
-        loop.exec();
-        m_loop = outer;
+        // Armed again whenever it is not running: it may have fired a little before `until` passed.
+        if (!until.isForever() && !m_wakeUp->isActive()) {
+            m_wakeUp->start(std::chrono::milliseconds(std::max<qint64>(until.remainingTime(), 0)));
+            armed = true;
+        }
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    return Wait::Ready;
+    m_waitUntil = outer;
+    if (outer.isForever()) {
+        if (armed) {
+            m_wakeUp->stop();
+        }
+    } else if (armed || !m_wakeUp->isActive()) {
+        m_wakeUp->start(std::chrono::milliseconds(std::max<qint64>(outer.remainingTime(), 0)));
+    }
+    return result;
 }
 
 QString TNMSMTP::lookUpHost() {
@@ -142,10 +155,7 @@ QString TNMSMTP::lookUpHost() {
         return direct.toString();
     }
     auto result = std::make_shared<std::optional<QHostInfo>>();
-    const int id = QHostInfo::lookupHost(Host, this, [result, this](const QHostInfo &info) {
-        *result = info;
-        quitWait();
-    });
+    const int id = QHostInfo::lookupHost(Host, this, [result](const QHostInfo &info) { *result = info; });
     const Wait wait = waitFor([&] { return result->has_value(); }, deadline(m_connectLimit), false);
     if (wait != Wait::Ready) {
         QHostInfo::abortHostLookup(id);
@@ -205,10 +215,27 @@ void TNMSMTP::writeRaw(const QByteArray &data) {
     if (m_aborted) {
         failConnection(QStringLiteral("Socket send aborted"));
     }
-    if (!Connected() || m_socket->write(data) != data.size()) {
+    if (!Connected()) {
         failConnection(socketErrorText(m_socket->error()));
     }
-    m_socket->flush();
+    qsizetype sent = 0;
+#ifdef Q_OS_UNIX
+    // On a connection without TLS and with nothing queued, the bytes go to the kernel at once: the socket's own
+    // write would switch its write notifier on and off, each time waking the event dispatcher, for every command.
+    // What the kernel does not take now (or an error) is left to the socket, which reports errors as always.
+    if (!m_socket->isEncrypted() && m_socket->mode() == QSslSocket::UnencryptedMode && m_socket->bytesToWrite() == 0) {
+        const ssize_t n =
+            ::send(static_cast<int>(m_socket->socketDescriptor()), data.constData(), size_t(data.size()), MSG_NOSIGNAL);
+        sent = n > 0 ? n : 0;
+    }
+#endif
+    if (sent < data.size()) {
+        const QByteArray rest = sent == 0 ? data : data.mid(sent);
+        if (m_socket->write(rest) != rest.size()) {
+            failConnection(socketErrorText(m_socket->error()));
+        }
+        m_socket->flush();
+    }
 }
 
 // A reply line waiting before a command is sent belongs to no command of ours (a reply with lines too many, or
@@ -229,8 +256,18 @@ void TNMSMTP::sendCommand(const QByteArray &command, const QByteArray &preceding
 // One reply line without its line end (LF, or CR LF). Closes the connection and throws on a time-out, an
 // abort, a closed connection, or a line longer than kReplyLineLimit.
 QByteArray TNMSMTP::readLine(const QDeadlineTimer &until) {
-    const Wait wait = waitFor(
-        [this] { return m_socket->canReadLine() || m_socket->bytesAvailable() >= kReplyLineLimit + 2; }, until, true);
+    const auto lineReady = [this] {
+        return m_socket->canReadLine() || m_socket->bytesAvailable() >= kReplyLineLimit + 2;
+    };
+    // A server on the same machine or network answers within a moment: that reply is taken from the socket
+    // directly, at the cost of a few system calls instead of a round of the event dispatcher. Only a reply that
+    // takes longer than kQuickReplyMs is waited for with events processed (the window's, an Abort).
+    if (!lineReady() && !m_aborted && Connected()) {
+        m_socket->waitForReadyRead(until.isForever()
+                                       ? kQuickReplyMs
+                                       : static_cast<int>(std::min<qint64>(kQuickReplyMs, until.remainingTime())));
+    }
+    const Wait wait = waitFor(lineReady, until, true);
     if (wait != Wait::Ready) {
         failWait(wait, QStringLiteral("No reply from the SMTP server in time"),
                  QStringLiteral("Socket readln aborted"));

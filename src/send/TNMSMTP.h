@@ -4,7 +4,8 @@
 // certificate and AUTH PLAIN or LOGIN (TNMSMTPSecurity.cpp).
 // Every reply is checked for the form of RFC 5321 and for the number its command expects; a reply that could
 // belong to another command closes the connection, so that no later command reads a stale line. Every wait
-// processes pending events and has a time limit; failures are thrown as CorvaneError.
+// processes pending events (the window stays alive, its Cancel reaches Abort) and has a time limit; failures are
+// thrown as CorvaneError.
 #pragma once
 
 #include "send/TPostMessage.h"
@@ -20,8 +21,8 @@
 #include <initializer_list>
 #include <optional>
 
-class QEventLoop;
 class QSslSocket;
+class QTimer;
 
 namespace corvane {
 
@@ -137,7 +138,6 @@ private:
     QDeadlineTimer deadline(int limitMs) const;
     // Closes the connection and throws the failure of a wait that did not end with Ready.
     [[noreturn]] void failWait(Wait wait, const QString &timeOutText, const QString &abortText);
-    void quitWait();
     QString lookUpHost();
     // The secure greeting after the 220: EHLO, STARTTLS, AUTH. Throws on every refusal.
     void greetSecurely(const QByteArray &name);
@@ -163,7 +163,9 @@ private:
     [[noreturn]] void failConnection(const QString &message);
 
     QSslSocket *m_socket;
-    QEventLoop *m_loop = nullptr;
+    // Ends the event processing of a wait at its deadline (m_waitUntil; forever while no wait runs).
+    QTimer *m_wakeUp;
+    QDeadlineTimer m_waitUntil{QDeadlineTimer::Forever};
     int m_connectLimit = kConnectLimitMs;
     int m_replyLimit = kReplyLimitMs;
     int m_messageLimit = kMessageLimitMs;

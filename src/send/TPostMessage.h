@@ -25,6 +25,9 @@ struct TPostMessage {
     QString ReplyTo;
     // Text of the Auto-Submitted header (RFC 3834: "auto-replied" for answers a program wrote); none when empty.
     QString AutoSubmitted;
+    // Further header lines, each "Name: value" without line end, written after Auto-Submitted in this order
+    // (the list headers of a mailing); none when empty.
+    QStringList HeaderLines;
     // When empty, the current local time is written into the Date header.
     QString Date;
 };

@@ -96,6 +96,9 @@ public:
     QString SMTPUser;
     QString SMTPPasswordFile;
     QString SMTPCertificateFingerprint;
+    // The list's own address (the mailbox of the mailing-list folder). When set, every mailing carries List-Id,
+    // List-Unsubscribe (a mailto of this address with the subject "unsubscribe") and "Precedence: list".
+    QString ListAddress;
     QString DNSHost;
     int DNSTimeOut = 6000; // milliseconds
     bool DNSProcessBounce = true;

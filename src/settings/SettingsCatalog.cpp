@@ -4,6 +4,7 @@
 
 #include "base/AppPaths.h"
 #include "base/StoredText.h"
+#include "send/ListHeaders.h"
 
 #include <algorithm>
 #include <climits>
@@ -233,6 +234,12 @@ std::vector<Value> buildValues() {
         text("IMAPPasswordFile", &S::IMAPPasswordFile),
         text("IMAPCertificateSHA256", &S::IMAPCertificateSHA256),
         boolean("PreciseBounces", &S::PreciseBounces, true),
+        // An address that could not head a mailing (a hand-edited store) reads as no list address.
+        {QStringLiteral("ListAddress"), Kind::String, QString(), false,
+         [](S &s, DatabaseLink &, const QString &stored) {
+             s.ListAddress = ListHeaders::problem(stored).isEmpty() ? stored : QString();
+         },
+         [](const S &s, const DatabaseLink &) { return s.ListAddress; }},
 
         // The list database's values. DBPath is saved as "%" while the database is the one in the
         // application directory (the directory text with its trailing separator, compared as text).
@@ -266,6 +273,10 @@ const SettingsCatalog::Value *SettingsCatalog::find(const QString &name) {
     return it == table.end() ? nullptr : &*it;
 }
 
+QString SettingsCatalog::refusal(const QString &name, const QString &text) {
+    return name == QLatin1String("ListAddress") ? ListHeaders::problem(text) : QString();
+}
+
 const std::vector<const SettingsCatalog::Value *> &SettingsCatalog::saveOrder() {
     static const std::vector<const Value *> order = [] {
         const QStringList names =
@@ -285,7 +296,7 @@ const std::vector<const SettingsCatalog::Value *> &SettingsCatalog::saveOrder() 
                                 "DefaultNoUserSend|CheckUser|MustBelongToGroup|MailStore|SubmitCommand|"
                                 "PreciseBounces|MailStoreKind|IMAPHost|IMAPPort|IMAPSecurity|IMAPUser|"
                                 "IMAPPasswordFile|IMAPCertificateSHA256|SMTPSecurity|SMTPUser|SMTPPasswordFile|"
-                                "SMTPCertificateFingerprint")
+                                "SMTPCertificateFingerprint|ListAddress")
                 .split(QLatin1Char('|'));
         std::vector<const Value *> resolved;
         for (const QString &name : names) {

@@ -39,6 +39,9 @@ public:
     static const std::vector<Value> &values();
     // The value named exactly `name` (letter case and blanks count), or nullptr.
     static const Value *find(const QString &name);
+    // Why `text` is refused as the new value of `name` where a person enters it (the list address must be
+    // one valid address); empty when it is taken.
+    static QString refusal(const QString &name, const QString &text);
     // Every value in the order SaveEntries writes them. Both orders hold every value exactly once; the
     // program stops at the first use if they do not (a fault of this table, not of the stored data).
     static const std::vector<const Value *> &saveOrder();

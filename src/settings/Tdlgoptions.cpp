@@ -8,6 +8,7 @@
 #include "listio/ListImport.h"
 #include "mailstore/MailFolders.h"
 #include "requests/AddressRoutines.h"
+#include "send/ListHeaders.h"
 #include "send/MailStoreSettings.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
@@ -88,6 +89,20 @@ void Tdlgoptions::defaulttoaddressExit() {
     }
 }
 
+bool Tdlgoptions::listaddressExit() {
+    m_settings.ListAddress = m_settings.ListAddress.trimmed();
+    const QString problem = ListHeaders::problem(m_settings.ListAddress);
+    if (problem.isEmpty()) {
+        return true;
+    }
+    m_prompt.message(UserPrompt::Kind::Warning,
+                     problem + QStringLiteral(".  Mailings carry no List-Id or List-Unsubscribe header until a valid "
+                                              "list address is set."),
+                     UserPrompt::Ok);
+    m_settings.ListAddress.clear();
+    return false;
+}
+
 bool Tdlgoptions::BitBtn1Click() {
     bool keepOpen = false;
     const auto refuse = [&](const QString &text) {
@@ -101,6 +116,10 @@ bool Tdlgoptions::BitBtn1Click() {
     if (m_settings.UserSending && m_settings.ForwardAll.checked &&
         m_settings.UserSendingFolder == mirror.cmbMailingList) {
         refuse(sameFolderText(m_settings.UserSendingFolder));
+    }
+    if (!listaddressExit()) {
+        currentPage = SendingMail;
+        keepOpen = true;
     }
     if (applyCaching) {
         applyCaching();

@@ -67,8 +67,11 @@ public:
     void rescanBlockedAddresses();
     // The fixed To: address was left: an invalid address is kept only when the person says so.
     void defaulttoaddressExit();
-    // OK: the two user-sending checks (each failing one shows its page and keeps the dialog open while the
-    // later steps still run), then the commits and SaveEntries. True when the dialog may close.
+    // The list address was left: blanks around it are dropped, and an address that could not head a mailing is
+    // refused with a message saying why and cleared. Returns false when it was refused.
+    bool listaddressExit();
+    // OK: the two user-sending checks and the list address (each failing one shows its page and keeps the dialog
+    // open while the later steps still run), then the commits and SaveEntries. True when the dialog may close.
     bool BitBtn1Click();
     // Cancel: every control and variable back from the stored settings and files.
     void BitBtn2Click();

@@ -312,6 +312,20 @@ private slots:
         QCOMPARE(server.connections, 0);
     }
 
+    void listAddressCheckedWhenSet() {
+        Result r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"),
+                        QStringLiteral("ListAddress"), QStringLiteral("news@@example.org")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("The list address \"news@@example.org\" is not valid")),
+                 qPrintable(r.err));
+        r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"),
+                 QStringLiteral("ListAddress"), QStringLiteral("news@example.org")});
+        QCOMPARE(r.status, 0);
+        r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("get"),
+                 QStringLiteral("ListAddress")});
+        QCOMPARE(r.out, QStringLiteral("news@example.org\n"));
+    }
+
     void settingsSetAndGet() {
         Result r = cli({QStringLiteral("--yes"), QStringLiteral("settings"), QStringLiteral("set"),
                         QStringLiteral("SendCount "), QStringLiteral("25")});

@@ -114,6 +114,8 @@ private slots:
         useServer(f.settings, server);
         f.settings.EmailMethod = method;
         f.settings.SendAcknowledgement = enabled;
+        // Acknowledgements are not list mail: the list headers stay off them.
+        f.settings.ListAddress = QStringLiteral("news@example.org");
         AcknowledgementMailer mailer(f.settings, f.log, f.prompt);
         const QString sentence = QStringLiteral("The e-mail address, a@example.com, was added to the list.");
         mailer.SendAcknowledgement(address, sentence);
@@ -134,10 +136,12 @@ private slots:
             QCOMPARE(message.to()[0].address, address);
             QCOMPARE(message.body(), expectedBody(sentence));
             QCOMPARE(message.rawHeader("auto-submitted"), QByteArray("auto-replied"));
+            QVERIFY(!submitted().constFirst().contains("List-"));
         } else if (path == QLatin1String("smtp")) {
             QVERIFY(server.received.contains("RCPT TO:<a@example.com>\r\n"));
             QVERIFY(server.received.contains("Subject: Mailing List Changes\r\n"));
             QVERIFY(server.received.contains("\r\nAuto-Submitted: auto-replied\r\n"));
+            QVERIFY(!server.received.contains("List-") && !server.received.contains("Precedence"));
             QVERIFY(server.received.contains(expectedBody(sentence).toLatin1()));
             QCOMPARE(server.commandCount.value("QUIT"), 1);
         }

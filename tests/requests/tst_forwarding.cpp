@@ -256,6 +256,7 @@ private slots:
         f->settings.CheckUser = !rights.isEmpty();
         f->settings.MustBelongToGroup = rights == "own";
         f->settings.SendCount = 1;
+        f->settings.ListAddress = QStringLiteral("news@example.org");
         auto item = post(subject, sender, to);
         QCOMPARE(forwarder->forwardmailmessage(*item, message), refused.isEmpty());
         const QList<Copy> sent = this->copies();
@@ -263,6 +264,8 @@ private slots:
         for (const Copy &copy : sent) {
             QCOMPARE(copy.message.rawHeader("x-corvane-list"), list.toUtf8());
             QCOMPARE(copy.message.rawHeader("auto-submitted"), QByteArray("auto-generated"));
+            QCOMPARE(copy.message.rawHeader("list-unsubscribe"),
+                     QByteArray("<mailto:news@example.org?subject=unsubscribe>"));
         }
         const QString reason =
             refused == "rights" ? "the user does not have sending rights!" : "the category was not valid!";

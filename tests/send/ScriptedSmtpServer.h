@@ -1,29 +1,41 @@
 // An SMTP server for tests, on 127.0.0.1 and a free port: records every byte a client sends and answers each
 // command from a script (default replies unless a test queues others), with switches for a silent server,
-// for dropping the connection while message content arrives, and for slow and trickling replies.
+// for dropping the connection while message content arrives, and for slow and trickling replies. Given a
+// certificate and key it speaks TLS from the first byte (QSslServer).
 #pragma once
 
 #include <QByteArray>
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
+#include <QSslConfiguration>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <memory>
 
 namespace corvane {
 
 class ScriptedSmtpServer {
 public:
-    ScriptedSmtpServer() {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&m_server, &QTcpServer::newConnection, [this] { accept(); });
+    // `tls` with a local certificate: the connection is encrypted from the first byte, and the greeting goes out
+    // once the handshake is done.
+    explicit ScriptedSmtpServer(const QSslConfiguration &tls = QSslConfiguration()) {
+        if (!tls.localCertificate().isNull()) {
+            auto server = std::make_unique<QSslServer>();
+            server->setSslConfiguration(tls);
+            QObject::connect(server.get(), &QTcpServer::pendingConnectionAvailable, [this] { accept(); });
+            m_server = std::move(server);
+        }
+        m_server->listen(QHostAddress::LocalHost, 0);
+        QObject::connect(m_server.get(), &QTcpServer::newConnection, [this] { accept(); });
     }
 
-    bool listening() const { return m_server.isListening(); }
-    quint16 port() const { return m_server.serverPort(); }
+    bool listening() const { return m_server->isListening(); }
+    quint16 port() const { return m_server->serverPort(); }
     // Stops listening, so that connects to port() are refused.
-    void stopListening() { m_server.close(); }
+    void stopListening() { m_server->close(); }
 
     // Queues a raw reply (with its line ends) for the command `verb` ("HELO", "RSET", "MAIL", "RCPT", "DATA",
     // ".", "QUIT"). Queued replies are used in order; the last one is repeated.
@@ -48,7 +60,7 @@ public:
 
 private:
     void accept() {
-        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        while (QTcpSocket *socket = m_server->nextPendingConnection()) {
             ++connections;
             m_inData = false;
             m_pending.clear();
@@ -137,7 +149,7 @@ private:
         }
     }
 
-    QTcpServer m_server;
+    std::unique_ptr<QTcpServer> m_server = std::make_unique<QTcpServer>();
     QHash<QByteArray, QList<QByteArray>> m_replies;
     QByteArray m_pending;
     bool m_inData = false;

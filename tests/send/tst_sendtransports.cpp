@@ -122,6 +122,8 @@ void TestSendTransports::storeMethods() {
     QFETCH(QList<QStringList>, submissions);
     QFETCH(QString, phrase);
     f->members(3);
+    // Method 2 goes without a list address, the others carry the list headers.
+    f->settings.ListAddress = method == 2 ? QString() : QStringLiteral("news@example.org");
     f->settings.EmailMethod = method;
     f->settings.SendCount = sendCount;
     f->dlg->addRecip().addTo(QStringLiteral("boss@example.org"));
@@ -142,6 +144,10 @@ void TestSendTransports::storeMethods() {
         QVERIFY(input.contains("Subject: Store"));
         QVERIFY(input.contains("notes.txt"));
         QVERIFY2(!input.contains("m0") || sendCount == 1, "hidden recipients in the header");
+        QCOMPARE(input.contains("\nList-Id: <news.example.org>\nList-Unsubscribe: "
+                                "<mailto:news@example.org?subject=unsubscribe>\nPrecedence: list\n"),
+                 method != 2);
+        QCOMPARE(input.contains("List-"), method != 2);
         if (sendCount == 1) {
             QVERIFY(input.contains("Hello Name 0" + QByteArray::number(i + 1)));
         }

@@ -1,15 +1,19 @@
 // The SMTP client over TLS against a real server (aiosmtpd on 127.0.0.1 with throw-away certificates):
 // STARTTLS and TLS on connect with AUTH PLAIN and LOGIN, and each way the protected connect can fail with its
-// own message; the settings side: the port defaults and the password sources of the connection layer.
+// own message; EHLO refused over TLS on connect (the scripted server); the settings side: the port defaults
+// and the password sources of the connection layer.
 #include "AiosmtpdServer.h"
 #include "ScriptedPrompt.h"
+#include "ScriptedSmtpServer.h"
 
 #include "base/CorvaneError.h"
 #include "send/SMTPConnection.h"
 #include "send/TNMSMTP.h"
 #include "settings/Settings.h"
 
+#include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QSslKey>
 #include <QTest>
 
 using namespace corvane;
@@ -20,6 +24,7 @@ private slots:
     void initTestCase();
     void connects_data();
     void connects();
+    void ehloRefused();
     void portDefaults_data();
     void portDefaults();
     void passwordSources_data();
@@ -155,6 +160,36 @@ void TestSmtpSecurity::connects() {
         QVERIFY(!client.Connected());
         QVERIFY2(!dialogue.contains("MAIL FROM:<list@example.org>"), all.constData());
     }
+}
+
+// A server that refuses EHLO gets HELO when nothing more than the TLS already running is needed.
+void TestSmtpSecurity::ehloRefused() {
+    QFile certificate(m_certificates->path("localhost.pem"));
+    QFile key(m_certificates->path("localhost.key"));
+    QVERIFY(certificate.open(QIODevice::ReadOnly) && key.open(QIODevice::ReadOnly));
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate(certificate.readAll()));
+    tls.setPrivateKey(QSslKey(key.readAll(), QSsl::Rsa));
+    ScriptedSmtpServer server(tls);
+    QVERIFY(server.listening());
+    TNMSMTP client;
+    client.setTimeLimits(10000, 10000);
+    client.Host = QStringLiteral("localhost");
+    client.Port = server.port();
+    client.UserID = QStringLiteral("client.test");
+    client.SecurityMode = TNMSMTP::Security::Tls;
+    client.PostMessage.FromAddress = QStringLiteral("list@example.org");
+    client.PostMessage.ToAddress = QStringList{QStringLiteral("member@example.com")};
+    try {
+        client.Connect();
+        client.SendMail();
+        client.Disconnect();
+    } catch (const CorvaneError &e) {
+        QFAIL(qPrintable(e.message()));
+    }
+    QVERIFY2(server.received.startsWith("EHLO client.test\r\nHELO client.test\r\nRSET\r\n"),
+             server.received.constData());
+    QCOMPARE(server.commandCount.value("."), 1);
 }
 
 void TestSmtpSecurity::portDefaults_data() {

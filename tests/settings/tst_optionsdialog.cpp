@@ -373,6 +373,30 @@ private slots:
         QVERIFY(f.prompt.allAnswersUsed());
         QCOMPARE(f.prompt.texts().size(), answer == UserPrompt::NoButton ? 0 : 1);
     }
+
+    // The list address is refused where it is typed, and again by OK, which keeps the dialog open on its page.
+    void listAddress_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("valid, blanks dropped") << " news@example.org "
+                                               << "news@example.org";
+        QTest::newRow("line break") << "news@example.org\r\nBcc: x@example.org"
+                                    << "";
+    }
+    void listAddress() {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        test::RulesFixture f;
+        SettingsStore store(f.prompt, f.dm);
+        Tdlgoptions dialog(f.settings, store, f.dm, f.prompt, &f.rules);
+        f.settings.ListAddress = typed;
+        QCOMPARE(dialog.listaddressExit(), !kept.isEmpty());
+        QCOMPARE(f.settings.ListAddress, kept);
+        QCOMPARE(f.prompt.texts().filter(QStringLiteral("no List-Id or List-Unsubscribe")).size(), kept.isEmpty());
+        f.settings.ListAddress = typed;
+        QCOMPARE(dialog.BitBtn1Click(), !kept.isEmpty());
+        QCOMPARE(dialog.currentPage, kept.isEmpty() ? int(Tdlgoptions::SendingMail) : int(Tdlgoptions::General));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestOptionsDialog)

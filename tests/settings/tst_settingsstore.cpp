@@ -92,6 +92,7 @@ const QList<Sample> &samples() {
         {"IMAPPasswordFile", "", "/home/ann/.corvane-imap"},
         {"IMAPCertificateSHA256", "", "AB:CD:EF"},
         {"PreciseBounces", "true", "False"},
+        {"ListAddress", "", "news@example.org"},
         {"DBPath", "/srv/lists", "/data/lists/"},
         {"StrictChangeDetection", "False", "true"},
         {"DBExclusive", "true", "False"},
@@ -133,6 +134,14 @@ private slots:
     void cleanup() {
         store.reset();
         sandbox.reset();
+    }
+
+    // A list address that could not head a mailing (a hand-edited file) reads as none.
+    void listAddressStoredInvalid() {
+        SettingsSandbox::store(QStringLiteral("ListAddress"), QStringLiteral("news@example.org\nBcc: x@example.org"));
+        Settings settings;
+        store->Loadentries(settings);
+        QCOMPARE(settings.ListAddress, QString());
     }
 
     void valueNamesInLoadOrder() {

@@ -218,6 +218,15 @@ void Tdlgoptions::buildSending(QWidget *page) {
         to->setText(m_settings.DefaultToAddress);
     });
     layout->addWidget(to);
+    layout->addWidget(label(page, QStringLiteral("List address (for List-Id and List-Unsubscribe):")));
+    QLineEdit *list = line(page, "edtlistaddress", &s.ListAddress);
+    list->setToolTip(QStringLiteral("The list's own address, whose mail folder is scanned for requests; mailings "
+                                    "then tell mail programs how to unsubscribe"));
+    connect(list, &QLineEdit::editingFinished, this, [this, list] {
+        m_core.listaddressExit();
+        list->setText(m_settings.ListAddress);
+    });
+    layout->addWidget(list);
     layout->addWidget(check(page, "chkreadreceipts", QStringLiteral("Request Read Receipts"), &s.Acknowledge));
     layout->addWidget(check(page, "chksendlog", QStringLiteral("Save a log file when sending e-mail"), &s.SendLog));
     auto *stagger = check(page, "chkstagger", QStringLiteral("Send messages at"), &s.StaggerDelay.checked,
