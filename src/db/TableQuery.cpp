@@ -144,6 +144,15 @@ QString TableQuery::within(int field, bool bounded) const {
     return columns() + where(range) + orderBy(true);
 }
 
+QString TableQuery::rowids(bool ordered) const {
+    const QString rows = QStringLiteral("SELECT rowid FROM ") + TableSchema::quote(m_schema.tableName);
+    return ordered ? rows + where(QString()) + orderBy(true) : rows + where(QString(), false);
+}
+
+QString TableQuery::orderedRowids() const {
+    return QStringLiteral("SELECT rowid FROM ") + TableSchema::quote(m_schema.tableName) + orderBy(true);
+}
+
 QString TableQuery::countBefore() const {
     return QStringLiteral("SELECT count(*) FROM ") + TableSchema::quote(m_schema.tableName) +
            where(keyCondition(false));
