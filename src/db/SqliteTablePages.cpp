@@ -34,7 +34,7 @@ const std::vector<qint64> *SqliteTable::viewRowids() {
         auto view = std::make_unique<ViewRowids>();
         view->stamp = stamp;
         if (!m_query->followsOrder()) {
-            SqliteStatement &query = statement(m_query->rowids(true));
+            SqliteStatement &query = statement(m_query->rowids(true, sortsFilteredView()));
             StatementReset guard(query);
             m_query->bindFilter(query);
             while (query.step()) {
