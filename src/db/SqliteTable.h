@@ -140,6 +140,9 @@ public:
     TableRow currentRow() const;
     // Reading pages for a lazy view, without moving the current row: `limit` rows from position `offset` of
     // the view, and `limit` rows after `after` (a row of this view, found by its sort key and rowid).
+    // Positions in a filtered view (and every page of a filter that keeps so few rows that they are
+    // sorted) come from the view's rowids in order, read at the first such page and reused until the
+    // view or the table changes: a page far from both ends costs no walk over the rows in front.
     QList<TableRow> rowsAt(qint64 offset, int limit);
     QList<TableRow> rowsAfter(const TableRow &after, int limit);
     // The `limit` rows before `before`, and the `limit` rows that end `fromEnd` rows before the end of the
@@ -160,7 +163,8 @@ public:
     bool findInView(const QString &field, const QString &low, const QString &high,
                     const std::function<bool(const TableRow &)> &accept);
     // The position (from 0) of the row with `rowid` in the view; -1 when the view does not hold it.
-    // Counts through the order's index rather than reading the rows before it. Raises CorvaneError.
+    // Counts through the order's index rather than reading the rows before it; a filtered view looks it up
+    // in its rowids in order (see rowsAt()). Raises CorvaneError.
     qint64 positionOf(qint64 rowid);
 
     // Ends the walking statement's read transaction; the next next() resumes from the current row.

@@ -92,6 +92,12 @@ bool SqliteTable::findInView(const QString &field, const QString &low, const QSt
 qint64 SqliteTable::positionOf(qint64 rowid) {
     requireOpen();
     postPending();
+    // In a filtered view counting would test the filter on every row in front; its rowids in order are
+    // read once and serve every page and position after.
+    if (const std::vector<qint64> *ids = viewRowids()) {
+        const auto found = std::find(ids->begin(), ids->end(), rowid);
+        return found == ids->end() ? -1 : found - ids->begin();
+    }
     TableRow row;
     {
         SqliteStatement &query = statement(m_query->byRowid());

@@ -167,6 +167,15 @@ private slots:
             for (const qint64 offset : {qint64(3), qint64(Page * 2 + 5), n / 2, n - 100}) {
                 QCOMPARE(rowids(table.rowsAt(offset, Page)), view.mid(offset, Page));
             }
+            for (const qint64 position : {qint64(0), n / 3, n - 1}) {
+                QCOMPARE(table.positionOf(view.at(position)), position);
+            }
+            for (const Entry &entry : entries) {
+                if (!view.contains(entry.rowid)) {
+                    QCOMPARE(table.positionOf(entry.rowid), -1);
+                    break;
+                }
+            }
             for (const qint64 fromEnd : {qint64(7), n / 2, n - 10}) {
                 const qint64 first = std::max<qint64>(0, n - fromEnd - Page);
                 QCOMPARE(rowids(table.rowsFromEnd(fromEnd, Page)), view.mid(first, n - fromEnd - first));
