@@ -9,9 +9,9 @@
 // index and a sort), and the group's rows in one ordered statement.
 #pragma once
 
+#include "BenchPrompt.h"
 #include "app/GroupedListModel.h"
 #include "app/ListView.h"
-#include "base/UserPrompt.h"
 #include "db/SqliteDatabase.h"
 #include "db/SqliteStatement.h"
 #include "db/SqliteTable.h"
@@ -23,21 +23,6 @@
 #include <sqlite3.h>
 
 namespace corvane::gridbench {
-
-// A prompt that answers nothing and shows nothing: the benchmark has no person in front of it.
-class QuietPrompt : public UserPrompt {
-public:
-    Button message(Kind, const QString &, Buttons) override { return Ok; }
-    bool inputText(const QString &, const QString &, QString &) override { return false; }
-    void showProgress(int, const QString &, bool) override {}
-    void hideProgress() override {}
-    bool cancelRequested() const override { return false; }
-    void setCancelRequested(bool) override {}
-    void processEvents() override {}
-    void setBusy(bool) override {}
-    void beep() override {}
-    bool chooseDatabaseDirectory(QString &) override { return false; }
-};
 
 inline double milliseconds(const std::function<void()> &work) {
     QElapsedTimer timer;
@@ -116,7 +101,7 @@ inline QString plainCondition(const TableFilter &filter, bool few) {
 
 // (f) and (g) for the category prefix `prefix`.
 inline void benchFilteredGrid(SqliteTable &table, const QString &prefix, bool few, int rounds) {
-    QuietPrompt prompt;
+    BenchPrompt prompt;
     ListView view(prompt);
     view.setTable(&table);
     table.setIndexFieldNames(QStringLiteral("Item"));

@@ -210,6 +210,7 @@ private:
     bool sortsFilteredView() const;
     const std::vector<qint64> *viewRowids();
     QList<TableRow> rowsByRowid(const std::vector<qint64> &ids, qint64 from, qint64 to);
+    bool rowsNextTo(const TableRow &row, bool after, int limit, QList<TableRow> &rows);
     SqliteStatement &statement(const QString &sql);
     void readRow(const SqliteStatement &statement, TableRow &row) const;
     bool stepCursor();

@@ -100,6 +100,24 @@ QList<TableRow> SqliteTable::readRows(SqliteStatement &query) {
     return rows;
 }
 
+// A view whose filter is sorted reads the rows next to a row from its rowids in order; false (and the
+// caller reads by key) for any other view, or when the row is not in the view.
+bool SqliteTable::rowsNextTo(const TableRow &row, bool after, int limit, QList<TableRow> &rows) {
+    const std::vector<qint64> *ids = sortsFilteredView() ? viewRowids() : nullptr;
+    if (ids == nullptr) {
+        return false;
+    }
+    const auto found = std::find(ids->begin(), ids->end(), row.rowid);
+    if (found == ids->end()) {
+        return false;
+    }
+    const qint64 at = found - ids->begin();
+    const qint64 size = static_cast<qint64>(ids->size());
+    rows = after ? rowsByRowid(*ids, at + 1, std::min(size, at + 1 + limit))
+                 : rowsByRowid(*ids, std::max<qint64>(0, at - limit), at);
+    return true;
+}
+
 QList<TableRow> SqliteTable::rowsAt(qint64 offset, int limit) {
     requireOpen();
     if (offset > 0 || sortsFilteredView()) {
@@ -117,12 +135,8 @@ QList<TableRow> SqliteTable::rowsAt(qint64 offset, int limit) {
 
 QList<TableRow> SqliteTable::rowsAfter(const TableRow &after, int limit) {
     requireOpen();
-    if (const std::vector<qint64> *ids = sortsFilteredView() ? viewRowids() : nullptr) {
-        const auto found = std::find(ids->begin(), ids->end(), after.rowid);
-        if (found != ids->end()) {
-            const qint64 from = (found - ids->begin()) + 1;
-            return rowsByRowid(*ids, from, std::min(static_cast<qint64>(ids->size()), from + limit));
-        }
+    if (QList<TableRow> rows; rowsNextTo(after, true, limit, rows)) {
+        return rows;
     }
     SqliteStatement &query = statement(m_query->pageAfter());
     query.reset();
@@ -134,12 +148,8 @@ QList<TableRow> SqliteTable::rowsAfter(const TableRow &after, int limit) {
 
 QList<TableRow> SqliteTable::rowsBefore(const TableRow &before, int limit) {
     requireOpen();
-    if (const std::vector<qint64> *ids = sortsFilteredView() ? viewRowids() : nullptr) {
-        const auto found = std::find(ids->begin(), ids->end(), before.rowid);
-        if (found != ids->end()) {
-            const qint64 to = found - ids->begin();
-            return rowsByRowid(*ids, std::max<qint64>(0, to - limit), to);
-        }
+    if (QList<TableRow> rows; rowsNextTo(before, false, limit, rows)) {
+        return rows;
     }
     SqliteStatement &query = statement(m_query->pageBefore());
     query.reset();
