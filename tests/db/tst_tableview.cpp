@@ -21,13 +21,14 @@ struct Entry {
     QString category;
 };
 
-// Each address three times, in "news", "News" (or, one time in five, "rare") and "sports", appended in
-// reverse address order so that key order and address order differ.
+// Each address three times (in either letter case), in "news", "News" (or, one time in five, "rare") and
+// "sports", appended in reverse address order so that key order and address order differ.
 QList<Entry> fill(SqliteTable &table) {
     QList<Entry> entries;
     table.lockTable();
     for (int i = Rows - 1; i >= 0; --i) {
-        const QString item = QStringLiteral("user%1@x.org").arg(i / 3, 4, 10, QLatin1Char('0'));
+        const QString item =
+            QString::fromLatin1(i % 2 == 0 ? "user%1@x.org" : "USER%1@x.org").arg(i / 3, 4, 10, QLatin1Char('0'));
         const QString category = i % 3 == 0    ? QStringLiteral("news")
                                  : i % 3 == 2  ? QStringLiteral("sports")
                                  : i % 15 == 1 ? QStringLiteral("rare")
@@ -41,8 +42,10 @@ QList<Entry> fill(SqliteTable &table) {
 
 // The rowids of `entries` that `keep` takes, in address order, equal addresses by rowid.
 QList<qint64> expected(QList<Entry> entries, const std::function<bool(const Entry &)> &keep) {
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry &a, const Entry &b) { return a.item != b.item ? a.item < b.item : a.rowid < b.rowid; });
+    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+        const int order = a.item.compare(b.item, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a.rowid < b.rowid;
+    });
     QList<qint64> rowids;
     for (const Entry &entry : entries) {
         if (keep(entry)) {
