@@ -159,6 +159,11 @@ private slots:
                 read += rowids(rows);
             }
             QCOMPARE(read, view);
+            QList<qint64> walked;
+            for (table.first(); !table.eof(); table.next()) {
+                walked.append(table.currentRow().rowid);
+            }
+            QCOMPARE(walked, view);
         } else if (reading == QLatin1String("backward by key from the end")) {
             QList<qint64> read;
             for (QList<TableRow> rows = table.rowsFromEnd(0, Page); !rows.isEmpty();
