@@ -6,8 +6,8 @@
 // rows of the filtered view) against a full scan of the table. Prints rows per second and the ratio to
 // plain SQLite, and for (d) the times and min / median / max of the ratio over alternating rounds; (e) the
 // time to open a million-row file written with SQLite's NOCASE, which rebuilds it with CORVANECASE.
-// (f) to (h), the list view's filter changes, pages and groups, are in ListGridBench.h; --grid runs only
-// those. Categories: every other entry is in "news", one in 1,000 in "small", one in 40 in "edge", the rest
+// (f) to (h), the list view's filter changes, pages and groups, are in ListGridBench.h and run (alone) with
+// --grid. Categories: every other entry is in "news", one in 1,000 in "small", one in 40 in "edge", the rest
 // in "list0" to "list12".
 // Usage: bench_listdb [--filter-only | --grid] [directory for the 150 MB test file]
 #include "ListGridBench.h"
