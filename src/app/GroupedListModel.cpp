@@ -1,4 +1,4 @@
-// Grouped list view model: group counts with one GROUP BY query, each group's entries in pages.
+// Grouped list view model: group counts with one GROUP BY query, each group's entries in keyset pages.
 #include "app/GroupedListModel.h"
 
 #include "db/SqliteDatabase.h"
@@ -38,16 +38,11 @@ void GroupedListModel::setSource(SqliteTable *table, int column) {
     refresh();
 }
 
-QString GroupedListModel::whereClause(bool withGroup) const {
-    QStringList conditions;
-    if (m_table->filtered() && !m_table->filter().isEmpty()) {
-        conditions.append(QLatin1Char('(') + m_table->filter().sql() + QLatin1Char(')'));
+QString GroupedListModel::whereClause() const {
+    if (!m_table->filtered() || m_table->filter().isEmpty()) {
+        return {};
     }
-    if (withGroup) {
-        const QString field = quoted(m_table->schema().fields.at(m_column + 1).name);
-        conditions.append(field + QStringLiteral(" = ?") + CaseCollation);
-    }
-    return conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    return QStringLiteral(" WHERE (") + m_table->filter().sql() + QLatin1Char(')');
 }
 
 void GroupedListModel::refresh() {
@@ -58,7 +53,7 @@ void GroupedListModel::refresh() {
             const QString field = quoted(m_table->schema().fields.at(m_column + 1).name);
             SqliteStatement query(m_table->database().handle(),
                                   QStringLiteral("SELECT ") + field + QStringLiteral(", COUNT(*) FROM ") +
-                                      quoted(m_table->schema().tableName) + whereClause(false) +
+                                      quoted(m_table->schema().tableName) + whereClause() +
                                       QStringLiteral(" GROUP BY ") + field + CaseCollation +
                                       QStringLiteral(" ORDER BY ") + field + CaseCollation);
             int parameter = 1;
@@ -129,46 +124,17 @@ void GroupedListModel::fetchMore(const QModelIndex &parent) {
         return;
     }
     Group &group = m_groups.at(parent.row());
-    std::vector<TableRow> rows;
+    QList<TableRow> rows;
     try {
-        const TableSchema &schema = m_table->schema();
-        QStringList columns{QStringLiteral("rowid")};
-        for (const TableSchema::Field &f : schema.fields) {
-            columns.append(quoted(f.name));
-        }
-        QStringList order;
-        for (const QString &name : m_table->indexFieldNames().split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            order.append(quoted(name.trimmed()) + CaseCollation);
-        }
-        order.append(QStringLiteral("rowid"));
-        SqliteStatement query(m_table->database().handle(),
-                              QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-                                  QStringLiteral(" FROM ") + quoted(schema.tableName) + whereClause(true) +
-                                  QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", ")) +
-                                  QStringLiteral(" LIMIT ? OFFSET ?"));
-        int parameter = 1;
-        for (const QVariant &value : m_table->filtered() ? m_table->filter().values() : QVariantList()) {
-            query.bind(parameter++, value);
-        }
-        query.bind(parameter++, group.value);
-        query.bindInt(parameter++, kPageSize);
-        query.bindInt(parameter, static_cast<qint64>(group.entries.size()));
-        while (query.step()) {
-            TableRow row;
-            row.rowid = query.columnInt(0);
-            for (int i = 0; i < schema.fields.size(); ++i) {
-                QVariant value = query.columnValue(i + 1);
-                if (schema.fields.at(i).kind == TableSchema::Kind::Boolean) {
-                    value = value.toLongLong() != 0;
-                }
-                row.values.append(value);
-            }
-            rows.push_back(std::move(row));
-        }
+        // Each page continues from the last entry read (a keyset page), so walking a large group costs
+        // the same for every page instead of skipping more rows each time.
+        const TableFilter part = TableFilter::equals(m_table->schema().fields.at(m_column + 1).name, group.value);
+        rows = m_table->rowsOfPart(part, group.count, group.entries.empty() ? TableRow() : group.entries.back(),
+                                   kPageSize);
     } catch (const std::exception &) {
         return;
     }
-    if (rows.empty()) {
+    if (rows.isEmpty()) {
         return;
     }
     const int first = static_cast<int>(group.entries.size());

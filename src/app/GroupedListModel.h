@@ -51,7 +51,7 @@ private:
         std::vector<TableRow> entries;
     };
 
-    QString whereClause(bool withGroup) const;
+    QString whereClause() const;
 
     QPointer<SqliteTable> m_table;
     int m_column = -1;

@@ -1,9 +1,10 @@
 // The navigational table over SQLite prepared statements: opening, walking, locating, ordering, filtering
-// and reading pages. Changes to rows are in SqliteTableEditing.cpp, searches of the view in
-// SqliteTableSearch.cpp.
+// and counting. Changes to rows are in SqliteTableEditing.cpp, searches of the view in
+// SqliteTableSearch.cpp, pages of rows in SqliteTablePages.cpp.
 #include "db/SqliteTable.h"
 
 #include <algorithm>
+#include <sqlite3.h>
 
 #include "db/EngineError.h"
 #include "db/SqliteStatement.h"
@@ -97,6 +98,8 @@ void SqliteTable::close() noexcept {
     m_locatePlans.clear();
     m_statements.clear();
     m_query.reset();
+    m_count = -1;
+    m_viewRowids.reset();
     m_db.close();
     m_state = State::Inactive;
     m_hasRow = false;
@@ -130,7 +133,20 @@ void SqliteTable::startView() {
     m_locatePlans.clear();
     m_statements.clear();
     const TableFilter filter = m_filtered ? m_filter : TableFilter();
-    m_query = std::make_unique<TableQuery>(m_schema, m_order, filter, filterKeepsManyRows(filter));
+    // The count belongs to the filter, not to the order: a new order keeps it.
+    QString counted = filter.sql();
+    for (const QVariant &value : filter.values()) {
+        counted += QLatin1Char('\n') + value.toString();
+    }
+    if (counted != m_countedFilter) {
+        m_count = -1;
+        m_countedFilter = counted;
+    }
+    m_viewRowids.reset();
+    m_query = std::make_unique<TableQuery>(m_schema, m_order, filter);
+    if (filterKeepsManyRows(filter)) {
+        m_query = std::make_unique<TableQuery>(m_schema, m_order, filter, true);
+    }
 }
 
 SqliteStatement &SqliteTable::statement(const QString &sql) {
@@ -237,6 +253,15 @@ void SqliteTable::first() {
     ++m_steps;
     // The first row is read and the statement let go at once: a table that was merely opened or
     // positioned holds no read lock. The walk's stepping statement starts with the first next().
+    // A filter whose rows are sorted takes its first row from the view's rowids in order, which the
+    // grid's pages read next, rather than sorting every row it keeps once more.
+    if (const std::vector<qint64> *ids = sortsFilteredView() ? viewRowids() : nullptr) {
+        const QList<TableRow> rows = rowsByRowid(*ids, 0, ids->empty() ? 0 : 1);
+        m_hasRow = !rows.isEmpty();
+        m_row = m_hasRow ? rows.first() : TableRow();
+        m_eof = !m_hasRow;
+        return;
+    }
     becomeFirstOf(statement(m_query->walk()));
 }
 
@@ -273,12 +298,27 @@ void SqliteTable::last() {
     becomeFirstOf(statement(m_query->last()));
 }
 
+SqliteTable::ChangeStamp SqliteTable::changeStamp() {
+    SqliteStatement &version = statement(QStringLiteral("PRAGMA data_version"));
+    StatementReset guard(version);
+    return {sqlite3_total_changes64(m_db.handle()), version.step() ? version.columnInt(0) : -1};
+}
+
 qint64 SqliteTable::recordCount() {
     requireOpen();
+    const bool inTransaction = sqlite3_get_autocommit(m_db.handle()) == 0;
+    const ChangeStamp stamp = changeStamp();
+    if (m_count >= 0 && !inTransaction && stamp == m_countStamp) {
+        return m_count;
+    }
     SqliteStatement &query = statement(m_query->count());
     StatementReset guard(query);
     m_query->bindFilter(query);
-    return query.step() ? query.columnInt(0) : 0;
+    const qint64 count = query.step() ? query.columnInt(0) : 0;
+    ++m_countsTaken;
+    m_count = inTransaction ? -1 : count;
+    m_countStamp = stamp;
+    return count;
 }
 
 int SqliteTable::fieldIndex(const QString &name) const {
@@ -410,59 +450,6 @@ void SqliteTable::setFiltered(bool on) {
 
 TableRow SqliteTable::currentRow() const {
     return m_hasRow ? m_row : TableRow();
-}
-
-QList<TableRow> SqliteTable::readRows(SqliteStatement &query) {
-    StatementReset guard(query);
-    QList<TableRow> rows;
-    while (query.step()) {
-        TableRow row;
-        readRow(query, row);
-        rows.append(std::move(row));
-    }
-    return rows;
-}
-
-QList<TableRow> SqliteTable::rowsAt(qint64 offset, int limit) {
-    requireOpen();
-    SqliteStatement &query = statement(m_query->page());
-    query.reset();
-    m_query->bindFilter(query);
-    m_query->bindPage(query, limit, offset);
-    return readRows(query);
-}
-
-QList<TableRow> SqliteTable::rowsAfter(const TableRow &after, int limit) {
-    requireOpen();
-    SqliteStatement &query = statement(m_query->pageAfter());
-    query.reset();
-    m_query->bindFilter(query);
-    m_query->bindKey(query, after);
-    m_query->bindPage(query, limit, 0);
-    return readRows(query);
-}
-
-QList<TableRow> SqliteTable::rowsBefore(const TableRow &before, int limit) {
-    requireOpen();
-    SqliteStatement &query = statement(m_query->pageBefore());
-    query.reset();
-    m_query->bindFilter(query);
-    m_query->bindKey(query, before);
-    m_query->bindPage(query, limit, 0);
-    QList<TableRow> rows = readRows(query);
-    std::reverse(rows.begin(), rows.end());
-    return rows;
-}
-
-QList<TableRow> SqliteTable::rowsFromEnd(qint64 fromEnd, int limit) {
-    requireOpen();
-    SqliteStatement &query = statement(m_query->pageFromEnd());
-    query.reset();
-    m_query->bindFilter(query);
-    m_query->bindPage(query, limit, fromEnd);
-    QList<TableRow> rows = readRows(query);
-    std::reverse(rows.begin(), rows.end());
-    return rows;
 }
 
 void SqliteTable::flush() {

@@ -25,6 +25,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace corvane {
 
@@ -68,8 +69,12 @@ public:
     bool eof() const { return m_eof; }
     // True when there is a current row.
     bool hasRow() const { return m_hasRow; }
-    // The number of rows in the view (of the filtered view when the filter is on).
+    // The number of rows in the view (of the filtered view when the filter is on). Counted once and reused
+    // until the filter or the table changes (a change by this connection, or one another connection
+    // committed), and counted afresh on every call inside a transaction, which could still be undone.
     qint64 recordCount();
+    // How many times the view's rows were really counted (for tests and benchmarks).
+    quint64 countsTaken() const { return m_countsTaken; }
 
     // Field access by position or name (letter case ignored). Reading gives the field's kind (QString, int,
     // bool, QDate); with no current row it gives the empty value of that kind. Writing puts the table into
@@ -135,12 +140,20 @@ public:
     TableRow currentRow() const;
     // Reading pages for a lazy view, without moving the current row: `limit` rows from position `offset` of
     // the view, and `limit` rows after `after` (a row of this view, found by its sort key and rowid).
+    // Positions in a filtered view (and every page of a filter that keeps so few rows that they are
+    // sorted) come from the view's rowids in order, read at the first such page and reused until the
+    // view or the table changes: a page far from both ends costs no walk over the rows in front.
     QList<TableRow> rowsAt(qint64 offset, int limit);
     QList<TableRow> rowsAfter(const TableRow &after, int limit);
     // The `limit` rows before `before`, and the `limit` rows that end `fromEnd` rows before the end of the
     // view, both in view order: reading backwards from the end costs no scan over the rows in front.
     QList<TableRow> rowsBefore(const TableRow &before, int limit);
     QList<TableRow> rowsFromEnd(qint64 fromEnd, int limit);
+    // Keyset pages of a part of the view (a group of the grouped view): the `limit` rows that the view and
+    // `part` both keep, in the view's order, after `after` (from the first when `after` has no rowid).
+    // `partRows`, how many rows `part` keeps, decides whether they are found along the order's index.
+    // Raises CorvaneError.
+    QList<TableRow> rowsOfPart(const TableFilter &part, qint64 partRows, const TableRow &after, int limit);
     // Moves to the row with this rowid when it is in the view.
     bool gotoRowid(qint64 rowid);
     // Goes to the first row of the view, in order, whose text field `field` lies in [low, high) under the
@@ -150,7 +163,8 @@ public:
     bool findInView(const QString &field, const QString &low, const QString &high,
                     const std::function<bool(const TableRow &)> &accept);
     // The position (from 0) of the row with `rowid` in the view; -1 when the view does not hold it.
-    // Counts through the order's index rather than reading the rows before it. Raises CorvaneError.
+    // Counts through the order's index rather than reading the rows before it; a filtered view looks it up
+    // in its rowids in order (see rowsAt()). Raises CorvaneError.
     qint64 positionOf(qint64 rowid);
 
     // Ends the walking statement's read transaction; the next next() resumes from the current row.
@@ -168,6 +182,20 @@ signals:
     void viewChanged();
 
 private:
+    // What recordCount() reused: the changes made through this connection and the file's data version,
+    // which moves when another connection commits.
+    struct ChangeStamp {
+        qint64 ownChanges = -1;
+        qint64 dataVersion = -1;
+        bool operator==(const ChangeStamp &) const = default;
+    };
+
+    // The filtered view's rowids in order and the change stamp they were read at.
+    struct ViewRowids {
+        std::vector<qint64> rowids;
+        ChangeStamp stamp;
+    };
+
     struct LocatePlan {
         QList<int> fields;
         SqliteStatement *statement = nullptr;
@@ -177,6 +205,12 @@ private:
     void postPending();
     void startView();
     bool filterKeepsManyRows(const TableFilter &filter);
+    bool readAlongOrder(const QString &field, const std::function<qint64()> &kept);
+    ChangeStamp changeStamp();
+    bool sortsFilteredView() const;
+    const std::vector<qint64> *viewRowids();
+    QList<TableRow> rowsByRowid(const std::vector<qint64> &ids, qint64 from, qint64 to);
+    bool rowsNextTo(const TableRow &row, bool after, int limit, QList<TableRow> &rows);
     SqliteStatement &statement(const QString &sql);
     void readRow(const SqliteStatement &statement, TableRow &row) const;
     bool stepCursor();
@@ -214,6 +248,11 @@ private:
     int m_lockDepth = 0;
     QTimer m_idleTimer;
     quint64 m_steps = 0;
+    qint64 m_count = -1;
+    ChangeStamp m_countStamp;
+    QString m_countedFilter;
+    quint64 m_countsTaken = 0;
+    std::unique_ptr<ViewRowids> m_viewRowids;
     quint64 m_stepsAtTick = 0;
 };
 

@@ -9,30 +9,40 @@
 
 namespace corvane {
 
-// Whether the view's pages should follow the order's index and test the filter on each row: when the
-// order does not start with the filter's own field and the filter keeps at least one row in 32, a page
-// is found by reading a few times its size in order, where taking the filter's index would sort every
-// row it keeps for each page. Counted up to that share only, so deciding costs little.
-bool SqliteTable::filterKeepsManyRows(const TableFilter &filter) {
-    if (filter.isEmpty() || m_order.isEmpty() || m_schema.fields.at(m_order.first()).name == filter.field()) {
+// Whether rows kept by a filter on `field` that keeps `kept` rows are best read along the order's index,
+// testing the filter on each row: when the order does not start with that field and the filter keeps at
+// least one row in 32, a page is found by reading a few times its size in order, where taking the
+// filter's index would sort every row it keeps for each page. `kept` is asked for only when needed.
+bool SqliteTable::readAlongOrder(const QString &field, const std::function<qint64()> &kept) {
+    if (m_order.isEmpty() || m_schema.fields.at(m_order.first()).name == field) {
         return false;
     }
     try {
-        const QString table = TableSchema::quote(m_schema.tableName);
-        const qint64 share =
-            std::max<qint64>(256, m_db.queryInt(QStringLiteral("SELECT max(rowid) FROM ") + table) / 32);
-        int count = 0;
-        SqliteStatement probe(m_db.handle(), QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 WHERE %2 LIMIT %3)")
-                                                 .arg(table, filter.sql())
-                                                 .arg(share));
-        StatementReset guard(probe);
-        for (const QVariant &value : filter.values()) {
-            probe.bind(++count, value);
-        }
-        return probe.step() && probe.columnInt(0) >= share;
+        const qint64 rows =
+            m_db.queryInt(QStringLiteral("SELECT max(rowid) FROM ") + TableSchema::quote(m_schema.tableName));
+        return kept() >= std::max<qint64>(256, rows / 32);
     } catch (const CorvaneError &) {
         return false;
     }
+}
+
+// Decided by the view's count, which the view needs anyway and then reuses.
+bool SqliteTable::filterKeepsManyRows(const TableFilter &filter) {
+    return !filter.isEmpty() && readAlongOrder(filter.field(), [this] { return recordCount(); });
+}
+
+QList<TableRow> SqliteTable::rowsOfPart(const TableFilter &part, qint64 partRows, const TableRow &after, int limit) {
+    requireOpen();
+    const TableFilter filter = TableFilter::both(m_filtered ? m_filter : TableFilter(), part);
+    const TableQuery query(m_schema, m_order, filter, readAlongOrder(part.field(), [partRows] { return partRows; }));
+    SqliteStatement &page = statement(after.rowid == 0 ? query.page() : query.pageAfter());
+    page.reset();
+    query.bindFilter(page);
+    if (after.rowid != 0) {
+        query.bindKey(page, after);
+    }
+    query.bindPage(page, limit, 0);
+    return readRows(page);
 }
 
 bool SqliteTable::gotoRowid(qint64 rowid) {
@@ -82,6 +92,12 @@ bool SqliteTable::findInView(const QString &field, const QString &low, const QSt
 qint64 SqliteTable::positionOf(qint64 rowid) {
     requireOpen();
     postPending();
+    // In a filtered view counting would test the filter on every row in front; its rowids in order are
+    // read once and serve every page and position after.
+    if (const std::vector<qint64> *ids = viewRowids()) {
+        const auto found = std::find(ids->begin(), ids->end(), rowid);
+        return found == ids->end() ? -1 : found - ids->begin();
+    }
     TableRow row;
     {
         SqliteStatement &query = statement(m_query->byRowid());

@@ -52,6 +52,31 @@ TableFilter TableFilter::prefixes(const QString &field, Mode mode, const QString
     return filter;
 }
 
+TableFilter TableFilter::equals(const QString &field, const QVariant &value) {
+    TableFilter filter;
+    const QString test = QStringLiteral(" IS ? COLLATE ") + QLatin1String(SqliteDatabase::CaseCollation);
+    filter.m_field = field;
+    filter.m_sql = TableSchema::quote(field) + test;
+    filter.m_scanSql = QLatin1Char('+') + TableSchema::quote(field) + test;
+    filter.m_values.append(value);
+    return filter;
+}
+
+TableFilter TableFilter::both(const TableFilter &first, const TableFilter &second) {
+    if (first.isEmpty() || second.isEmpty()) {
+        return first.isEmpty() ? second : first;
+    }
+    TableFilter filter;
+    const auto joined = [](const QString &a, const QString &b) {
+        return QLatin1Char('(') + a + QStringLiteral(") AND (") + b + QLatin1Char(')');
+    };
+    filter.m_field = first.m_field == second.m_field ? first.m_field : QString();
+    filter.m_sql = joined(first.m_sql, second.m_sql);
+    filter.m_scanSql = joined(first.m_scanSql, second.m_scanSql);
+    filter.m_values = first.m_values + second.m_values;
+    return filter;
+}
+
 TableFilter TableFilter::categories(Mode mode, const QString &text) {
     return prefixes(QStringLiteral("Category"), mode, splitList(text));
 }

@@ -24,11 +24,15 @@ public:
     // The category filter of the list view: `text` split at "," with each item trimmed and empty items
     // dropped ("news" -> news*, "a, b" -> a* and b*), on the field Category.
     static TableFilter categories(Mode mode, const QString &text);
+    // Rows whose `field` equals `value` (text ignoring letter case; a null value keeps the rows without one).
+    static TableFilter equals(const QString &field, const QVariant &value);
+    // Rows that both `first` and `second` keep.
+    static TableFilter both(const TableFilter &first, const TableFilter &second);
     // Splits a comma-separated filter text into trimmed, non-empty items.
     static QStringList splitList(const QString &text);
 
     bool isEmpty() const { return m_sql.isEmpty(); }
-    // The field the condition tests; empty when there is none.
+    // The field the condition tests; empty when there is none, or when it tests several.
     QString field() const { return m_field; }
     // The condition, with "?" placeholders, to be combined with AND; empty when there is none.
     QString sql() const { return m_sql; }

@@ -144,6 +144,28 @@ QString TableQuery::within(int field, bool bounded) const {
     return columns() + where(range) + orderBy(true);
 }
 
+QString TableQuery::rowids(bool ordered, bool sortMatches) const {
+    const QString rows = QStringLiteral("SELECT rowid FROM ") + TableSchema::quote(m_schema.tableName);
+    if (!ordered) {
+        return rows + where(QString(), false);
+    }
+    if (!sortMatches) {
+        return rows + where(QString()) + orderBy(true);
+    }
+    // The order's columns behind a unary "+" (which keeps their collation), so that SQLite takes the
+    // filter's index and sorts what it finds instead of walking the order's index over every row.
+    QStringList keys;
+    for (const int field : m_order) {
+        keys.append(QLatin1Char('+') + TableSchema::quote(m_schema.fields.at(field).name));
+    }
+    keys.append(QStringLiteral("rowid"));
+    return rows + where(QString(), false) + QStringLiteral(" ORDER BY ") + keys.join(QStringLiteral(", "));
+}
+
+QString TableQuery::orderedRowids() const {
+    return QStringLiteral("SELECT rowid FROM ") + TableSchema::quote(m_schema.tableName) + orderBy(true);
+}
+
 QString TableQuery::countBefore() const {
     return QStringLiteral("SELECT count(*) FROM ") + TableSchema::quote(m_schema.tableName) +
            where(keyCondition(false));

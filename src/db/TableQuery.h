@@ -48,6 +48,13 @@ public:
     // The rows of the view, in order, whose `field` is at least the first value bound after the filter's
     // and, when `bounded`, below the second: a range of the field's index.
     QString within(int field, bool bounded) const;
+    // The rowids of the view: in order (`ordered`), or as the filter's index gives them. With
+    // `sortMatches`, the order's index is not used: the filter's rows are found and sorted.
+    QString rowids(bool ordered, bool sortMatches = false) const;
+    // The rowids of the whole table in the view's order, ignoring the filter: a walk of the order's index.
+    QString orderedRowids() const;
+    // Whether the ordered statements follow the order's index and test the filter on each row.
+    bool followsOrder() const { return m_scanSql != m_filterSql; }
     // The number of rows of the view before the row whose key is bound with bindKey().
     QString countBefore() const;
 

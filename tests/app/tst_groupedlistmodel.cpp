@@ -50,6 +50,38 @@ private slots:
         QCOMPARE(model.parent(model.index(5, 2, news)), news);
     }
 
+    void walkContinuesByKey() {
+        // A second n0499 puts equal addresses on both sides of the first page's end.
+        SqliteTable &table = m_db.dm->tblML();
+        table.appendRecord({QStringLiteral("n0499@x.org"), QStringLiteral("NEWS"), 0});
+        GroupedListModel model;
+        model.setSource(&table, 1);
+        const QModelIndex news = model.index(0, 0);
+        QCOMPARE(model.groupCount(0), 1201);
+        model.fetchMore(news);
+        QCOMPARE(model.rowCount(news), GroupedListModel::kPageSize);
+        // Another copy deletes an entry already shown and one not yet read; the walk goes on after the
+        // last entry it showed, skipping and repeating none.
+        table.database().exec(QStringLiteral("DELETE FROM tblML WHERE Item IN ('n0010@x.org', 'n0700@x.org')"));
+        for (int before = -1; model.canFetchMore(news) && before != model.rowCount(news);) {
+            before = model.rowCount(news);
+            model.fetchMore(news);
+        }
+        QCOMPARE(model.rowCount(news), 1200);
+        QStringList addresses;
+        QList<qint64> keys;
+        for (int row = 0; row < model.rowCount(news); ++row) {
+            addresses.append(model.entryAt(0, row).values.at(1).toString());
+            keys.append(model.entryAt(0, row).rowid);
+        }
+        QCOMPARE(addresses.at(499), QStringLiteral("n0499@x.org"));
+        QCOMPARE(addresses.at(500), QStringLiteral("n0499@x.org"));
+        QVERIFY(keys.at(499) < keys.at(500));
+        QCOMPARE(addresses.at(501), QStringLiteral("n0500@x.org"));
+        QVERIFY(!addresses.mid(500).contains(QStringLiteral("n0700@x.org")));
+        QCOMPARE(addresses.last(), QStringLiteral("n1199@x.org"));
+    }
+
     void filterAndChangesAreFollowed() {
         GroupedListModel model;
         SqliteTable &table = m_db.dm->tblML();

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QVariantList>
 #include <sqlite3.h>
 
@@ -35,6 +36,16 @@ inline QStringList walkText(SqliteTable &table, const QString &field) {
         values.append(value.toString());
     }
     return values;
+}
+
+// A list table in a fresh file "mailist.DAT" of `dir`, opened as `access`.
+inline void openListFile(SqliteTable &table, const QTemporaryDir &dir, SqliteDatabase::Access access) {
+    const QString file = dir.filePath(QStringLiteral("mailist.DAT"));
+    SqliteDatabase db;
+    db.open(file, SqliteDatabase::Access::Shared, true);
+    db.exec(TableSchema::listTable().createTableSql() + QLatin1Char(';') + TableSchema::listTable().createIndexesSql());
+    db.close();
+    table.open(file, access);
 }
 
 // Opens `file` on a connection of its own that knows Corvane's collation, as another copy would.

@@ -15,18 +15,6 @@ using namespace corvane::test;
 class TestSqliteTable : public QObject {
     Q_OBJECT
 
-private:
-    // A list table in a fresh file of `dir`, opened as `access`.
-    static void openListFile(SqliteTable &table, const QTemporaryDir &dir, SqliteDatabase::Access access) {
-        const QString file = dir.filePath(QStringLiteral("mailist.DAT"));
-        SqliteDatabase db;
-        db.open(file, SqliteDatabase::Access::Shared, true);
-        db.exec(TableSchema::listTable().createTableSql() + QLatin1Char(';') +
-                TableSchema::listTable().createIndexesSql());
-        db.close();
-        table.open(file, access);
-    }
-
 private slots:
     void order_data() {
         QTest::addColumn<QString>("order");
