@@ -6,6 +6,7 @@
 //
 // Usage: bench_import [addresses] [rounds]   (defaults 1000000 and 4)
 #include "BenchPrompt.h"
+#include "BenchRounds.h"
 #include "base/AppPaths.h"
 #include "db/TdmML.h"
 #include "listio/ImportLines.h"
@@ -63,11 +64,6 @@ bool openList(List &list, BenchPrompt &prompt, Settings &settings, ErrorsList &e
 
 QString address(qint64 i) {
     return QStringLiteral("member%1.reader@new-members.example.org").arg(i);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 } // namespace
@@ -166,7 +162,7 @@ int main(int argc, char *argv[]) {
     std::printf("Importfile: %.0f entries/s; insertentry: %.0f entries/s\n",
                 rounds * perRound / (double(importNs) / 1e9), rounds * perRound / (double(directNs) / 1e9));
     std::printf("Importfile / insertentry over %d rounds: min %.0f%%, median %.0f%%, max %.0f%%\n", rounds,
-                100 * *std::min_element(ratios.begin(), ratios.end()), 100 * median(ratios),
+                100 * *std::min_element(ratios.begin(), ratios.end()), 100 * bench::spread(ratios).median,
                 100 * *std::max_element(ratios.begin(), ratios.end()));
     std::printf("peak resident memory: %.0f MB\n", peakResidentMb());
     return 0;
