@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QString>
+#include <cstdio>
 #include <sqlite3.h>
 
 namespace corvane::bench {
@@ -48,6 +49,18 @@ inline bool generateList(const QString &file, int entries) {
     ok = ok && sqlite3_exec(db, finish.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
+}
+
+// Replaces `file` by a generated list of `entries` entries, saying so; false (and said) when it fails.
+inline bool freshList(const QString &file, int entries) {
+    QFile::remove(file);
+    std::printf("generating %d entries...\n", entries);
+    std::fflush(stdout);
+    if (!generateList(file, entries)) {
+        std::printf("the list file could not be generated\n");
+        return false;
+    }
+    return true;
 }
 
 } // namespace corvane::bench

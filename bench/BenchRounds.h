@@ -1,8 +1,10 @@
 // What every benchmark does with its figures: times its sides in turn over several rounds (so that other load
-// on the machine falls on all of them alike) and prints min / median / max of each side and of their ratio.
+// on the machine falls on all of them alike) and prints min / median / max of each side and of their ratio;
+// and the process's peak resident memory.
 #pragma once
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -68,6 +70,20 @@ inline std::vector<double> rates(const std::vector<double> &secondsPerRound, dou
         out.push_back(s > 0 ? count / s : 0);
     }
     return out;
+}
+
+// The peak resident set of this process in MB (VmHWM), -1 when unknown.
+inline double peakResidentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+        }
+    }
+    return -1;
 }
 
 } // namespace corvane::bench

@@ -85,11 +85,7 @@ int main(int argc, char **argv) {
     const QString apiFile = dir + QStringLiteral("/bench_export_api.csv");
     const QString rawFile = dir + QStringLiteral("/bench_export_raw.csv");
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-    QFile::remove(listFile);
-    std::printf("generating %d entries...\n", Entries);
-    std::fflush(stdout);
-    if (!generateList(listFile, Entries)) {
-        std::printf("the list file could not be generated\n");
+    if (!freshList(listFile, Entries)) {
         return 1;
     }
 

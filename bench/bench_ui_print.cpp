@@ -40,21 +40,8 @@ public:
     QStringList lines;
 };
 
-long peakKilobytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-        }
-    }
-    return -1;
-}
-
 // One side in this process: "print", "gathered" or "export" of `listFile` to `outFile`. Prints its seconds
-// and peak resident kilobytes on one line.
+// and peak resident megabytes on one line.
 int runSide(const QString &side, const QString &listFile, const QString &outFile) {
     SqliteTable table(TableSchema::listTable());
     table.open(listFile, SqliteDatabase::Access::Exclusive);
@@ -85,7 +72,7 @@ int runSide(const QString &side, const QString &listFile, const QString &outFile
             target.endCopy();
         }
     });
-    std::printf("%f %ld %lld\n", took, peakKilobytes(), static_cast<long long>(QFile(outFile).size()));
+    std::printf("%f %f %lld\n", took, peakResidentMb(), static_cast<long long>(QFile(outFile).size()));
     return ok ? 0 : 1;
 }
 
@@ -107,7 +94,7 @@ SideRun runChild(const QString &side, const QString &listFile, const QString &ou
     }
     const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
     QFile::remove(outFile);
-    return {fields.value(0).toDouble(), fields.value(1).toDouble() / 1024, fields.value(2).toLongLong()};
+    return {fields.value(0).toDouble(), fields.value(1).toDouble(), fields.value(2).toLongLong()};
 }
 
 } // namespace
@@ -124,11 +111,7 @@ int main(int argc, char **argv) {
     QTemporaryDir scratch;
     const QString dir = argc > 3 ? QString::fromLocal8Bit(argv[3]) : scratch.path();
     const QString listFile = dir + QStringLiteral("/bench_print.DAT");
-    QFile::remove(listFile);
-    std::printf("generating %d entries...\n", entries);
-    std::fflush(stdout);
-    if (!generateList(listFile, entries)) {
-        std::printf("the list file could not be generated\n");
+    if (!freshList(listFile, entries)) {
         return 1;
     }
     const QStringList sides{QStringLiteral("print"), QStringLiteral("gathered"), QStringLiteral("export")};

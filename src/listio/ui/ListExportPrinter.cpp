@@ -7,6 +7,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include <algorithm>
+
 namespace corvane::ui {
 
 namespace {
@@ -72,13 +74,22 @@ void ListExportPrinter::beginCopy(const QString &heading) {
     m_metrics.emplace(m_font, m_printer);
     m_width = std::max(1, m_printer->width());
     m_lineHeight = std::max(1, m_metrics->lineSpacing());
+    m_widestLatin1 = 1;
+    for (char16_t c = 0x20; c < 0x100; ++c) {
+        if (c < 0x7F || c >= 0xA0) {
+            m_widestLatin1 = std::max(m_widestLatin1, m_metrics->horizontalAdvance(QChar(c)));
+        }
+    }
     const bool ranged = m_printer->printRange() == QPrinter::PageRange && m_printer->fromPage() > 0;
     m_flow.emplace(std::max(1, m_printer->height()) / m_lineHeight, ranged ? m_printer->fromPage() : 1,
                    ranged ? m_printer->toPage() : INT_MAX);
 }
 
 bool ListExportPrinter::addLine(const QString &line) {
-    for (const QString &piece : wrapped(line, *m_metrics, m_width)) {
+    // A short line of Latin-1 characters (all in the printing font) fits without being measured.
+    const bool fits = line.size() * m_widestLatin1 <= m_width &&
+                      std::all_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() < 0x100; });
+    for (const QString &piece : fits ? QStringList{line} : wrapped(line, *m_metrics, m_width)) {
         const PrintPageFlow::Place place = m_flow->next();
         if (!place.drawn) {
             continue;

@@ -44,6 +44,7 @@ private:
     std::optional<PrintPageFlow> m_flow;
     int m_width = 1;
     int m_lineHeight = 1;
+    int m_widestLatin1 = 1; // the widest printable Latin-1 character
 };
 
 } // namespace corvane::ui
