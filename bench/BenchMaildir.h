@@ -1,10 +1,16 @@
 // The benchmark folder shared by the benchmarks that read mail: 10,000 generated messages (plain text,
 // multipart/alternative with quoted-printable, base64 bodies, encoded-word subjects and names, ISO-8859-1, HTML
-// only, a few attachments; 1 KB to about 30 KB each) from a fixed seed, written into a new Maildir.
+// only, a few attachments; 1 KB to about 30 KB each) from a fixed seed, written into a new Maildir; reading
+// every message as the request scan does, and the plain read of the same files that serves as reference.
 #pragma once
+
+#include "base/CorvaneError.h"
+#include "mailstore/MailFolders.h"
+#include "mailstore/MailStoreApplication.h"
 
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QString>
 
@@ -323,6 +329,67 @@ inline qint64 buildMaildir(const QString &root, int count) {
         total += message.size();
     }
     return total;
+}
+
+// What one read of a folder found; `characters` keeps the work from being optimized away.
+struct ReadResult {
+    int messages = 0;
+    int failures = 0;
+    qint64 characters = 0;
+};
+
+// Reads every item as the request scan does (subject, sender's name and address, plain body), from the last
+// down when `fromLast`. A message that raises counts as a failure and the read goes on.
+inline ReadResult readItems(const MailItems &items, bool fromLast = false) {
+    ReadResult result;
+    const int count = items.Count();
+    for (int n = 1; n <= count; ++n) {
+        try {
+            const auto item = items.Item(fromLast ? count + 1 - n : n);
+            result.characters += item->subject().size() + item->SenderName().size() +
+                                 item->SenderEmailAddress().size() + item->body().size();
+        } catch (const CorvaneError &) {
+            ++result.failures;
+        }
+    }
+    result.messages = count;
+    return result;
+}
+
+// readItems() over the Inbox of the Maildir at `root`, through a fresh mail-store application.
+inline ReadResult readInbox(const QString &root) {
+    const MailStoreApplication application(root);
+    return readItems(
+        application.GetNameSpace(QStringLiteral("MAPI")).Folders(1).Folders(QStringLiteral("Inbox")).Items());
+}
+
+// The reference read: every message file of the Maildir at `root` read whole, its header cut off at the first
+// empty line and its "Subject:" and "From:" lines found, with no decoding at all.
+inline ReadResult plainRead(const QString &root) {
+    ReadResult result;
+    for (const char *sub : {"/cur", "/new"}) {
+        QDirIterator files(root + QLatin1String(sub), QDir::Files);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            if (!file.open(QIODevice::ReadOnly)) {
+                ++result.failures;
+                continue;
+            }
+            const QByteArray raw = file.readAll();
+            qsizetype end = raw.indexOf("\n\n");
+            const qsizetype crlf = raw.indexOf("\r\n\r\n");
+            end = crlf >= 0 && (end < 0 || crlf < end) ? crlf : end;
+            const QByteArray head = end >= 0 ? raw.left(end) : raw;
+            for (const QByteArray &line : head.split('\n')) {
+                if (line.startsWith("Subject:") || line.startsWith("From:")) {
+                    result.characters += line.size();
+                }
+            }
+            result.characters += raw.size() - head.size();
+            ++result.messages;
+        }
+    }
+    return result;
 }
 
 } // namespace corvane::bench

@@ -1,7 +1,10 @@
 // Benchmark of the delimited list export on 1,000,000 entries: exportlist with every field (through the
 // navigational table, the progress rules and the flush every 20 entries) against a plain SQLite loop that
-// writes the same lines in the same order through stdio. Both files are compared byte for byte. Prints
-// entries per second and the ratio. Usage: bench_export [directory for the ~150 MB list and two exports]
+// writes the same lines in the same order through stdio. Both files are compared byte for byte. The two sides
+// alternate over the rounds; prints entries per second of each and min / median / max of the ratio.
+// Usage: bench_export [directory for the ~150 MB list and two exports] [rounds]
+#include "BenchList.h"
+#include "BenchRounds.h"
 #include "base/UserPrompt.h"
 #include "db/SqliteStatement.h"
 #include "db/SqliteTable.h"
@@ -9,14 +12,13 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <functional>
 #include <sqlite3.h>
 
 using namespace corvane;
+using namespace corvane::bench;
 
 namespace {
 constexpr int Entries = 1000000;
@@ -39,45 +41,6 @@ public:
     bool chooseDatabaseDirectory(QString &) override { return false; }
     int progressCalls = 0;
 };
-
-double timed(const std::function<void()> &work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
-}
-
-// Writes the million-entry list file with a plain connection (no journal, a large page cache), the indexes
-// built after the rows.
-bool generate(const QString &file) {
-    sqlite3 *db = nullptr;
-    if (sqlite3_open(QFile::encodeName(file).constData(), &db) != SQLITE_OK) {
-        sqlite3_close(db);
-        return false;
-    }
-    const QByteArray setup = "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-262144; BEGIN; " +
-                             TableSchema::listTable().createTableSql().toUtf8() + ";";
-    bool ok = sqlite3_exec(db, setup.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    {
-        SqliteStatement insert(db, QStringLiteral("INSERT INTO tblML (Item, Category, Bounces, Comments, Name, "
-                                                  "Salutation, SendRights) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"));
-        for (int i = 0; ok && i < Entries; ++i) {
-            insert.bindText(1,
-                            QStringLiteral("user%1.%2@example%3.com").arg((i * 7919LL) % 1000003).arg(i).arg(i % 97));
-            insert.bindText(2, QStringLiteral("list%1").arg(i % 13));
-            insert.bindInt(3, i % 5);
-            insert.bindText(4, i % 4 == 0 ? QString() : QStringLiteral("Entered %1").arg(i));
-            insert.bindText(5, QStringLiteral("Member %1").arg(i % 1000));
-            insert.bindText(6, i % 3 == 0 ? QStringLiteral("Zoë") : QStringLiteral("Member"));
-            insert.bindInt(7, i % 2);
-            insert.execute();
-        }
-    }
-    const QByteArray finish = TableSchema::listTable().createIndexesSql().toUtf8() + " COMMIT;";
-    ok = ok && sqlite3_exec(db, finish.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
 
 // The plain loop: one statement in the table's order, the six fields written as they come from SQLite.
 qint64 rawExport(SqliteTable &table, const QString &path) {
@@ -121,11 +84,8 @@ int main(int argc, char **argv) {
     const QString listFile = dir + QStringLiteral("/bench_export.DAT");
     const QString apiFile = dir + QStringLiteral("/bench_export_api.csv");
     const QString rawFile = dir + QStringLiteral("/bench_export_raw.csv");
-    QFile::remove(listFile);
-    std::printf("generating %d entries...\n", Entries);
-    std::fflush(stdout);
-    if (!generate(listFile)) {
-        std::printf("the list file could not be generated\n");
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    if (!freshList(listFile, Entries)) {
         return 1;
     }
 
@@ -136,20 +96,18 @@ int main(int argc, char **argv) {
     ListExport run(prompt, table);
     bool ok = true;
     qint64 rawRows = 0;
-    // Alternating runs, the shorter of two of each, so that neither profits from a warmer cache alone.
-    double api = timed([&] { ok = run.exportlist(apiFile, QString(), ExportFields{}, false, QStringLiteral(",")); });
-    double raw = timed([&] { rawRows = rawExport(table, rawFile); });
-    api = std::min(api, timed([&] { ok = ok && run.exportlist(apiFile, QString(), ExportFields{}, false, ","); }));
-    raw = std::min(raw, timed([&] { rawRows = rawExport(table, rawFile); }));
+    const auto times = alternate(
+        rounds, {[&] { ok = run.exportlist(apiFile, QString(), ExportFields{}, false, QStringLiteral(",")) && ok; },
+                 [&] { rawRows = rawExport(table, rawFile); }});
 
     const bool same = digest(apiFile) == digest(rawFile) && !digest(apiFile).isEmpty();
-    std::printf("export of %d entries, every field, Item order (letter case ignored)\n", Entries);
-    std::printf("    exportlist   %10.0f entries/s  (%.2f s, %d progress calls)\n", Entries / api, api,
-                prompt.progressCalls / 2);
-    std::printf("    plain SQLite %10.0f entries/s  (%.2f s)\n", static_cast<double>(rawRows) / raw, raw);
-    std::printf("    ratio %3.0f%%   files %s   exportlist %s\n", 100.0 * raw / api, same ? "identical" : "DIFFER",
-                ok ? "succeeded" : "FAILED");
-    std::printf("    file size %lld bytes\n", static_cast<long long>(QFile(apiFile).size()));
+    std::printf("export of %d entries, every field, Item order (letter case ignored), %d rounds\n", Entries, rounds);
+    printSpread("exportlist (entries/s)", rates(times[0], Entries), "");
+    printSpread("plain SQLite (entries/s)", rates(times[1], static_cast<double>(rawRows)), "");
+    printSpread("exportlist / plain SQLite (%)", ratios(times[1], times[0]), "%", 100);
+    std::printf("  files %s, exportlist %s, file size %lld bytes, %d progress calls per run\n",
+                same ? "identical" : "DIFFER", ok ? "succeeded" : "FAILED",
+                static_cast<long long>(QFile(apiFile).size()), prompt.progressCalls / rounds);
     QFile::remove(apiFile);
     QFile::remove(rawFile);
     QFile::remove(listFile);

@@ -9,6 +9,7 @@
 // Usage: bench_harvest [rounds] [messages]
 #include "BenchMaildir.h"
 #include "BenchPrompt.h"
+#include "BenchRounds.h"
 #include "base/CorvaneError.h"
 #include "listio/OutlookHarvest.h"
 #include "mailstore/MailFolders.h"
@@ -37,21 +38,10 @@ public:
 
 // Messages per second reading subject, sender and body of every message; `characters` keeps the work alive.
 double readRate(const QString &root, qint64 &characters) {
-    QElapsedTimer timer;
-    timer.start();
-    const MailStoreApplication application(root);
-    const MailItems items =
-        application.GetNameSpace(QStringLiteral("MAPI")).Folders(1).Folders(QStringLiteral("Inbox")).Items();
-    const int count = items.Count();
-    for (int i = 1; i <= count; ++i) {
-        try {
-            const auto item = items.Item(i);
-            characters += item->subject().size() + item->SenderName().size() + item->SenderEmailAddress().size() +
-                          item->body().size();
-        } catch (const CorvaneError &) {
-        }
-    }
-    return count / (double(timer.nsecsElapsed()) / 1e9);
+    bench::ReadResult read;
+    const double took = bench::seconds([&] { read = bench::readInbox(root); });
+    characters += read.characters;
+    return read.messages / took;
 }
 
 // Messages per second harvesting the bodies; `found` receives the number of lines found.

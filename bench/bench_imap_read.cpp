@@ -8,6 +8,8 @@
 //
 // Usage: bench_imap_read [rounds] [messages]
 #include "../tests/mailstore/DovecotInstance.h"
+#include "BenchMaildir.h"
+#include "BenchRounds.h"
 #include "mailstore/ImapStore.h"
 #include "mailstore/MailFolders.h"
 #include "mailstore/MailNamespace.h"
@@ -60,28 +62,15 @@ QByteArray message(std::mt19937 &random, int i) {
 
 // Reads every item of `folder` from the last down as the scan does; returns the messages read.
 int readAll(const MailFolder &folder) {
-    const MailItems items = folder.Items();
-    int read = 0;
-    qsizetype bytes = 0;
-    for (int i = items.Count(); i >= 1; --i) {
-        const auto item = items.Item(i);
-        bytes += item->subject().size() + item->SenderName().size() + item->SenderEmailAddress().size() +
-                 item->body().size();
-        ++read;
-    }
-    if (bytes == 0)
-        std::fprintf(stderr, "nothing was read\n");
-    return read;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
+    const bench::ReadResult read = bench::readItems(folder.Items(), true);
+    if (read.characters == 0 || read.failures > 0)
+        std::fprintf(stderr, "nothing was read, or %d messages failed\n", read.failures);
+    return read.messages;
 }
 
 void report(const char *what, std::vector<double> v) {
     std::sort(v.begin(), v.end());
-    std::printf("%-22s min %10.1f  median %10.1f  max %10.1f\n", what, v.front(), median(v), v.back());
+    std::printf("%-22s min %10.1f  median %10.1f  max %10.1f\n", what, v.front(), bench::spread(v).median, v.back());
 }
 
 } // namespace
@@ -166,6 +155,6 @@ int main(int argc, char **argv) {
     report("imaplib fetch only", imaplib);
     report("IMAP / imaplib", toImaplib);
     report("IMAP / Maildir", toMaildir);
-    std::printf("target: IMAP at least 0.70 of imaplib (median %.2f)\n", median(toImaplib));
+    std::printf("target: IMAP at least 0.70 of imaplib (median %.2f)\n", bench::spread(toImaplib).median);
     return 0;
 }

@@ -6,6 +6,7 @@
 //
 // Usage: bench_import [addresses] [rounds]   (defaults 1000000 and 4)
 #include "BenchPrompt.h"
+#include "BenchRounds.h"
 #include "base/AppPaths.h"
 #include "db/TdmML.h"
 #include "listio/ImportLines.h"
@@ -28,20 +29,6 @@ using namespace corvane;
 
 namespace {
 
-// The peak resident set of this process in MB (VmHWM), -1 when unknown.
-double peakResidentMb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-        }
-    }
-    return -1;
-}
-
 struct List {
     std::unique_ptr<TdmML> dm;
     std::unique_ptr<ActivityLog> log;
@@ -63,11 +50,6 @@ bool openList(List &list, BenchPrompt &prompt, Settings &settings, ErrorsList &e
 
 QString address(qint64 i) {
     return QStringLiteral("member%1.reader@new-members.example.org").arg(i);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 } // namespace
@@ -94,7 +76,7 @@ int main(int argc, char *argv[]) {
         std::printf("the list databases could not be created\n");
         return 1;
     }
-    std::printf("peak resident memory before the runs: %.0f MB\n", peakResidentMb());
+    std::printf("peak resident memory before the runs: %.0f MB\n", bench::peakResidentMb());
     QElapsedTimer timer;
 
     // The whole file at once, read through the import's line source: what the import holds of it.
@@ -118,7 +100,7 @@ int main(int argc, char *argv[]) {
         }
         std::printf("line source: %lld of %lld lines read in %.1f s; peak resident memory %.0f MB\n",
                     static_cast<long long>(read), static_cast<long long>(lines.count()),
-                    double(timer.nsecsElapsed()) / 1e9, peakResidentMb());
+                    double(timer.nsecsElapsed()) / 1e9, bench::peakResidentMb());
         QFile::remove(whole);
     }
 
@@ -166,8 +148,8 @@ int main(int argc, char *argv[]) {
     std::printf("Importfile: %.0f entries/s; insertentry: %.0f entries/s\n",
                 rounds * perRound / (double(importNs) / 1e9), rounds * perRound / (double(directNs) / 1e9));
     std::printf("Importfile / insertentry over %d rounds: min %.0f%%, median %.0f%%, max %.0f%%\n", rounds,
-                100 * *std::min_element(ratios.begin(), ratios.end()), 100 * median(ratios),
+                100 * *std::min_element(ratios.begin(), ratios.end()), 100 * bench::spread(ratios).median,
                 100 * *std::max_element(ratios.begin(), ratios.end()));
-    std::printf("peak resident memory: %.0f MB\n", peakResidentMb());
+    std::printf("peak resident memory: %.0f MB\n", bench::peakResidentMb());
     return 0;
 }

@@ -2,11 +2,12 @@
 // append, one commit and one activity-log line each) into a list that already holds a million entries,
 // against a plain SQLite loop doing a case-insensitive SELECT and an INSERT per address, each committed on
 // its own, in the same journal, locking and sync mode as the list database. Both run in the same process on
-// the same disk, taking turns in blocks. Prints both rates and their ratio.
+// the same disk, taking turns in blocks (the rounds). Prints min / median / max of both rates and of their ratio.
 //
 // Usage: bench_insertentry [existing entries] [added addresses] [blocked addresses]
 //        (defaults 1000000, 100000 and 100000: a list that has seen many unsubscribers)
 #include "BenchPrompt.h"
+#include "BenchRounds.h"
 #include "base/AppPaths.h"
 #include "db/SqliteDatabase.h"
 #include "db/TableSchema.h"
@@ -162,34 +163,34 @@ int main(int argc, char *argv[]) {
     }
 
     // The two loops take turns in blocks, so that a burst of other load on the machine or a checkpoint of the
-    // disk cache falls on both alike.
+    // disk cache falls on both alike; each block is a round.
     constexpr int Block = 2000;
-    qint64 entryNs = 0;
-    qint64 plainNs = 0;
-    QElapsedTimer timer;
-    for (int start = 0; start < added; start += Block) {
+    std::vector<double> entrySeconds;
+    std::vector<double> plainSeconds;
+    bool failed = false;
+    for (int start = 0; start < added && !failed; start += Block) {
         const int end = std::min(added, start + Block);
-        timer.start();
-        for (int i = start; i < end; ++i) {
-            rules.insertentry(true, newAddress(i), QStringLiteral("News"), QString(), QString(),
-                              QStringLiteral("bench"), 0, false, false);
-        }
-        entryNs += timer.nsecsElapsed();
-        timer.start();
-        for (int i = start; i < end; ++i) {
-            if (!plain.add(newAddress(i))) {
-                return 1;
+        entrySeconds.push_back(bench::seconds([&] {
+            for (int i = start; i < end; ++i) {
+                rules.insertentry(true, newAddress(i), QStringLiteral("News"), QString(), QString(),
+                                  QStringLiteral("bench"), 0, false, false);
             }
-        }
-        plainNs += timer.nsecsElapsed();
+        }));
+        plainSeconds.push_back(bench::seconds([&] {
+            for (int i = start; i < end && !failed; ++i) {
+                failed = !plain.add(newAddress(i));
+            }
+        }));
     }
-    const double entryRate = added / (double(entryNs) / 1e9);
-    const double plainRate = added / (double(plainNs) / 1e9);
-    std::printf(
-        "insertentry: %d addresses, %.0f per second (%lld entries now, %lld errors-list lines, %lld log lines)\n",
-        added, entryRate, static_cast<long long>(table.recordCount()), static_cast<long long>(errors.lines().size()),
-        static_cast<long long>(logLines()));
-    std::printf("plain SQLite loop: %d addresses, %.0f per second\n", added, plainRate);
-    std::printf("insertentry / plain loop: %.0f%%\n", 100.0 * entryRate / plainRate);
+    if (failed) {
+        return 1;
+    }
+    std::printf("insertentry: %d addresses (%lld entries now, %lld errors-list lines, %lld log lines), %zu rounds of "
+                "%d\n",
+                added, static_cast<long long>(table.recordCount()), static_cast<long long>(errors.lines().size()),
+                static_cast<long long>(logLines()), entrySeconds.size(), Block);
+    bench::printSpread("insertentry (adds/s)", bench::rates(entrySeconds, Block), "");
+    bench::printSpread("plain SQLite loop (adds/s)", bench::rates(plainSeconds, Block), "");
+    bench::printSpread("insertentry / plain loop (%)", bench::ratios(plainSeconds, entrySeconds), "%", 100);
     return 0;
 }

@@ -1,17 +1,20 @@
 // Reading speed of the mail store: builds a Maildir of 10,000 generated messages in a temporary directory (plain
 // text, multipart/alternative with quoted-printable, base64 bodies, encoded-word subjects and names, ISO-8859-1,
 // HTML only, a few attachments; 1 KB to about 30 KB each) and times reading the subject, the sender's name and
-// address and the plain body of every message through the public mail-store API, as the request scan does.
+// address and the plain body of every message through the public mail-store API, as the request scan does,
+// against a plain read of the same files (each read whole, its Subject and From lines found, nothing decoded).
 // Prints messages per second for the first pass in the process (cold: vmime and caches not yet warmed; the files
-// are in the system's file cache since they were just written) and for the following passes (warm).
+// are in the system's file cache since they were just written), then the two sides alternating over the rounds:
+// min / median / max of each side's rate and of the ratio Corvane / plain read.
 //
-// Usage: bench_maildir_read [passes] [messages] [directory]; the messages are generated from a fixed seed, so runs
+// Usage: bench_maildir_read [rounds] [messages] [directory]; the messages are generated from a fixed seed, so runs
 // compare. With a directory (which must not exist yet), the Maildir is built there and kept for inspection.
 //
 // bench_maildir_read hostile [rounds]: times, in processor seconds (min / median / max over the rounds), the body,
 // the header fields and the forward of messages built to make the reader slow: deep nesting, millions of header
 // lines, many parts whose boundary never closes, each up to the 64 MB limit, beside a plain 60 MB message.
 #include "BenchMaildir.h"
+#include "BenchRounds.h"
 #include "base/CorvaneError.h"
 #include "mailstore/MailFolders.h"
 #include "mailstore/MailStoreApplication.h"
@@ -36,44 +39,7 @@ using corvane::bench::buildMaildir;
 namespace {
 
 constexpr int kDefaultMessages = 10'000;
-constexpr int kDefaultPasses = 6;
-
-struct PassResult {
-    double seconds = 0;
-    int messages = 0;
-    int failures = 0;
-    qint64 characters = 0;
-};
-
-// One pass as the request scan reads a folder: a fresh application on the store, every item's subject, sender
-// and plain body. A message that raises counts as a failure and the pass goes on.
-PassResult readPass(const QString &root) {
-    PassResult result;
-    QElapsedTimer timer;
-    timer.start();
-    const MailStoreApplication application(root);
-    const MailItems items =
-        application.GetNameSpace(QStringLiteral("MAPI")).Folders(1).Folders(QStringLiteral("Inbox")).Items();
-    const int count = items.Count();
-    for (int i = 1; i <= count; ++i) {
-        try {
-            const auto item = items.Item(i);
-            result.characters += item->subject().size();
-            result.characters += item->SenderName().size();
-            result.characters += item->SenderEmailAddress().size();
-            result.characters += item->body().size();
-        } catch (const CorvaneError &) {
-            ++result.failures;
-        }
-    }
-    result.seconds = double(timer.nsecsElapsed()) / 1e9;
-    result.messages = count;
-    return result;
-}
-
-} // namespace
-
-namespace {
+constexpr int kDefaultRounds = 5;
 
 double processSeconds() {
     timespec t{};
@@ -166,7 +132,7 @@ int hostileBench(int rounds) {
 int main(int argc, char **argv) {
     if (argc > 1 && std::strcmp(argv[1], "hostile") == 0)
         return hostileBench(argc > 2 ? std::max(1, std::atoi(argv[2])) : 3);
-    const int passes = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultPasses;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultRounds;
     const int count = argc > 2 ? std::max(1, std::atoi(argv[2])) : kDefaultMessages;
     QTemporaryDir dir;
     if (!dir.isValid()) {
@@ -178,25 +144,23 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "%s exists already\n", argv[3]);
         return 1;
     }
-    QElapsedTimer build;
-    build.start();
-    const qint64 bytes = buildMaildir(root, count);
+    qint64 bytes = 0;
+    const double built = bench::seconds([&] { bytes = buildMaildir(root, count); });
     std::printf("maildir: %d messages, %.1f MB, average %.1f KB, built in %.1f s\n", count, double(bytes) / 1e6,
-                double(bytes) / count / 1024.0, double(build.nsecsElapsed()) / 1e9);
+                double(bytes) / count / 1024.0, built);
 
-    std::vector<double> warm;
-    for (int pass = 0; pass < passes; ++pass) {
-        const PassResult r = readPass(root);
-        const double rate = r.messages / r.seconds;
-        std::printf("pass %d (%s): %d messages in %.3f s, %.0f messages/s, %.1f MB/s, %d failed, %lld characters\n",
-                    pass + 1, pass == 0 ? "cold" : "warm", r.messages, r.seconds, rate, double(bytes) / 1e6 / r.seconds,
-                    r.failures, static_cast<long long>(r.characters));
-        if (pass > 0)
-            warm.push_back(rate);
-    }
-    if (!warm.empty()) {
-        std::sort(warm.begin(), warm.end());
-        std::printf("warm: median %.0f messages/s, best %.0f messages/s\n", warm[warm.size() / 2], warm.back());
-    }
+    bench::ReadResult corvane;
+    bench::ReadResult plain;
+    const double cold = bench::seconds([&] { corvane = bench::readInbox(root); });
+    std::printf("first read in the process (cold): %.0f messages/s, %d failed\n", corvane.messages / cold,
+                corvane.failures);
+    const auto times =
+        bench::alternate(rounds, {[&] { corvane = bench::readInbox(root); }, [&] { plain = bench::plainRead(root); }});
+    std::printf("%d rounds, warm:\n", rounds);
+    bench::printSpread("Corvane (messages/s)", bench::rates(times[0], corvane.messages), "");
+    bench::printSpread("plain read (messages/s)", bench::rates(times[1], plain.messages), "");
+    bench::printSpread("Corvane / plain read (%)", bench::ratios(times[1], times[0]), "%", 100);
+    std::printf("  %d failed; %lld characters read by Corvane, %lld bytes by the plain read\n", corvane.failures,
+                static_cast<long long>(corvane.characters), static_cast<long long>(plain.characters));
     return 0;
 }

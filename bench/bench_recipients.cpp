@@ -6,6 +6,7 @@
 //
 // Usage: bench_recipients [entries] [rounds]   (defaults 1000000 and 3)
 #include "BenchPrompt.h"
+#include "BenchRounds.h"
 #include "base/AppPaths.h"
 #include "db/SqliteStatement.h"
 #include "db/TdmML.h"
@@ -26,11 +27,6 @@
 using namespace corvane;
 
 namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // Fills the list with `entries` rows in one transaction: one address in ten appears a second time, in
 // another category and in capitals, so that a tenth of the walk is dropped by the key.
@@ -173,7 +169,7 @@ int main(int argc, char *argv[]) {
         }
     }
     std::printf("Corvane / plain SQLite over %d rounds: min %.1f %%, median %.1f %%, max %.1f %% (target >= 50 %%)\n",
-                rounds, 100 * *std::min_element(ratios.begin(), ratios.end()), 100 * median(ratios),
+                rounds, 100 * *std::min_element(ratios.begin(), ratios.end()), 100 * bench::spread(ratios).median,
                 100 * *std::max_element(ratios.begin(), ratios.end()));
     return 0;
 }

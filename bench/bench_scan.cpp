@@ -7,7 +7,9 @@
 // round on a fresh folder and fresh addresses; prints each round and min / median / max of the ratio.
 //
 // Usage: bench_scan [rounds] [messages per round] [existing entries]   (defaults 5, 10000, 1000000)
+#include "BenchMaildir.h"
 #include "BenchPrompt.h"
+#include "BenchRounds.h"
 #include "base/AppPaths.h"
 #include "db/TdmML.h"
 #include "mailstore/MailFolder.h"
@@ -90,12 +92,6 @@ template <typename Work> std::pair<double, double> rates(int count, Work work) {
     return {count / wall, count / std::max(1e-9, cpuSeconds() - cpu)};
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -148,12 +144,7 @@ int main(int argc, char *argv[]) {
             const MailStoreApplication store(mail);
             const MailFolder folder =
                 store.GetNameSpace(QStringLiteral("MAPI")).Folders(1).Folders(QStringLiteral("MailingList"));
-            const MailItems items = folder.Items();
-            for (int i = items.Count(); i >= 1; --i) {
-                const auto item = items.Item(i);
-                bytes += item->subject().size() + item->SenderName().size() + item->SenderEmailAddress().size() +
-                         item->body().size();
-            }
+            bytes += bench::readItems(folder.Items(), true).characters;
         });
         const auto insertAll = [&] {
             for (int i = 0; i < messages; ++i)
@@ -189,7 +180,7 @@ int main(int argc, char *argv[]) {
     }
     for (const auto &[name, ratios] : {std::pair{"wall-clock", wallRatios}, std::pair{"CPU time", cpuRatios}}) {
         std::printf("scan / slower of read and insertentry, %s: min %.0f%%, median %.0f%%, max %.0f%% (target 50%%)\n",
-                    name, 100 * *std::min_element(ratios.begin(), ratios.end()), 100 * median(ratios),
+                    name, 100 * *std::min_element(ratios.begin(), ratios.end()), 100 * bench::spread(ratios).median,
                     100 * *std::max_element(ratios.begin(), ratios.end()));
     }
     std::printf("list database now: %lld entries\n", static_cast<long long>(table.recordCount()));

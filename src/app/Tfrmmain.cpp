@@ -265,18 +265,20 @@ void Tfrmmain::mkreopenonclick(const QString &hint) {
     }
 }
 
-void Tfrmmain::mkOptimiseClick() {
+bool Tfrmmain::mkOptimiseClick() {
     if (!m_dm) {
-        return;
+        return false;
     }
+    bool optimized = false;
     try {
-        m_dm->OptimiseDatabase(true);
+        optimized = m_dm->OptimiseDatabase(true);
     } catch (...) {
         // The tables could not be opened again: the caption says so before the error box.
         UpdateCaption();
         throw;
     }
     UpdateDisplay();
+    return optimized;
 }
 
 bool Tfrmmain::FormCloseQuery() {

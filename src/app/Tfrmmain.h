@@ -110,8 +110,9 @@ public:
     void mkOpenDBClick();
     void mkreopenonclick(const QString &hint);
     // Edit, "Other", "Optimize Database...". Raises CorvaneError when the tables cannot be opened again
-    // afterwards; the window runs it through runCommand, and the list view then shows no table.
-    void mkOptimiseClick();
+    // afterwards; the window runs it through runCommand, and the list view then shows no table. True when the
+    // database was optimized; false when the person cancelled, no database is open, or it failed (told).
+    bool mkOptimiseClick();
 
     // Shutdown. FormCloseQuery returns false when the close is cancelled.
     bool FormCloseQuery();

@@ -67,8 +67,9 @@ public:
     void RepairDatabase(bool ask);
     // Reclaims unused space in both tables (announcing it first when `ask`; Cancel abandons), reporting a
     // failure in a message. The views are detached meanwhile; the tables are opened again in every case
-    // (raising CorvaneError when that fails).
-    void OptimiseDatabase(bool ask);
+    // (raising CorvaneError when that fails). True only when both tables were optimized: false after
+    // Cancel and after a failure (told by then).
+    bool OptimiseDatabase(bool ask);
     // The upgrades of older list-table layouts, each asking first and reporting its own outcome.
     void UpgradeToFormat11();
     void UpgradeToFormat20();

@@ -67,11 +67,11 @@ QStringList TdmML::repairTables() {
     return reports;
 }
 
-void TdmML::OptimiseDatabase(bool ask) {
+bool TdmML::OptimiseDatabase(bool ask) {
     if (ask && m_prompt.message(UserPrompt::Kind::Information,
                                 QStringLiteral("Your database will now be optimized to reclaim unused disk space!"),
                                 UserPrompt::Ok | UserPrompt::Cancel) != UserPrompt::Ok) {
-        return;
+        return false;
     }
     const bool wasOpen = m_tblML.isOpen() || m_tblStats.isOpen();
     emit tablesDetached();
@@ -82,9 +82,11 @@ void TdmML::OptimiseDatabase(bool ask) {
              QStringLiteral("An error was encountered while optimizing your database, it may "
                             "be active on another user's system."));
     };
+    bool optimized = false;
     try {
         optimizeFile(listFile(), 0);
         optimizeFile(statsFile(), 100);
+        optimized = true;
     } catch (const CorvaneError &error) {
         // Damage found by the check is noted, so opening the tables again below offers the repair.
         if (!EngineError::isDamage(error.code())) {
@@ -104,6 +106,7 @@ void TdmML::OptimiseDatabase(bool ask) {
     }
     emit tablesAttached();
     ProgressWindow::hideprogress(m_prompt);
+    return optimized;
 }
 
 void TdmML::optimizeFile(const QString &file, int offset) {

@@ -1,5 +1,5 @@
 // The delimited list export: the walk over the list table, the line layout, the progress window and the
-// question after a failing entry, and the hand-over of gathered lines to the printer.
+// question after a failing entry, and the printout, one walk per copy with each line handed on as it is read.
 #include "listio/ListExport.h"
 
 #include "base/BusyCursor.h"
@@ -8,14 +8,17 @@
 #include "base/ProgressWindow.h"
 #include "base/ProtectedFiles.h"
 #include "base/UserPrompt.h"
+#include "db/MappingPause.h"
 #include "db/SqliteTable.h"
 #include "db/TableLock.h"
 #include "listio/ListExportFile.h"
+#include "listio/ListPrintTarget.h"
 
 #include <QDir>
 #include <QLocale>
 #include <charconv>
 #include <climits>
+#include <stdexcept>
 
 namespace corvane {
 
@@ -36,6 +39,13 @@ private:
 // Progress is shown whenever the gauge's percentage changes; in between, pending events still run this
 // often so that Cancel is answered at once.
 constexpr qint64 kEventInterval = 256;
+
+// A failure of the printer itself, which ends the run with the printing message instead of the question
+// about the entry.
+class PrinterFailure : public std::runtime_error {
+public:
+    PrinterFailure() : std::runtime_error("printer failure") {}
+};
 
 } // namespace
 
@@ -102,25 +112,48 @@ bool ListExport::exportlist(const QString &fileName, const QString &printHeading
 
 bool ListExport::exportlist(const QString &fileName, const QString &heading, const ExportFields &fields, bool backUp,
                             const QString &separator) {
-    m_printLines.clear();
+    m_printed = false;
     const QString sep = separator.isEmpty() ? QStringLiteral(",") : separator;
-    if (!walk(fileName, fields, backUp, sep)) {
+    return fileName.isEmpty() ? print(heading, fields, sep) : walk(fileName, fields, backUp, sep);
+}
+
+// The printout: the printer is chosen first, then each copy is one walk whose lines go straight to it.
+// True when every copy was printed or the person cancelled the choice; a copy that ends early is thrown
+// away, and a printer failure is told.
+bool ListExport::print(const QString &heading, const ExportFields &fields, const QString &sep) {
+    if (printTarget == nullptr) {
         return false;
     }
-    if (fileName.isEmpty() && printer) {
-        try {
-            printer(m_printLines, heading);
-        } catch (const std::exception &) {
-            m_prompt.message(UserPrompt::Kind::Warning, printErrorMessage(fileName), UserPrompt::Ok);
-            return false;
+    m_printerFailed = false;
+    try {
+        if (!printTarget->choose(heading)) {
+            return true;
         }
+        const int copies = std::max(1, printTarget->copies());
+        for (int copy = 0; copy < copies; ++copy) {
+            printTarget->beginCopy(heading);
+            if (!walk(QString(), fields, false, sep)) {
+                if (m_printerFailed) {
+                    throw PrinterFailure();
+                }
+                printTarget->abortCopy();
+                return false;
+            }
+            printTarget->endCopy();
+        }
+    } catch (const std::exception &) {
+        printTarget->abortCopy();
+        m_prompt.message(UserPrompt::Kind::Warning, printErrorMessage(QString()), UserPrompt::Ok);
+        return false;
     }
+    m_printed = true;
     return true;
 }
 
-// The walk. True when every entry was written; false on any failure, cancel or No (the reasons are
-// listed with exportlist). The file is closed, the lock released, the filter restored, the cursor and the
-// progress window put back on every way out.
+// The walk, to the file or (without a file name) to the print target. True when every entry was written, or
+// the printer wanted no more; false on any failure, cancel or No (the reasons are listed with exportlist;
+// a printer failure also sets m_printerFailed). The file is closed, the lock released, the filter restored, the cursor
+// and the progress window put back on every way out.
 bool ListExport::walk(const QString &fileName, const ExportFields &fields, bool backUp, const QString &sep) {
     const bool toFile = !fileName.isEmpty();
     ListExportFile file;
@@ -139,6 +172,7 @@ bool ListExport::walk(const QString &fileName, const ExportFields &fields, bool 
         BusyCursor busy(m_prompt);
         ProgressHider hider(m_prompt);
         TableLock lock(m_table);
+        const MappingPause unmapped(m_table.database());
         if (wasFiltered) {
             m_table.setFiltered(false);
         }
@@ -162,6 +196,7 @@ bool ListExport::walk(const QString &fileName, const ExportFields &fields, bool 
         int stage = 0;   // of the current entry: 0 write its line, 1 flush when due, 2 move on
         int tries = 0;   // failures of the current entry
         int lastPercent = -1;
+        bool wanted = true; // false once the printer needs no more lines
         QString line;
         while (!m_table.eof()) {
             ++k;
@@ -205,7 +240,11 @@ bool ListExport::walk(const QString &fileName, const ExportFields &fields, bool 
                             }
                             line += LineText::oneLine(m_table.field(columns.at(i)).toString());
                         }
-                        m_printLines.append(line);
+                        try {
+                            wanted = printTarget->addLine(line);
+                        } catch (const std::exception &) {
+                            throw PrinterFailure();
+                        }
                     }
                     ++done;
                     stage = 1;
@@ -216,9 +255,14 @@ bool ListExport::walk(const QString &fileName, const ExportFields &fields, bool 
                     }
                     stage = 2;
                 }
+                if (!wanted) {
+                    break;
+                }
                 m_table.next();
                 stage = 0;
                 tries = 0;
+            } catch (const PrinterFailure &) {
+                throw;
             } catch (const std::exception &) {
                 ++tries;
                 const auto answer = m_prompt.message(UserPrompt::Kind::Warning, entryErrorQuestion(k),
@@ -239,6 +283,9 @@ bool ListExport::walk(const QString &fileName, const ExportFields &fields, bool 
             }
         }
         lock.release();
+    } catch (const PrinterFailure &) {
+        m_printerFailed = true;
+        result = false;
     } catch (const std::exception &) {
         result = false;
     }

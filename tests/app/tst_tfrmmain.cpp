@@ -1,5 +1,6 @@
 // Start-up, caption, scan timer rules and shutdown of the main window's behaviour, run headless with
 // scripted answers.
+#include "RecordingPrintTarget.h"
 #include "ScriptedPrompt.h"
 #include "app/Tfrmmain.h"
 #include "base/AppPaths.h"
@@ -281,8 +282,10 @@ private slots:
             QVERIFY(run.exportlist(path, QString(), ExportFields{}, false, QStringLiteral("\t")));
         } else if (writer == QLatin1String("print")) {
             ListExport run(prompt, table);
-            run.printer = [&path](const QStringList &printed, const QString &) { TextFile::writeLines(path, printed); };
+            test::RecordingPrintTarget printer;
+            run.printTarget = &printer;
             QVERIFY(run.exportlist(QString(), QStringLiteral("heading"), ExportFields{}, false, QString()));
+            TextFile::writeLines(path, printer.jobs.value(0));
         } else if (writer == QLatin1String("html")) {
             main->UpdateDisplay();
             GridFileExport::write(main->listModel(), {0, 1, 3, 4, 5}, path, GridFileExport::Format::Html);

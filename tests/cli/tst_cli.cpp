@@ -1,6 +1,7 @@
 // corvane-cli end to end: options, the database questions answered by --yes/--no, the commands and their
 // exit status, each run as its own process on a throw-away application directory and settings file.
 #include "../send/ScriptedSmtpServer.h"
+#include "CliRun.h"
 #include "ScriptedPrompt.h"
 #include "base/AppPaths.h"
 #include "db/TdmML.h"
@@ -19,30 +20,14 @@ private:
     std::unique_ptr<QTemporaryDir> m_tmp;
     QString m_home;
 
-    struct Result {
-        int status;
-        QString out;
-        QString err;
-    };
+    using Result = corvane::test::CliResult;
 
     Result cli(const QStringList &arguments, const QByteArray &input = {}, const QString &workingDirectory = {}) {
-        QProcess process;
-        if (!workingDirectory.isEmpty()) {
-            process.setWorkingDirectory(workingDirectory);
-        }
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
-        env.remove(QStringLiteral("CORVANE_HOME"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(CORVANE_CLI), QStringList{QStringLiteral("--home"), m_home} + arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(30000)) {
-            process.kill();
-            return {-1, QString(), QStringLiteral("timed out")};
-        }
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        corvane::test::CliOptions options;
+        options.home = m_home;
+        options.input = input;
+        options.workingDirectory = workingDirectory;
+        return corvane::test::runCli(QStringLiteral(CORVANE_CLI), *m_tmp, arguments, options);
     }
 
     QString settingsFile() const { return m_tmp->filePath(QStringLiteral("config/Tavrix/Corvane.conf")); }
@@ -257,15 +242,14 @@ private slots:
                 0);
         }
         // The server answers from this process's event loop, so the program is waited for without blocking it.
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(CORVANE_CLI), {QStringLiteral("--home"), m_home, QStringLiteral("--yes"),
-                                                    QStringLiteral("smtp-test"), QStringLiteral("ann@example.org")});
-        QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 30000);
-        const QString out = QString::fromUtf8(process.readAllStandardOutput());
-        QCOMPARE(process.exitCode(), 0);
+        corvane::test::CliOptions options;
+        options.home = m_home;
+        options.pumpEvents = true;
+        const Result run = corvane::test::runCli(
+            QStringLiteral(CORVANE_CLI), *m_tmp,
+            {QStringLiteral("--yes"), QStringLiteral("smtp-test"), QStringLiteral("ann@example.org")}, options);
+        const QString out = run.out;
+        QCOMPARE(run.status, 0);
         QVERIFY2(out.contains(QStringLiteral("C: RCPT TO:<ann@example.org>\nS: 250")), qPrintable(out));
         QVERIFY(server.received.contains("Subject: Corvane SMTP test\r\n"));
         QVERIFY(server.received.contains("MAIL FROM:<list@example.org>\r\n"));

@@ -1,5 +1,6 @@
 // corvane-cli's harvest command, run as the program: a mail folder, the contacts folder and a folder of files,
 // the exit codes, and its output piped into "enter".
+#include "CliRun.h"
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -13,30 +14,14 @@ class TestCliHarvest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_tmp;
 
-    struct Result {
-        int status;
-        QString out;
-        QString err;
-    };
+    using Result = corvane::test::CliResult;
 
     Result cli(const QStringList &arguments, const QByteArray &input = {}) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
-        env.remove(QStringLiteral("CORVANE_HOME"));
-        process.setProcessEnvironment(env);
-        process.start(
-            QStringLiteral(CORVANE_CLI),
-            QStringList{QStringLiteral("--home"), m_tmp->filePath(QStringLiteral("home")), QStringLiteral("--yes")} +
-                arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            return {-1, QString(), QStringLiteral("timed out")};
-        }
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        corvane::test::CliOptions options;
+        options.leading = QStringList{QStringLiteral("--yes")};
+        options.input = input;
+        options.limitMs = 60000;
+        return corvane::test::runCli(QStringLiteral(CORVANE_CLI), *m_tmp, arguments, options);
     }
 
     void put(const QString &path, const QByteArray &bytes) {

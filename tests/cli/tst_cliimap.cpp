@@ -1,6 +1,7 @@
 // corvane-cli on an IMAP account, run as its own process against a Dovecot of the test's own: imap-test
 // prints its steps without the password, folders and scan work on the account as on a Maildir.
 #include "../mailstore/DovecotInstance.h"
+#include "CliRun.h"
 #include "mailstore/ImapStore.h"
 
 #include <QProcess>
@@ -16,30 +17,13 @@ private:
     std::unique_ptr<QTemporaryDir> m_tmp;
     std::unique_ptr<test::DovecotInstance> m_server;
 
-    struct Result {
-        int status;
-        QString out;
-        QString err;
-    };
+    using Result = corvane::test::CliResult;
 
     Result cli(const QStringList &arguments, const QString &password = QStringLiteral("secret")) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
-        env.remove(QStringLiteral("CORVANE_HOME"));
-        env.remove(QStringLiteral("CORVANE_IMAP_PASSWORD"));
-        if (!password.isEmpty())
-            env.insert(QStringLiteral("CORVANE_IMAP_PASSWORD"), password);
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(CORVANE_CLI),
-                      QStringList{QStringLiteral("--home"), m_tmp->filePath(QStringLiteral("home"))} + arguments);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            return {-1, QString(), QStringLiteral("timed out")};
-        }
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        corvane::test::CliOptions options;
+        options.environment = {{QStringLiteral("CORVANE_IMAP_PASSWORD"), password.isEmpty() ? QString() : password}};
+        options.limitMs = 60000;
+        return corvane::test::runCli(QStringLiteral(CORVANE_CLI), *m_tmp, arguments, options);
     }
 
     void set(const QString &name, const QString &value) {

@@ -1,5 +1,6 @@
 // corvane-cli's import and enter commands, run as the program: usage errors, summaries and exit codes, and an
 // import killed half-way that loses nothing and is finished by running it again.
+#include "CliRun.h"
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -12,35 +13,19 @@ class TestCliImport : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> m_tmp;
 
-    struct Result {
-        int status;
-        QString out;
-        QString err;
-    };
+    using Result = corvane::test::CliResult;
 
-    void prepare(QProcess &process, const QStringList &arguments) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
-        env.remove(QStringLiteral("CORVANE_HOME"));
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_tmp->path());
-        process.start(
-            QStringLiteral(CORVANE_CLI),
-            QStringList{QStringLiteral("--home"), m_tmp->filePath(QStringLiteral("home")), QStringLiteral("--yes")} +
-                arguments);
+    corvane::test::CliOptions options(const QByteArray &input = {}) const {
+        corvane::test::CliOptions options;
+        options.workingDirectory = m_tmp->path();
+        options.leading = QStringList{QStringLiteral("--yes")};
+        options.input = input;
+        options.limitMs = 120000;
+        return options;
     }
 
     Result cli(const QStringList &arguments, const QByteArray &input = {}) {
-        QProcess process;
-        prepare(process, arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(120000)) {
-            process.kill();
-            return {-1, QString(), QStringLiteral("timed out")};
-        }
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return corvane::test::runCli(QStringLiteral(CORVANE_CLI), *m_tmp, arguments, options(input));
     }
 
     void makeFile(const QString &name, const QByteArray &bytes) {
@@ -139,7 +124,7 @@ private slots:
         const QStringList import{QStringLiteral("import"), QStringLiteral("big.txt"), QStringLiteral("--category"),
                                  QStringLiteral("Big")};
         QProcess first;
-        prepare(first, import);
+        corvane::test::startCli(first, QStringLiteral(CORVANE_CLI), *m_tmp, import, options());
         QVERIFY(first.waitForStarted());
         // Kill it once the log shows a few hundred requests done.
         QFile log(m_tmp->filePath(QStringLiteral("home/log.txt")));

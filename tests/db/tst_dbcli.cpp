@@ -1,5 +1,6 @@
 // corvane-cli on databases it cannot simply open: files it cannot repair end the command with exit status 1
 // after one attempt, a damaged file is repaired only with --yes and the repair is reported.
+#include "CliRun.h"
 #include "DbTestSupport.h"
 #include "ScriptedPrompt.h"
 #include "base/AppPaths.h"
@@ -24,27 +25,12 @@ class TestDbCli : public QObject {
 
     QString home() const { return m_tmp->filePath(QStringLiteral("home")) + QLatin1Char('/'); }
 
-    struct Result {
-        int status;
-        QString out;
-        QString err;
-    };
+    using Result = corvane::test::CliResult;
 
     Result cli(const QStringList &arguments) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp->filePath(QStringLiteral("config")));
-        env.remove(QStringLiteral("CORVANE_HOME"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(CORVANE_CLI), QStringList{QStringLiteral("--home"), home()} + arguments);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(30000)) {
-            process.kill();
-            process.waitForFinished();
-            return {-1, QString(), QStringLiteral("timed out")};
-        }
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        corvane::test::CliOptions options;
+        options.home = home();
+        return corvane::test::runCli(QStringLiteral(CORVANE_CLI), *m_tmp, arguments, options);
     }
 
     // A database of `count` entries in the application directory, written through the module.

@@ -1,12 +1,14 @@
 // The delimited list export and the back-up over a real list database: line layout for field choices and
-// separators, the table's order and filter, cancel, write failures and the per-entry question, the printer
-// hand-over, and the back-up file's name rules.
+// separators, the table's order and filter, cancel, write failures and the per-entry question, the printout
+// copy by copy, and the back-up file's name rules.
+#include "RecordingPrintTarget.h"
 #include "ScriptedPrompt.h"
 #include "base/AppPaths.h"
 #include "base/CorvaneError.h"
 #include "db/TdmML.h"
 #include "listio/BackUpFile.h"
 #include "listio/ListExport.h"
+#include "listio/PrintPageFlow.h"
 #include "requests/TextRoutines.h"
 #include "settings/Settings.h"
 
@@ -288,47 +290,110 @@ private slots:
         QCOMPARE(m_prompt->texts(), QStringList{QStringLiteral("Unable to write to the file, /dev/full")});
     }
 
+    // The printout: the printer is chosen before the walk, and each copy is a walk of its own whose lines
+    // reach the printer as they are read.
     void printLinesGoToThePrinter_data() {
-        QTest::addColumn<bool>("printerFails");
-        QTest::newRow("printed") << false;
-        QTest::newRow("printing fails") << true;
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<int>("wantedLines");
+        QTest::addColumn<int>("failAtLine");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<bool>("printed");
+        QTest::addColumn<int>("linesPerCopy");
+        QTest::addColumn<int>("aborted");
+        QTest::newRow("two copies") << true << 2 << -1 << -1 << true << true << 3 << 0;
+        QTest::newRow("print dialog cancelled") << false << 1 << -1 << -1 << true << false << 0 << 0;
+        QTest::newRow("page range ends early") << true << 1 << 2 << -1 << true << true << 2 << 0;
+        QTest::newRow("printer fails") << true << 2 << -1 << 1 << false << false << 1 << 1;
     }
     void printLinesGoToThePrinter() {
-        QFETCH(bool, printerFails);
+        QFETCH(bool, accept);
+        QFETCH(int, copies);
+        QFETCH(int, wantedLines);
+        QFETCH(int, failAtLine);
+        QFETCH(bool, result);
+        QFETCH(bool, printed);
+        QFETCH(int, linesPerCopy);
+        QFETCH(int, aborted);
         addThreeEntries();
-        QStringList printed;
-        QString title;
+        test::RecordingPrintTarget printer;
+        printer.accept = accept;
+        printer.copyCount = copies;
+        printer.wantedLines = wantedLines;
+        printer.failAtLine = failAtLine;
         ListExport run(*m_prompt, table());
-        run.printer = [&](const QStringList &lines, const QString &heading) {
-            printed = lines;
-            title = heading;
-            if (printerFails) {
-                throw CorvaneError(QStringLiteral("printer gone"));
-            }
-        };
+        run.printTarget = &printer;
         const QString heading = ListExport::printHeading();
         QVERIFY(heading.startsWith(QStringLiteral("Mailing List Print at ")));
-        QCOMPARE(run.exportlist(QString(), heading, true, false, true, false, false, true, false, ";"), !printerFails);
-        const QStringList expected{QStringLiteral("a@example.org;Ann Smith;12"), QStringLiteral("b@example.org;;0"),
-                                   QStringLiteral("c@example.org;Chloë Ä;5")};
-        QCOMPARE(printed, expected);
-        QCOMPARE(run.printLines(), expected);
-        QCOMPARE(title, heading);
+        QCOMPARE(run.exportlist(QString(), heading, true, false, true, false, false, true, false, ";"), result);
+        QCOMPARE(run.printed(), printed);
+        QCOMPARE(printer.chosenHeading, heading);
+        const QStringList all{QStringLiteral("a@example.org;Ann Smith;12"), QStringLiteral("b@example.org;;0"),
+                              QStringLiteral("c@example.org;Chloë Ä;5")};
+        const int jobs = !accept ? 0 : failAtLine >= 0 ? 1 : copies;
+        QCOMPARE(printer.jobs, QList<QStringList>(jobs, all.mid(0, linesPerCopy)));
+        QCOMPARE(printer.jobTitles, QStringList(jobs, heading));
+        QCOMPARE(printer.finished, failAtLine >= 0 ? 0 : jobs);
+        QCOMPARE(printer.aborted, aborted);
         QCOMPARE(m_prompt->texts(),
-                 printerFails ? QStringList{QStringLiteral("An error was encountered printing the file, , check you "
-                                                           "have sufficient disk space and try again.")}
-                              : QStringList());
+                 failAtLine >= 0 ? QStringList{QStringLiteral("An error was encountered printing the file, , check you "
+                                                              "have sufficient disk space and try again.")}
+                                 : QStringList());
+        QCOMPARE(m_prompt->busyDepth, 0);
     }
 
-    void printerNotCalledAfterCancel() {
+    // The printed page layout: `places` lists "page.row" for each line, with "*" for a new page and "-" for
+    // a line left out by the page range.
+    void printPageFlow_data() {
+        QTest::addColumn<int>("perPage");
+        QTest::addColumn<int>("fromPage");
+        QTest::addColumn<int>("toPage");
+        QTest::addColumn<QString>("places");
+        QTest::addColumn<int>("finishedAfter");
+        QTest::newRow("whole") << 2 << 1 << INT_MAX << "1.0 1.1 *2.0 2.1 *3.0" << -1;
+        QTest::newRow("range from the second page") << 2 << 2 << 3 << "- - 2.0 2.1 *3.0 3.1" << 6;
+        QTest::newRow("one page") << 3 << 2 << 2 << "- - - 2.0 2.1 2.2" << 6;
+        QTest::newRow("no row fits") << 0 << 1 << INT_MAX << "1.0 *2.0 *3.0" << -1;
+        QTest::newRow("end before start") << 2 << 2 << 1 << "- - 2.0 2.1 *3.0" << -1;
+    }
+    void printPageFlow() {
+        QFETCH(int, perPage);
+        QFETCH(int, fromPage);
+        QFETCH(int, toPage);
+        QFETCH(QString, places);
+        QFETCH(int, finishedAfter);
+        PrintPageFlow flow(perPage, fromPage, toPage);
+        QStringList got;
+        int finishedAt = -1;
+        for (qsizetype i = 0; i < places.split(u' ').size(); ++i) {
+            const PrintPageFlow::Place place = flow.next();
+            got.append(!place.drawn ? QStringLiteral("-")
+                                    : (place.newPage ? QStringLiteral("*") : QString()) +
+                                          QStringLiteral("%1.%2").arg(place.page).arg(place.row));
+            if (finishedAt < 0 && flow.finished()) {
+                finishedAt = static_cast<int>(i) + 1;
+            }
+        }
+        QCOMPARE(got.join(u' '), places);
+        QCOMPARE(finishedAt, finishedAfter);
+    }
+
+    // Cancel in the progress window throws the unfinished copy away; without a printer nothing is walked.
+    void printCancelledOrWithoutPrinter() {
         addNumberedEntries(10);
-        bool called = false;
+        test::RecordingPrintTarget printer;
+        printer.copyCount = 2;
         ListExport run(*m_prompt, table());
-        run.printer = [&](const QStringList &, const QString &) { called = true; };
+        QVERIFY(!run.exportlist(QString(), QString(), ExportFields{}, false, ","));
+        QVERIFY(m_prompt->progress.isEmpty());
+        run.printTarget = &printer;
         m_prompt->cancelAfterProgressCalls = 3;
         QVERIFY(!run.exportlist(QString(), QString(), ExportFields{}, false, ","));
-        QVERIFY(!called);
-        QCOMPARE(run.printLines().size(), 3);
+        QVERIFY(!run.printed());
+        QCOMPARE(printer.jobs.size(), 1);
+        QCOMPARE(printer.jobs.first().size(), 3);
+        QCOMPARE(printer.aborted, 1);
+        QCOMPARE(printer.finished, 0);
     }
 
     void backUpFileName_data() {

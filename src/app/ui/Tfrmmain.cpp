@@ -32,6 +32,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -331,7 +332,11 @@ void Tfrmmain::buildMenus() {
     exit->setEnabled(true);
     connect(exit, &QAction::triggered, this, guarded([this] { close(); }));
     optimise->setEnabled(true);
-    connect(optimise, &QAction::triggered, this, guarded([this] { m_core.mkOptimiseClick(); }));
+    connect(optimise, &QAction::triggered, this, guarded([this] {
+                if (m_core.mkOptimiseClick()) {
+                    statusBar()->showMessage(optimizeDoneText(), kNoticeMs);
+                }
+            }));
     displayLog->setEnabled(true);
     connect(displayLog, &QAction::triggered, this, guarded([this] { mkDisplayLogClick(); }));
     about->setEnabled(true);

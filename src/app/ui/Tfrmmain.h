@@ -41,8 +41,10 @@ public:
     // Restores and raises the window (a second copy of the program was started).
     void bringToFront();
 
-    // The status-line notice after a completed export, shown for kNoticeMs.
+    // The status-line notices after a completed export, printout and optimization, shown for kNoticeMs.
     static QString exportDoneText() { return QStringLiteral("The mailing list entries have been exported."); }
+    static QString printDoneText() { return QStringLiteral("The mailing list has been sent to the printer."); }
+    static QString optimizeDoneText() { return QStringLiteral("The database has been optimized."); }
     static constexpr int kNoticeMs = 15000;
     // Help, "About Corvane...": the program's name as the caption gives it, and its version.
     static QString aboutText();

@@ -195,7 +195,11 @@ void Tfrmmain::connectMaintenance() {
         }
     });
     bind(QStringLiteral("mkPrint"), [this, wholeList] {
-        wholeList([this](SqliteTable &table) { TdlgExport::printList(this, m_prompt, table); });
+        bool printed = false;
+        wholeList([this, &printed](SqliteTable &table) { printed = TdlgExport::printList(this, m_prompt, table); });
+        if (printed) {
+            statusBar()->showMessage(printDoneText(), kNoticeMs);
+        }
     });
     bind(QStringLiteral("mkImport"), [this, wholeList] {
         wholeList([this](SqliteTable &) {

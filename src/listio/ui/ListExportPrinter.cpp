@@ -4,10 +4,10 @@
 #include "base/CorvaneError.h"
 
 #include <QFontDatabase>
-#include <QFontMetrics>
-#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+
+#include <algorithm>
 
 namespace corvane::ui {
 
@@ -35,76 +35,86 @@ QStringList wrapped(const QString &line, const QFontMetrics &metrics, int width)
     return pieces;
 }
 
-// One print job: every page of the lines, or those of the printer's page range.
-void printJob(QPrinter &printer, const QStringList &lines) {
-    QPainter painter;
-    if (!painter.begin(&printer)) {
+} // namespace
+
+ListExportPrinter::ListExportPrinter(QWidget *parent)
+    : m_parent(parent), m_owned(std::make_unique<QPrinter>(QPrinter::HighResolution)), m_printer(m_owned.get()) {}
+
+ListExportPrinter::ListExportPrinter(QPrinter &printer) : m_printer(&printer) {}
+
+ListExportPrinter::~ListExportPrinter() {
+    abortCopy();
+}
+
+bool ListExportPrinter::choose(const QString &heading) {
+    m_printer->setDocName(heading);
+    if (m_owned) {
+        QPrintDialog dialog(m_printer, m_parent);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+        dialog.setOption(QAbstractPrintDialog::PrintShowPageSize, true);
+        if (dialog.exec() != QDialog::Accepted) {
+            return false;
+        }
+    }
+    // Each copy is a job of its own, so the printer itself prints one.
+    m_copies = std::max(1, m_printer->copyCount());
+    m_printer->setCopyCount(1);
+    return true;
+}
+
+void ListExportPrinter::beginCopy(const QString &heading) {
+    m_printer->setDocName(heading);
+    if (!m_painter.begin(m_printer)) {
         throw CorvaneError(QStringLiteral("The printer could not be started"));
     }
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(10);
-    painter.setFont(font);
-    const QFontMetrics metrics(font, &printer);
-    const int width = std::max(1, printer.width());
-    const int height = std::max(1, printer.height());
-    const int lineHeight = std::max(1, metrics.lineSpacing());
-    const int linesPerPage = std::max(1, height / lineHeight);
-    const bool ranged = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;
-    const int fromPage = ranged ? printer.fromPage() : 1;
-    const int toPage = ranged && printer.toPage() >= fromPage ? printer.toPage() : INT_MAX;
-
-    int page = 1;
-    int row = 0;
-    bool pageStarted = false;
-    auto place = [&](const QString &text) {
-        if (row == linesPerPage) {
-            row = 0;
-            ++page;
-        }
-        if (page >= fromPage && page <= toPage) {
-            if (row == 0 && pageStarted && !printer.newPage()) {
-                throw CorvaneError(QStringLiteral("The printer refused a new page"));
-            }
-            pageStarted = true;
-            painter.drawText(0, row * lineHeight + metrics.ascent(), text);
-        }
-        ++row;
-    };
-    for (const QString &line : lines) {
-        if (page > toPage) {
-            break;
-        }
-        for (const QString &piece : wrapped(line, metrics, width)) {
-            place(piece);
+    m_font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    m_font.setPointSize(10);
+    m_painter.setFont(m_font);
+    m_metrics.emplace(m_font, m_printer);
+    m_width = std::max(1, m_printer->width());
+    m_lineHeight = std::max(1, m_metrics->lineSpacing());
+    m_widestLatin1 = 1;
+    for (char16_t c = 0x20; c < 0x100; ++c) {
+        if (c < 0x7F || c >= 0xA0) {
+            m_widestLatin1 = std::max(m_widestLatin1, m_metrics->horizontalAdvance(QChar(c)));
         }
     }
-    if (!painter.end()) {
+    const bool ranged = m_printer->printRange() == QPrinter::PageRange && m_printer->fromPage() > 0;
+    m_flow.emplace(std::max(1, m_printer->height()) / m_lineHeight, ranged ? m_printer->fromPage() : 1,
+                   ranged ? m_printer->toPage() : INT_MAX);
+}
+
+bool ListExportPrinter::addLine(const QString &line) {
+    // A short line of Latin-1 characters (all in the printing font) fits without being measured.
+    const bool fits = line.size() * m_widestLatin1 <= m_width &&
+                      std::all_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() < 0x100; });
+    for (const QString &piece : fits ? QStringList{line} : wrapped(line, *m_metrics, m_width)) {
+        const PrintPageFlow::Place place = m_flow->next();
+        if (!place.drawn) {
+            continue;
+        }
+        if (place.newPage && !m_printer->newPage()) {
+            throw CorvaneError(QStringLiteral("The printer refused a new page"));
+        }
+        m_painter.drawText(0, place.row * m_lineHeight + m_metrics->ascent(), piece);
+    }
+    return !m_flow->finished();
+}
+
+void ListExportPrinter::endCopy() {
+    m_flow.reset();
+    if (!m_painter.end()) {
         throw CorvaneError(QStringLiteral("The print job could not be finished"));
     }
 }
 
-} // namespace
-
-void ListExportPrinter::printOnto(QPrinter &printer, const QStringList &lines, const QString &heading) {
-    const int copies = std::max(1, printer.copyCount());
-    printer.setDocName(heading);
-    printer.setCopyCount(1);
-    for (int copy = 0; copy < copies; ++copy) {
-        printJob(printer, lines);
+void ListExportPrinter::abortCopy() noexcept {
+    m_flow.reset();
+    if (m_painter.isActive()) {
+        m_printer->abort();
+        m_painter.end();
     }
-}
-
-void ListExportPrinter::print(QWidget *parent, const QStringList &lines, const QString &heading) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(heading);
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-    dialog.setOption(QAbstractPrintDialog::PrintShowPageSize, true);
-    if (dialog.exec() != QDialog::Accepted) {
-        return;
-    }
-    printOnto(printer, lines, heading);
 }
 
 } // namespace corvane::ui

@@ -84,9 +84,6 @@ TdlgExport::TdlgExport(UserPrompt &prompt, SqliteTable &table, Form form, QWidge
         }
     });
     connect(btnsave, &QPushButton::clicked, this, &TdlgExport::btnsaveClick);
-    printer = [this](const QStringList &lines, const QString &heading) {
-        ListExportPrinter::print(this, lines, heading);
-    };
     setMinimumWidth(420);
 }
 
@@ -98,8 +95,10 @@ ExportFields TdlgExport::fields() const {
 bool TdlgExport::btnokClick() {
     ListExport run(m_prompt, m_table);
     if (m_form == Form::Print) {
-        run.printer = printer;
+        ListExportPrinter dialogPrinter(this);
+        run.printTarget = printTarget != nullptr ? printTarget : &dialogPrinter;
         m_result = run.exportlist(QString(), edtfilename->text(), fields(), false, QStringLiteral(","));
+        m_printed = run.printed();
     } else {
         m_result = run.exportlist(edtfilename->text(), QString(), fields(), false, edtseparator->text());
     }
@@ -129,7 +128,7 @@ bool TdlgExport::exportList(QWidget *parent, UserPrompt &prompt, SqliteTable &ta
 
 bool TdlgExport::printList(QWidget *parent, UserPrompt &prompt, SqliteTable &table) {
     TdlgExport dialog(prompt, table, Form::Print, parent);
-    return dialog.exec() == QDialog::Accepted && dialog.m_result;
+    return dialog.exec() == QDialog::Accepted && dialog.m_printed;
 }
 
 } // namespace corvane::ui

@@ -37,9 +37,9 @@ public:
     QLabel *lblseparator = nullptr;
     QLineEdit *edtseparator = nullptr;
 
-    // Where the print form sends the gathered lines: ListExportPrinter::print (the print dialog) unless
-    // replaced.
-    std::function<void(const QStringList &lines, const QString &heading)> printer;
+    // Where the print form sends its lines: when unset, a ListExportPrinter over this dialog (the print
+    // dialog, then the chosen printer). Not owned.
+    ListPrintTarget *printTarget = nullptr;
 
     Form form() const { return m_form; }
     // The ticked fields.
@@ -48,6 +48,9 @@ public:
     // OK: runs the export (or the printout) with the ticked fields, then closes the dialog whatever the
     // outcome. Returns the run's result; the failures have been shown by then.
     bool btnokClick();
+    // After OK in the print form: true when every copy was printed (not when the print dialog was
+    // cancelled or the run ended early).
+    bool printed() const { return m_printed; }
     // "Save..": the save-file dialog seeded with the current name; the chosen name replaces it.
     void btnsaveClick();
     // How "Save.." sets up its dialog: the two filters, no overwrite prompt, `current` selected.
@@ -56,8 +59,8 @@ public:
     // "Export Mailing List Entries..." (text choice): shows the dialog modally; true when an export ran and
     // succeeded.
     static bool exportList(QWidget *parent, UserPrompt &prompt, SqliteTable &table);
-    // "Print Mailing List": the print form; true when the lines were gathered and printed (or the print
-    // dialog was cancelled).
+    // "Print Mailing List": the print form; true when every copy was printed, false when the person
+    // cancelled a dialog or the progress window, or the run failed (the failure has been shown).
     static bool printList(QWidget *parent, UserPrompt &prompt, SqliteTable &table);
 
     // The Help button opens help at kHelpContext through this handler, when one is set.
@@ -68,6 +71,7 @@ private:
     SqliteTable &m_table;
     Form m_form;
     bool m_result = false;
+    bool m_printed = false;
 };
 
 } // namespace corvane::ui

@@ -1,13 +1,16 @@
 // The main window on the offscreen platform: menus with their captions and shortcuts, commands not yet
 // available shown disabled, the recent-databases submenu, the caption after the first showing, the grid's
-// columns and the window placement kept between runs.
+// columns, the window placement kept between runs and the status-line notices after Print and Optimize.
+#include "RecordingPrintTarget.h"
 #include "ScriptedPrompt.h"
 #include "app/ui/Tfrmmain.h"
 #include "base/AppPaths.h"
 #include "db/TdmML.h"
+#include "listio/ui/TdlgExport.h"
 #include "settings/Settings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFrame>
 #include <QHeaderView>
@@ -17,9 +20,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 using namespace corvane;
@@ -373,6 +378,59 @@ private slots:
         window->core().errorsList().AddToErrorsList(ErrorsList::Add, QStringLiteral("a@x.org"));
         QVERIFY(window->close());
         QVERIFY(QFileInfo::exists(m_appDir + QStringLiteral("errors.txt")));
+    }
+
+    // Print and Optimize say in the status line that they are done, and only when they ran to the end.
+    void doneNoticeOnlyAfterFinishedRun_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<bool>("notice");
+        QTest::newRow("printed") << "mkPrint"
+                                 << "printed" << true;
+        QTest::newRow("print dialog cancelled") << "mkPrint"
+                                                << "declined" << false;
+        QTest::newRow("printing cancelled") << "mkPrint"
+                                            << "cancelled" << false;
+        QTest::newRow("optimized") << "mkOptimise"
+                                   << "ok" << true;
+        QTest::newRow("optimize cancelled") << "mkOptimise"
+                                            << "cancel" << false;
+    }
+    void doneNoticeOnlyAfterFinishedRun() {
+        QFETCH(QString, command);
+        QFETCH(QString, ending);
+        QFETCH(bool, notice);
+        ScriptedPrompt prompt;
+        auto window = started(prompt);
+        SqliteTable &table = window->core().dataModule()->tblML();
+        for (int i = 0; i < 300; ++i) {
+            table.appendRecord({QStringLiteral("m%1@x.org").arg(i), QStringLiteral("News"), 0});
+        }
+        window->statusBar()->clearMessage();
+        test::RecordingPrintTarget printer;
+        printer.accept = ending != QLatin1String("declined");
+        if (ending == QLatin1String("cancelled")) {
+            prompt.cancelAfterProgressCalls = 5;
+        }
+        if (command == QLatin1String("mkOptimise")) {
+            prompt.answer(ending == QLatin1String("ok") ? UserPrompt::Ok : UserPrompt::Cancel);
+        } else {
+            // OK in the print form, once it is shown.
+            QTimer::singleShot(0, window.get(), [&printer] {
+                auto *dialog = qobject_cast<ui::TdlgExport *>(QApplication::activeModalWidget());
+                QVERIFY(dialog != nullptr);
+                dialog->printTarget = &printer;
+                dialog->btnokClick();
+            });
+        }
+        window->action(command)->trigger();
+        QVERIFY(prompt.allAnswersUsed());
+        const QString done =
+            command == QLatin1String("mkPrint") ? ui::Tfrmmain::printDoneText() : ui::Tfrmmain::optimizeDoneText();
+        QCOMPARE(window->statusBar()->currentMessage(), notice ? done : QString());
+        if (command == QLatin1String("mkPrint")) {
+            QCOMPARE(printer.finished, notice ? 1 : 0);
+        }
     }
 
     void placementIsKept() {

@@ -1,6 +1,7 @@
 // The export option dialog, the export dialog in both forms, printing the lines to a PDF printer, and the
 // grid's worksheet and HTML save: texts and controls, OK running the export with the ticked fields, file
 // dialog set-up, visible columns in display order, and the failure message.
+#include "RecordingPrintTarget.h"
 #include "ScriptedPrompt.h"
 #include "base/AppPaths.h"
 #include "db/TdmML.h"
@@ -10,6 +11,7 @@
 #include "listio/ui/TdlgExportOption.h"
 
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -144,15 +146,12 @@ private slots:
         dialog.edtseparator->setText(QStringLiteral(";"));
         dialog.lbxfields->item(0)->setCheckState(Qt::Unchecked);
         dialog.lbxfields->item(4)->setCheckState(Qt::Unchecked);
-        QStringList printed;
-        QString title;
-        dialog.printer = [&](const QStringList &lines, const QString &heading) {
-            printed = lines;
-            title = heading;
-        };
+        test::RecordingPrintTarget printer;
+        dialog.printTarget = &printer;
         QVERIFY(dialog.btnokClick());
-        QCOMPARE(printed, (QStringList{"News,,,0", "Sports,Bob B,Bob,1"}));
-        QCOMPARE(title, dialog.edtfilename->text());
+        QVERIFY(dialog.printed());
+        QCOMPARE(printer.jobs, QList<QStringList>{(QStringList{"News,,,0", "Sports,Bob B,Bob,1"})});
+        QCOMPARE(printer.jobTitles, QStringList{dialog.edtfilename->text()});
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
@@ -222,34 +221,64 @@ private slots:
         QCOMPARE(m_prompt->shown.first().kind, UserPrompt::Kind::Warning);
     }
 
+    // Pages of the PDF: as many as the wrapped lines fill, or those of the page range; the walk stops once
+    // the range is printed.
     void printToPdf_data() {
         QTest::addColumn<int>("lineCount");
         QTest::addColumn<int>("copies");
-        QTest::newRow("one page") << 3 << 1;
-        QTest::newRow("several pages, no copy count") << 400 << 0;
+        QTest::addColumn<int>("fromPage");
+        QTest::addColumn<int>("toPage");
+        QTest::newRow("one page") << 3 << 1 << 0 << 0;
+        QTest::newRow("several pages, no copy count") << 400 << 0 << 0 << 0;
+        QTest::newRow("pages 2 to 3") << 400 << 1 << 2 << 3;
     }
     void printToPdf() {
         QFETCH(int, lineCount);
         QFETCH(int, copies);
-        QStringList lines;
-        for (int i = 0; i < lineCount; ++i) {
-            lines.append(QStringLiteral("user%1@example.org,News,").arg(i) + QString(i % 50 == 0 ? 300 : 5, u'x'));
-        }
+        QFETCH(int, fromPage);
+        QFETCH(int, toPage);
         const QString file = m_tmp->filePath(QStringLiteral("print.pdf"));
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file);
         printer.setCopyCount(copies);
+        if (fromPage > 0) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(fromPage, toPage);
+        }
+        QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPointSize(10);
+        const QFontMetrics metrics(font, &printer);
+        const int perPage = printer.height() / metrics.lineSpacing();
+        // Every 50th line is wider than the page and goes on over as many rows as it needs (the font has
+        // one width for every character).
+        QStringList lines;
+        int rows = 0;
+        for (int i = 0; i < lineCount; ++i) {
+            lines.append(QStringLiteral("user%1@example.org,News,").arg(i) + QString(i % 50 == 0 ? 300 : 5, u'x'));
+            const int perRow = printer.width() / metrics.horizontalAdvance(QLatin1Char('x'));
+            rows += static_cast<int>((lines.last().size() + perRow - 1) / perRow);
+        }
+        ListExportPrinter target(printer);
         const QString heading = QStringLiteral("Mailing List Print at 1/2/26 10:11:12");
-        ListExportPrinter::printOnto(printer, lines, heading);
+        QVERIFY(target.choose(heading));
+        QCOMPARE(target.copies(), 1);
+        target.beginCopy(heading);
+        int taken = 0;
+        while (taken < lines.size() && target.addLine(lines.at(taken))) {
+            ++taken;
+        }
+        target.endCopy();
         QCOMPARE(printer.docName(), heading);
         const QByteArray pdf = readAll(file);
         QVERIFY(pdf.startsWith("%PDF"));
         const qsizetype pages = pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page ");
-        if (lineCount > 100) {
-            QVERIFY2(pages > 3, qPrintable(QString::number(pages)));
+        if (fromPage > 0) {
+            QCOMPARE(pages, toPage - fromPage + 1);
+            QVERIFY2(taken < toPage * perPage, qPrintable(QString::number(taken)));
         } else {
-            QCOMPARE(pages, 1);
+            QCOMPARE(pages, (rows + perPage - 1) / perPage);
+            QCOMPARE(taken, lineCount);
         }
     }
 };
