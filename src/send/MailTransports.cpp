@@ -295,6 +295,9 @@ bool MailTransports::SMTPServerSend(const QString &fullName, const QString &salu
         if (m_relay == nullptr) {
             throw CorvaneError(QStringLiteral("The SMTP server library is not loaded."));
         }
+        // The list headers go to the library before every message, so a changed ListAddress (or none) holds
+        // from the next one; a library without the entry sends without them.
+        m_relay->setHeaderLines(ListHeaders::lines(m_settings.ListAddress));
         result = m_relay->SendMail(m_settings.DNSHost, m_settings.DNSTimeOut, m_settings.SMTPEmail, m_settings.SMTPName,
                                    recipient, m_draft.subject, body, m_draft.html, m_draft.attachments, error);
     } catch (const std::exception &e) {

@@ -157,6 +157,27 @@ private slots:
         QCOMPARE(dns.queries(), QStringList(3, QStringLiteral("example.org MX")));
     }
 
+    // Direct sending delivers to the members' MX host, and with the list address set each message carries the
+    // list headers like every other method's mailings.
+    void relayListHeaders() {
+        DnsResponder dns(
+            {QStringLiteral("example.org MX 10 mx.example.org."), QStringLiteral("mx.example.org A 127.0.0.1")});
+        QVERIFY(dns.port != 0);
+        ScriptedSmtpServer server;
+        QVERIFY(server.listening());
+        qputenv("CORVANE_RELAY_DNS_PORT", QByteArray::number(dns.port));
+        qputenv("CORVANE_RELAY_SMTP_PORT", QByteArray::number(server.port()));
+        set(QStringLiteral("EmailMethod"), QStringLiteral("4"));
+        set(QStringLiteral("DNSHost"), QStringLiteral("127.0.0.1"));
+        set(QStringLiteral("ListAddress"), QStringLiteral("news@example.org"));
+        const Result r = cli({QStringLiteral("--yes"), QStringLiteral("send"), QStringLiteral("--subject"),
+                              QStringLiteral("Weekly"), QStringLiteral("--body-text"), QStringLiteral("Hello")});
+        qunsetenv("CORVANE_RELAY_SMTP_PORT");
+        QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+        QCOMPARE(server.received.count("List-Unsubscribe: <mailto:news@example.org?subject=unsubscribe>\r\n"), 3);
+        QCOMPARE(server.received.count("List-Id: <news.example.org>\r\n"), 3);
+    }
+
     void usageErrors_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("no body") << QStringList{"send", "--subject", "S"};
