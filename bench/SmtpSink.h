@@ -1,5 +1,5 @@
 // What the SMTP benchmarks share: finding Postfix's tools, Postfix's smtp-sink on a free port of 127.0.0.1
-// (stopped with the object), the reference rate of smtp-source -d against it, and the median of a series.
+// (stopped with the object), the reference rate of smtp-source -d against it.
 #pragma once
 
 #include <QDeadlineTimer>
@@ -81,11 +81,6 @@ inline double sourceRate(const QString &program, quint16 port, qint64 count, qin
         return -1;
     }
     return count / (timer.nsecsElapsed() / 1e9);
-}
-
-inline double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 } // namespace corvane::bench

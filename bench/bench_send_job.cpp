@@ -10,6 +10,7 @@
 //        reads the list file without mapping it, to tell the job's own memory from the mapped file's pages)
 // Needs smtp-sink and smtp-source (package postfix).
 #include "BenchPrompt.h"
+#include "BenchRounds.h"
 #include "SmtpSink.h"
 #include "base/AppPaths.h"
 #include "base/CorvaneError.h"
@@ -40,23 +41,11 @@
 #include <vector>
 
 using namespace corvane;
+using corvane::bench::peakResidentMb;
 
 namespace {
 
 const QString kFrom = QStringLiteral("list@example.org");
-
-double peakResidentMb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-        }
-    }
-    return -1;
-}
 
 // The resident size now, split into anonymous memory and mapped file pages, in MB.
 QString residentNow() {
@@ -248,9 +237,9 @@ int main(int argc, char *argv[]) {
             std::fflush(stdout);
         }
         const auto line = [](const char *what, const std::vector<double> &v) {
-            std::printf("%s: min %.1f %%, median %.1f %%, max %.1f %%\n", what,
-                        100 * *std::min_element(v.begin(), v.end()), 100 * bench::median(v),
-                        100 * *std::max_element(v.begin(), v.end()));
+            const bench::Spread s = bench::spread(v);
+            std::printf("%s: min %.1f %%, median %.1f %%, max %.1f %%\n", what, 100 * s.min, 100 * s.median,
+                        100 * s.max);
         };
         line("job / client (target >= 80 %)", toClient);
         line("job / smtp-source", toSource);

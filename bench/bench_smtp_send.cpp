@@ -16,6 +16,7 @@
 #include "send/SMTPMessageBuilder.h"
 #include "send/TNMSMTP.h"
 
+#include "BenchRounds.h"
 #include "SmtpSink.h"
 
 #include "../tests/send/AiosmtpdServer.h"
@@ -128,8 +129,9 @@ Figures corvaneFigures(quint16 port, int count, const std::function<void(TNMSMTP
 }
 
 void printSpread(const char *what, const std::vector<double> &v, const char *unit, double scale = 1) {
-    std::printf("%s: min %.1f%s, median %.1f%s, max %.1f%s\n", what, scale * *std::min_element(v.begin(), v.end()),
-                unit, scale * bench::median(v), unit, scale * *std::max_element(v.begin(), v.end()), unit);
+    const bench::Spread s = bench::spread(v);
+    std::printf("%s: min %.1f%s, median %.1f%s, max %.1f%s\n", what, scale * s.min, unit, scale * s.median, unit,
+                scale * s.max, unit);
 }
 
 // The reference client sending `content` (the bytes after DATA); a negative rate when it failed, with its

@@ -137,6 +137,8 @@ private:
     // Now plus `limitMs`, or the end of the message limit when that comes first.
     QDeadlineTimer deadline(int limitMs) const;
     // Closes the connection and throws the failure of a wait that did not end with Ready.
+    // The text of a reply that answers no command we sent.
+    static QString unexpectedReply(const QByteArray &printableLine);
     [[noreturn]] void failWait(Wait wait, const QString &timeOutText, const QString &abortText);
     QString lookUpHost();
     // The secure greeting after the 220: EHLO, STARTTLS, AUTH. Throws on every refusal.
